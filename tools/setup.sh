@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Shared set-up for play.sh and test.sh: install what is missing, then configure and build.
+# Usage: tools/setup.sh BUILD_DIR [extra cmake arguments...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PACKAGES=(
+  build-essential cmake pkg-config git
+  libsdl2-dev libsdl2-ttf-dev libxmp-dev libcurl4-openssl-dev libfontconfig-dev
+  libcairo2-dev libcpp-httplib-dev libsqlite3-dev libssl-dev
+  libgtest-dev googletest
+  fonts-linuxlibertine fonts-dejavu-core
+  xvfb xauth
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  $SUDO apt-get update -qq
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+build_dir="$1"
+shift
+cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake --build "$build_dir" -j"$(nproc)"
