@@ -1,0 +1,72 @@
+// DxgReader.h -- reading picture-collection (.dxg) and wave-collection (.dxw) files: the
+// one-resource header, the "TPF0" component stream and each entry's properties. One reader
+// serves both file kinds; the image and wave libraries turn the result into their entries.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "graphics/Picture.h"
+#include "graphics/Types.h"
+
+// Errors of the stream itself: "Invalid stream format", "Property %s does not exist",
+// "Invalid property value".
+struct EReadError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+// Errors while decoding a picture ("DIB is invalid", "Bitcount in invalid (%d)", ...).
+struct EInvalidGraphic : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+// "Wave is invalid"
+struct EWaveStreamError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// One picture entry as stored; properties left out of the file keep these defaults.
+struct TPictureItemData {
+    std::string Name;
+    TPicture Picture;
+    int32_t PatternWidth = 0, PatternHeight = 0, SkipWidth = 0, SkipHeight = 0;
+    bool SystemMemory = false;
+    bool Transparent = true;
+    TColor TransparentColor = 0;
+};
+
+struct TPictureCollectionData {
+    std::array<uint8_t, 1024> ColorTable{};
+    std::vector<TPictureItemData> Items;
+};
+
+// The recording of a wave entry: the "fmt " chunk bytes (a WAVEFORMATEX) and the "data" bytes.
+struct TWave {
+    std::vector<uint8_t> Format;
+    std::vector<uint8_t> Data;
+    bool Empty() const { return Data.empty(); }
+    // Fields of the format block (0 when the block is too short).
+    uint16_t FormatTag() const;
+    uint16_t Channels() const;
+    uint32_t SamplesPerSec() const;
+    uint16_t BitsPerSample() const;
+};
+
+struct TWaveItemData {
+    std::string Name;
+    bool Looped = false;
+    int32_t MaxPlayingCount = 0; // negative values are stored as 0
+    TWave Wave;
+};
+
+// Both throw EReadError / EInvalidGraphic / EWaveStreamError with the game's messages.
+TPictureCollectionData ReadPictureCollection(std::span<const uint8_t> bytes);
+std::vector<TWaveItemData> ReadWaveCollection(std::span<const uint8_t> bytes);
+
+// Parses a RIFF WAVE file image ("Wave is invalid" when it does not start with RIFF/WAVE).
+TWave ReadRiffWave(std::span<const uint8_t> bytes);
+
+// Reads a whole file; throws EReadError "Cannot open file "%s". %s" when it cannot be opened.
+std::vector<uint8_t> ReadWholeFile(const std::string& path);
