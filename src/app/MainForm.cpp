@@ -7,6 +7,7 @@
 #include "app/Random.h"
 #include "audio/Mixer.h"
 #include "audio/Music.h"
+#include "frontend/Settings.h"
 #include "timer/Application.h"
 
 TmainForm* mainForm = nullptr;
@@ -28,6 +29,11 @@ void ShowMouseCursor(bool show) {
 }
 
 void SetCursorPos(int x, int y) { platform::Current().WarpCursor(x, y); }
+
+void SaveSettingsAndTell() {
+    std::string message;
+    if (!SaveSettingsBracket(&message)) platform::Current().ShowMessage("Skyvern", message);
+}
 
 TmainForm::TmainForm() {
     mainForm = this;
@@ -59,10 +65,13 @@ TmainForm::TmainForm() {
     DXTimer2.OnActivate = [this](TCustomDXTimer& s) { DXTimer2Activate(s); };
     DXTimer2.OnDeactivate = [this](TCustomDXTimer& s) { DXTimer2Deactivate(s); };
 
+    DXInput1.Keyboard.LoadAssigns(FormKeyboardAssigns());
+
     // End of loading: components finish their own set-up.
     Application().SetActive(p.Active());
     DXTimer1.Loaded();
     DXTimer2.Loaded();
+    DXInput1.Loaded();
     TAudioMixer::Instance().Open(); // no device: the game runs silent
 
     Application().OnEvent = [this](const platform::Event& e) { HandleEvent(e); };
@@ -82,8 +91,9 @@ TmainForm::~TmainForm() {
 void TmainForm::FormCreate() {
     // The wave collection is loaded here once sound effects exist.
     Randomize(ClockSeed());
-    // Settings: defaults until the settings file is read here.
+    LoadSettings();
     ChangeMode();
+    DXInput1.Keyboard.BindFireToCtrl();
     DXTimer2.SetEnabled(false);
     DXTimer1.SetEnabled(true);
     ResumeState = 1;
@@ -167,6 +177,7 @@ void TmainForm::WMGetSysCommand(int command) {
     if (command == SC_MAXIMIZE) {
         Windowed = 0;
         ChangeMode();
+        SaveSettingsAndTell();
         return;
     }
     TDXForm::WMSysCommand(command);
@@ -179,6 +190,7 @@ void TmainForm::HandleEvent(const platform::Event& e) {
     case EventKind::Quit: Application().Terminate(); break;
     case EventKind::MaximizeRequest: WMGetSysCommand(SC_MAXIMIZE); break;
     case EventKind::Exposed: DXDraw.Paint(); break;
+    case EventKind::FocusGained: DXInput1.Activate(); break;
     default: break;
     }
 }

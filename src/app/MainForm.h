@@ -6,6 +6,7 @@
 #include <string>
 
 #include "graphics/DXDraw.h"
+#include "input/DXInput.h"
 #include "platform/Platform.h"
 #include "timer/DXForm.h"
 #include "timer/DXTimer.h"
@@ -20,6 +21,7 @@ public:
     // Components, in the order the form owns them.
     TDXDraw DXDraw;
     TDXTimer DXTimer1;
+    TDXInput DXInput1{this};
     TDXTimer DXTimer2;
 
     // Start-up and modes.
@@ -48,6 +50,9 @@ private:
 };
 
 extern TmainForm* mainForm;
+
+// Saves the settings (the scramble bracket); a failure is told to the player, the game goes on.
+void SaveSettingsAndTell();
 
 // Makes the cursor visible (true) or hidden (false) whatever the show-count was.
 void ShowMouseCursor(bool show);
