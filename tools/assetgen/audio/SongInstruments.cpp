@@ -148,12 +148,15 @@ XmInstrument MakePluck() {
     PluckParams p;
     p.hz = NoteHz(kRoot);
     p.seconds = 1.8;
-    p.decaySeconds = 2.6;
+    p.decaySeconds = 3.5;
     p.brightness = 0.7;
     p.damping = 0.5;
     p.pickPosition = 0.18;
     Signal s = Pluck(p, rate, rng);
     RemoveDc(s, rate);
+    // Tame the attack peak so the ringing body carries in the mix.
+    const double drive = 2.5 / Peak(s);
+    for (double& v : s) v = Tanh(drive * v);
     FadeIn(s, 6);
     FadeOut(s, SamplesFor(0.3, rate));
     XmInstrument ins;

@@ -363,8 +363,8 @@ std::vector<uint8_t> MakeMenuSong() {
     plan.name = "Skyvern - Over the Ranges";
     plan.bpm = 90;
     plan.transpose = 0;
-    plan.globalVolume = 48;
-    plan.levels = {50, 34, 52, 40, 52, 56, 40, 30};
+    plan.globalVolume = 40;
+    plan.levels = {46, 30, 54, 44, 48, 58, 48, 40};
     plan.sections = {
         {"Dm Dm F C", kMotif, false, nullptr, ArpStyle::Harp, BassStyle::Calm, &light, nullptr},
         {"Dm Am G Dm", answer, false, nullptr, ArpStyle::Harp, BassStyle::Calm, &light, &fill},
@@ -402,8 +402,8 @@ std::vector<uint8_t> MakeGameSong() {
     plan.name = "Skyvern - Into the Fire";
     plan.bpm = 140;
     plan.transpose = 2; // E Dorian: a step above the menu, brighter
-    plan.globalVolume = 48;
-    plan.levels = {52, 34, 56, 34, 54, 60, 46, 30};
+    plan.globalVolume = 40;
+    plan.levels = {48, 30, 58, 38, 50, 60, 50, 38};
     const auto drv = ArpStyle::Drive;
     const auto bass = BassStyle::Drive;
     plan.sections = {

@@ -75,7 +75,7 @@ Signal ManShot(Rng& rng) {
     p.hz = 104.0;
     p.seconds = 0.2;
     p.decaySeconds = 0.35;
-    p.brightness = 0.9;
+    p.brightness = 0.6;
     p.damping = 0.3;
     p.pickPosition = 0.1;
     Signal s = Pluck(p, kRate, rng);
@@ -85,11 +85,11 @@ Signal ManShot(Rng& rng) {
     for (std::size_t i = 0; i < whizz.size(); ++i) {
         const double t = Seconds(i);
         const double env = SinTurns(0.5 * std::min(t / 0.19, 1.0)); // swells and dies away
-        const double hz = 1100.0 + 2600.0 * Exp(-t / 0.07);
+        const double hz = 900.0 + 2000.0 * Exp(-t / 0.07);
         whizz[i] = env * f.Step(rng.Bipolar(), hz, 6.0, kRate).band;
     }
     Scale(whizz, 1.0 / std::max(Peak(whizz), 1e-9));
-    MixInto(s, whizz, 0, 0.45);
+    MixInto(s, whizz, 0, 0.35);
     return s;
 }
 
@@ -182,8 +182,8 @@ Signal CatapultDie(Rng& rng) {
     const double length = 0.65;
     Signal s = Boom(length, 80.0, 45.0, 0.03, 0.15);
     Scale(s, 0.7);
-    const double onsets[] = {0.0, 0.03, 0.07, 0.12, 0.19, 0.27, 0.37};
-    for (std::size_t k = 0; k < 7; ++k) {
+    const double onsets[] = {0.0, 0.03, 0.07, 0.12, 0.19, 0.27, 0.37, 0.48};
+    for (double onset : onsets) {
         Signal knock(SamplesFor(0.12, kRate));
         const double fa = 160.0 + 260.0 * rng.Uniform();
         const double fb = fa * (2.1 + 0.6 * rng.Uniform());
@@ -194,18 +194,18 @@ Signal CatapultDie(Rng& rng) {
             knock[i] = (SinTurns(fa * t) + 0.6 * SinTurns(fb * t) + 0.35 * SinTurns(fc * t)) *
                        Exp(-t / tau);
         }
-        MixInto(s, knock, SamplesFor(onsets[k], kRate), 0.9 * Exp(-onsets[k] / 0.25));
+        MixInto(s, knock, SamplesFor(onset, kRate), 0.9 * Exp(-onset / 0.25));
     }
     Signal splinters(SamplesFor(length, kRate));
     Svf f;
     double burst = 0.0;
     for (std::size_t i = 0; i < splinters.size(); ++i) {
         const double t = Seconds(i);
-        if (rng.Uniform() < 0.0022 * Exp(-t / 0.3)) burst = 0.5 + 0.5 * rng.Uniform();
+        if (t < 0.58 && rng.Uniform() < 0.0022 * Exp(-t / 0.3)) burst = 0.5 + 0.5 * rng.Uniform();
         burst *= 0.995;
         splinters[i] = burst * f.Step(rng.Bipolar(), 2800.0, 0.9, kRate).high;
     }
-    MixInto(s, splinters, 0, 0.6);
+    MixInto(s, splinters, 0, 0.4);
     s.resize(SamplesFor(length, kRate));
     return s;
 }
@@ -318,8 +318,8 @@ constexpr Recipe kRecipes[] = {
     {"manshot", ManShot, -7.0, 0.002, 0.03, 4},
     {"heroshot", HeroShot, -9.0, 0.003, 0.02, 2},
     {"menu", MenuTick, -9.0, 0.001, 0.015, 2},
-    {"looser", Looser, -3.0, 0.003, 0.1, 1},
-    {"nextlevel", NextLevel, -3.0, 0.003, 0.1, 1},
+    {"looser", Looser, -5.0, 0.003, 0.1, 1},
+    {"nextlevel", NextLevel, -4.0, 0.003, 0.1, 1},
 };
 
 } // namespace

@@ -148,22 +148,30 @@ Signal Pluck(const PluckParams& p, double rate, Rng& rng) {
     const double c = (1.0 - d) / (1.0 + d);
     const double g = Exp2(-kLog2Of1000 * period / (p.decaySeconds * rate));
 
-    // Excitation: a noise burst, darkened by the pick and notched by its position.
-    Signal exc(static_cast<std::size_t>(n) + 1);
+    // Excitation: the string's shape at release, a triangle peaking at the pick, roughened with
+    // noise for the bright attack; the noise is notched at the pick position like the string.
+    const std::size_t len = static_cast<std::size_t>(n) + 1;
+    const double apex = std::clamp(p.pickPosition, 0.05, 0.95) * static_cast<double>(len);
+    Signal noise(len);
     OnePoleLowPass pick;
     const double pickHz = 400.0 + p.brightness * p.brightness * 0.45 * rate;
-    for (double& v : exc) v = pick.Step(rng.Bipolar(), pickHz, rate);
-    const int notch = std::max(1, static_cast<int>(p.pickPosition * n + 0.5));
-    Signal shaped(exc.size());
-    for (std::size_t i = 0; i < exc.size(); ++i)
-        shaped[i] = exc[i] - (i >= static_cast<std::size_t>(notch) ? exc[i - notch] : 0.0);
+    for (double& v : noise) v = pick.Step(rng.Bipolar(), pickHz, rate);
+    const std::size_t notch = std::max<std::size_t>(1, static_cast<std::size_t>(apex + 0.5));
+    Signal exc(len);
+    for (std::size_t i = 0; i < len; ++i) {
+        const double x = static_cast<double>(i);
+        const double shape =
+            x < apex ? x / apex : (static_cast<double>(len) - x) / (static_cast<double>(len) - apex);
+        const double rough = noise[i] - (i >= notch ? noise[i - notch] : 0.0);
+        exc[i] = shape + p.brightness * 0.6 * rough;
+    }
     double mean = 0.0;
-    for (double v : shaped) mean += v;
-    mean /= static_cast<double>(shaped.size());
-    for (std::size_t i = 0; i < shaped.size() && i < total; ++i) y[i] = shaped[i] - mean;
+    for (double v : exc) mean += v;
+    mean /= static_cast<double>(len);
+    for (std::size_t i = 0; i < len && i < total; ++i) y[i] = exc[i] - mean;
 
     double vPrev = 0.0, wPrev = 0.0;
-    for (std::size_t i = shaped.size(); i < total; ++i) {
+    for (std::size_t i = len; i < total; ++i) {
         const double v = g * ((1.0 - s) * y[i - n] + s * y[i - n - 1]);
         const double w = c * v + vPrev - c * wPrev;
         vPrev = v;
