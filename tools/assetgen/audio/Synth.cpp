@@ -90,8 +90,9 @@ double Peak(const Signal& s) {
 void FadeIn(Signal& s, std::size_t samples) {
     samples = std::min(samples, s.size());
     for (std::size_t i = 0; i < samples; ++i) {
-        const double t = static_cast<double>(i) / static_cast<double>(samples);
-        s[i] *= 0.5 - 0.5 * CosTurns(0.5 * t);
+        // sin^2 rather than (1 - cos) / 2: it is exactly zero at the start.
+        const double g = SinTurns(0.25 * static_cast<double>(i) / static_cast<double>(samples));
+        s[i] *= g * g;
     }
 }
 
@@ -100,8 +101,9 @@ void FadeOut(Signal& s, std::size_t samples) {
     const std::size_t start = s.size() - samples;
     for (std::size_t i = 0; i < samples; ++i) {
         // Reaches exactly zero on the last sample.
-        const double t = static_cast<double>(i + 1) / static_cast<double>(samples);
-        s[start + i] *= 0.5 + 0.5 * CosTurns(0.5 * t);
+        const double g =
+            SinTurns(0.25 * static_cast<double>(samples - 1 - i) / static_cast<double>(samples));
+        s[start + i] *= g * g;
     }
 }
 
