@@ -21,7 +21,9 @@ struct SongCase {
     double minBeatsPerMinute, maxBeatsPerMinute;
 };
 
-void PrintTo(const SongCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const SongCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 struct Rendered {
     bool loaded = false;
@@ -78,7 +80,9 @@ Rendered Render(const std::vector<uint8_t>& xm) {
     return r;
 }
 
-double Dbfs(double level) { return 20.0 * std::log10(std::max(level, 1.0) / 32768.0); }
+double Dbfs(double level) {
+    return 20.0 * std::log10(std::max(level, 1.0) / 32768.0);
+}
 
 class SongTest : public ::testing::TestWithParam<SongCase> {};
 
@@ -105,7 +109,8 @@ TEST_P(SongTest, LeavesHeadroomAndNeverFallsSilent) {
     const Rendered r = Render(GetParam().make());
     ASSERT_TRUE(r.loaded);
     int peak = 0;
-    for (int16_t v : r.pcm) peak = std::max(peak, std::abs(static_cast<int>(v)));
+    for (int16_t v : r.pcm)
+        peak = std::max(peak, std::abs(static_cast<int>(v)));
     // Room for the sound effects on top, yet a proper level.
     EXPECT_LE(Dbfs(peak), -4.0);
     EXPECT_GE(Dbfs(peak), -12.0);
@@ -114,13 +119,16 @@ TEST_P(SongTest, LeavesHeadroomAndNeverFallsSilent) {
     const std::size_t window = 2 * kRate;
     for (std::size_t at = 0; at + window <= r.pcm.size(); at += window) {
         double energy = 0.0;
-        for (std::size_t i = at; i < at + window; ++i) energy += double(r.pcm[i]) * r.pcm[i];
+        for (std::size_t i = at; i < at + window; ++i)
+            energy += double(r.pcm[i]) * r.pcm[i];
         EXPECT_GE(Dbfs(std::sqrt(energy / window)), -40.0)
             << "silent around " << at / window << " s";
     }
 }
 
-TEST_P(SongTest, SameBytesOnEveryRun) { EXPECT_EQ(GetParam().make(), GetParam().make()); }
+TEST_P(SongTest, SameBytesOnEveryRun) {
+    EXPECT_EQ(GetParam().make(), GetParam().make());
+}
 
 INSTANTIATE_TEST_SUITE_P(Songs, SongTest,
                          ::testing::Values(SongCase{"Menu", MakeMenuSong, 80, 100},

@@ -18,13 +18,15 @@ struct Expected {
 
 // Lengths and copy limits as the asset catalogue proposes them, in wave-collection order.
 constexpr Expected kExpected[] = {
-    {"bonus", 300, 400, 2},    {"herodie", 600, 900, 3}, {"catapultdie", 500, 700, 2},
-    {"mandie", 300, 500, 4},   {"catapult", 300, 450, 3}, {"manshot", 150, 250, 4},
-    {"heroshot", 40, 120, 2},  {"menu", 50, 90, 2},       {"looser", 1300, 1700, 1},
+    {"bonus", 300, 400, 2},       {"herodie", 600, 900, 3},  {"catapultdie", 500, 700, 2},
+    {"mandie", 300, 500, 4},      {"catapult", 300, 450, 3}, {"manshot", 150, 250, 4},
+    {"heroshot", 40, 120, 2},     {"menu", 50, 90, 2},       {"looser", 1300, 1700, 1},
     {"nextlevel", 1000, 1500, 1},
 };
 
-double Dbfs(int level) { return 20.0 * std::log10(std::max(level, 1) / 32768.0); }
+double Dbfs(int level) {
+    return 20.0 * std::log10(std::max(level, 1) / 32768.0);
+}
 
 int PeakOf(const std::vector<int16_t>& s, std::size_t from, std::size_t to) {
     int peak = 0;
@@ -83,7 +85,8 @@ TEST_F(SoundEffectsTest, LengthLevelAndQuietEnds) {
 
         // Centred: no offset that would thump when the effect starts or stops.
         double sum = 0.0;
-        for (int16_t v : s) sum += v;
+        for (int16_t v : s)
+            sum += v;
         EXPECT_LT(std::fabs(sum / static_cast<double>(s.size())), 100.0);
     }
 }

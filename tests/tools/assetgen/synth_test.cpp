@@ -45,7 +45,8 @@ TEST(SynthFades, StartAndEndAtZero) {
     EXPECT_EQ(s.front(), 0.0);
     EXPECT_EQ(s.back(), 0.0);
     EXPECT_EQ(s[50], 1.0);
-    for (std::size_t i = 1; i < 10; ++i) EXPECT_GT(s[i], s[i - 1]);
+    for (std::size_t i = 1; i < 10; ++i)
+        EXPECT_GT(s[i], s[i - 1]);
 }
 
 // The pluck's period must match the asked pitch, fraction of a sample included.
@@ -64,7 +65,8 @@ TEST_P(PluckTuning, PeriodMatchesPitch) {
     const double expected = rate / hz;
     auto corr = [&](int lag) {
         double c = 0.0;
-        for (std::size_t i = start; i < start + window; ++i) c += s[i] * s[i + lag];
+        for (std::size_t i = start; i < start + window; ++i)
+            c += s[i] * s[i + lag];
         return c;
     };
     int best = static_cast<int>(expected * 0.9);
@@ -76,7 +78,8 @@ TEST_P(PluckTuning, PeriodMatchesPitch) {
     EXPECT_LT(Peak(s), 2.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Pitches, PluckTuning, ::testing::Values(98.0, 220.0, 331.7, 587.33, 987.77));
+INSTANTIATE_TEST_SUITE_P(Pitches, PluckTuning,
+                         ::testing::Values(98.0, 220.0, 331.7, 587.33, 987.77));
 
 } // namespace
 } // namespace assetgen

@@ -38,7 +38,8 @@ class XmWriterTest : public ::testing::Test {
 
         XmInstrument ins;
         ins.name = "test instrument";
-        for (int i = 0; i < 64; ++i) ins.sample.data.push_back(static_cast<int16_t>(i * 1031 - 30000));
+        for (int i = 0; i < 64; ++i)
+            ins.sample.data.push_back(static_cast<int16_t>(i * 1031 - 30000));
         ins.sample.data[20] = 32767;
         ins.sample.data[21] = -32768; // the largest possible delta
         ins.sample.looped = true;
@@ -124,7 +125,8 @@ TEST_F(XmWriterTest, InstrumentAndSampleReadBack) {
     EXPECT_EQ(s.lpe, 30);
     const auto* data = reinterpret_cast<const int16_t*>(s.data);
     // The player may rewrite what lies past the loop end (it never sounds); the rest must match.
-    for (int i = 0; i < s.lpe; ++i) EXPECT_EQ(data[i], module.instruments[0].sample.data[i]) << i;
+    for (int i = 0; i < s.lpe; ++i)
+        EXPECT_EQ(data[i], module.instruments[0].sample.data[i]) << i;
 
     const xmp_instrument& ins = m->xxi[0];
     EXPECT_STREQ(ins.name, "test instrument");

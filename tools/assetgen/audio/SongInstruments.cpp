@@ -42,13 +42,16 @@ int Fadeout(double seconds, double ticksPerSecond) {
 // twice and only the settled second lap is kept.
 Signal PeriodicBandNoise(std::size_t length, double centreHz, double q, double rate, Rng& rng) {
     Signal ring(length);
-    for (double& v : ring) v = rng.Bipolar();
+    for (double& v : ring)
+        v = rng.Bipolar();
     Svf f;
     Signal out(length);
     for (int lap = 0; lap < 2; ++lap)
-        for (std::size_t i = 0; i < length; ++i) out[i] = f.Step(ring[i], centreHz, q, rate).band;
+        for (std::size_t i = 0; i < length; ++i)
+            out[i] = f.Step(ring[i], centreHz, q, rate).band;
     double energy = 0.0;
-    for (double v : out) energy += v * v;
+    for (double v : out)
+        energy += v * v;
     Scale(out, 1.0 / std::sqrt(energy / static_cast<double>(length)));
     return out;
 }
@@ -156,7 +159,8 @@ XmInstrument MakePluck() {
     RemoveDc(s, rate);
     // Tame the attack peak so the ringing body carries in the mix.
     const double drive = 2.5 / Peak(s);
-    for (double& v : s) v = Tanh(drive * v);
+    for (double& v : s)
+        v = Tanh(drive * v);
     FadeIn(s, 6);
     FadeOut(s, SamplesFor(0.3, rate));
     XmInstrument ins;
@@ -169,8 +173,8 @@ XmInstrument MakeFrameDrum() {
     Rng rng(0xD0D0CAFEu);
     XmInstrument ins;
     ins.name = "frame drum";
-    ins.sample = MakeSample("frame drum", FrameDrumHit(0.5, kRateHigh, rng), kMiddleC,
-                            kRateHighSemitones);
+    ins.sample =
+        MakeSample("frame drum", FrameDrumHit(0.5, kRateHigh, rng), kMiddleC, kRateHighSemitones);
     return ins;
 }
 

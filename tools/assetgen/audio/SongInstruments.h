@@ -7,7 +7,9 @@
 namespace assetgen {
 
 // Tracker notes: XM note byte for a MIDI note; XM C-4 (49) sounds middle C (MIDI 60).
-constexpr int XmNote(int midi) { return midi - 11; }
+constexpr int XmNote(int midi) {
+    return midi - 11;
+}
 
 // Envelopes and auto-vibrato count in ticks, so they take the song's tick rate (bpm * 2 / 5).
 XmInstrument MakeRecorder(double ticksPerSecond);

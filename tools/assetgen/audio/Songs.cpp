@@ -55,13 +55,20 @@ struct Chord {
 
 int PitchClass(char letter) {
     switch (letter) {
-    case 'C': return 0;
-    case 'D': return 2;
-    case 'E': return 4;
-    case 'F': return 5;
-    case 'G': return 7;
-    case 'A': return 9;
-    case 'B': return 11;
+    case 'C':
+        return 0;
+    case 'D':
+        return 2;
+    case 'E':
+        return 4;
+    case 'F':
+        return 5;
+    case 'G':
+        return 7;
+    case 'A':
+        return 9;
+    case 'B':
+        return 11;
     }
     throw std::logic_error(std::string("bad note letter ") + letter);
 }
@@ -70,9 +77,11 @@ std::vector<std::string_view> Tokens(std::string_view text) {
     std::vector<std::string_view> out;
     std::size_t i = 0;
     while (i < text.size()) {
-        while (i < text.size() && text[i] == ' ') ++i;
+        while (i < text.size() && text[i] == ' ')
+            ++i;
         const std::size_t start = i;
-        while (i < text.size() && text[i] != ' ') ++i;
+        while (i < text.size() && text[i] != ' ')
+            ++i;
         if (i > start) out.push_back(text.substr(start, i - start));
     }
     return out;
@@ -82,8 +91,10 @@ std::vector<std::string_view> Tokens(std::string_view text) {
 int ParseNote(std::string_view name) {
     int pc = PitchClass(name.at(0));
     std::size_t i = 1;
-    if (i < name.size() && name[i] == '#') ++pc, ++i;
-    else if (i < name.size() && name[i] == 'b') --pc, ++i;
+    if (i < name.size() && name[i] == '#')
+        ++pc, ++i;
+    else if (i < name.size() && name[i] == 'b')
+        --pc, ++i;
     if (i + 1 != name.size() || name[i] < '0' || name[i] > '9')
         throw std::logic_error("bad note " + std::string(name));
     return 12 * (name[i] - '0' + 1) + pc;
@@ -103,7 +114,8 @@ std::vector<NoteEvent> ParseLine(std::string_view text, int transpose, int volum
         const std::size_t colon = token.find(':');
         if (colon == std::string_view::npos) throw std::logic_error("bad token in line");
         int length = 0;
-        for (char c : token.substr(colon + 1)) length = length * 10 + (c - '0');
+        for (char c : token.substr(colon + 1))
+            length = length * 10 + (c - '0');
         const std::string_view name = token.substr(0, colon);
         if (name != "r") {
             // Notes off the beat are played a little softer.
@@ -132,7 +144,9 @@ std::vector<Chord> ParseChords(std::string_view text, int transpose) {
     return chords;
 }
 
-int Third(const Chord& c) { return c.minor ? 3 : 4; }
+int Third(const Chord& c) {
+    return c.minor ? 3 : 4;
+}
 
 bool InChord(const Chord& c, int midi) {
     const int interval = ((midi - c.root) % 12 + 12) % 12;
@@ -165,7 +179,8 @@ std::vector<NoteEvent> Harmonise(const std::vector<NoteEvent>& melody,
     for (const NoteEvent& e : melody) {
         const Chord& c = chords[static_cast<std::size_t>(e.row / kRowsPerBar)];
         int m = e.midi - 3;
-        while (!InChord(c, m)) --m;
+        while (!InChord(c, m))
+            --m;
         out.push_back({e.row, m, e.length, volume + (e.volume - volume) / 2});
     }
     return out;
@@ -205,7 +220,9 @@ struct SongPlan {
     std::vector<uint8_t> orders;
 };
 
-int ChordBase(const Chord& c, int octaveC) { return octaveC + c.root; }
+int ChordBase(const Chord& c, int octaveC) {
+    return octaveC + c.root;
+}
 
 void PutArp(XmPattern& p, const std::vector<Chord>& chords, ArpStyle style, int volume) {
     for (int bar = 0; bar < kBars; ++bar) {
@@ -213,7 +230,8 @@ void PutArp(XmPattern& p, const std::vector<Chord>& chords, ArpStyle style, int 
         const int t = Third(c);
         const int row0 = bar * kRowsPerBar;
         switch (style) {
-        case ArpStyle::None: break;
+        case ArpStyle::None:
+            break;
         case ArpStyle::Harp: {
             // Eighths up and down the chord from the third octave.
             const int base = ChordBase(c, 48);
@@ -262,16 +280,21 @@ void PutBass(XmPattern& p, const std::vector<Chord>& chords, BassStyle style, in
                     volume - (k % 4 == 0 ? 0 : 10));
             break;
         }
-        case BassStyle::Pedal: Put(p, row0, kChBass, root, kInsBass, volume); break;
+        case BassStyle::Pedal:
+            Put(p, row0, kChBass, root, kInsBass, volume);
+            break;
         }
     }
 }
 
 int StepVolume(char c, int level) {
     switch (c) {
-    case 'X': return level;
-    case 'x': return level * 3 / 4;
-    case 'o': return level * 2 / 5;
+    case 'X':
+        return level;
+    case 'x':
+        return level * 3 / 4;
+    case 'o':
+        return level * 2 / 5;
     }
     return 0;
 }
@@ -304,7 +327,8 @@ XmPattern BuildPattern(const Section& s, const SongPlan& plan) {
     if (s.lead) {
         const std::vector<NoteEvent> lead = ParseLine(s.lead, plan.transpose, lv.lead);
         PutLine(p, kChLead, kInsRecorder, lead, true);
-        if (s.harmony) PutLine(p, kChHarmony, kInsRecorder, Harmonise(lead, chords, lv.harmony), true);
+        if (s.harmony)
+            PutLine(p, kChHarmony, kInsRecorder, Harmonise(lead, chords, lv.harmony), true);
     }
     if (s.pluckLead)
         PutLine(p, kChHarmony, kInsPluck, ParseLine(s.pluckLead, plan.transpose, lv.pluckLead),
@@ -326,13 +350,18 @@ std::vector<uint8_t> BuildSong(const SongPlan& plan) {
     m.bpm = plan.bpm;
     m.restartPosition = 0;
     const double ticksPerSecond = plan.bpm * 2.0 / 5.0;
-    m.instruments = {MakeRecorder(ticksPerSecond), MakePluck(),     MakeBass(ticksPerSecond),
-                     MakeFrameDrum(),              MakeDrumSlap(), MakeJingles()};
+    m.instruments = {MakeRecorder(ticksPerSecond),
+                     MakePluck(),
+                     MakeBass(ticksPerSecond),
+                     MakeFrameDrum(),
+                     MakeDrumSlap(),
+                     MakeJingles()};
     // Pan the parts apart a little: lead in the middle, strings and jingles to the sides.
     m.instruments[kInsPluck - 1].sample.panning = 100;
     m.instruments[kInsJingles - 1].sample.panning = 160;
     m.instruments[kInsSlap - 1].sample.panning = 145;
-    for (const Section& s : plan.sections) m.patterns.push_back(BuildPattern(s, plan));
+    for (const Section& s : plan.sections)
+        m.patterns.push_back(BuildPattern(s, plan));
     m.orders = plan.orders;
     // Global volume on the first row the song plays, so every loop starts from the same level.
     XmCell& first = m.patterns.at(m.orders.at(0)).At(0, kChJingles);
@@ -412,8 +441,7 @@ std::vector<uint8_t> MakeGameSong() {
         {"Dm Dm C Dm", themeA2, false, nullptr, drv, bass, &drive, &fill},
         {"G C G Am", themeB, false, nullptr, drv, bass, &drive, nullptr},
         {"C F Am Am", themeB2, true, nullptr, drv, bass, &drive, &fill},
-        {"Dm C F Am", breakLine, false, nullptr, ArpStyle::Pulse, BassStyle::Pedal, &sparse,
-         &fill},
+        {"Dm C F Am", breakLine, false, nullptr, ArpStyle::Pulse, BassStyle::Pedal, &sparse, &fill},
         {"Dm Dm F C", themeA, true, nullptr, drv, bass, &drive, nullptr},
         {"Dm Dm C Dm", themeA2, true, nullptr, drv, bass, &drive, &fill},
         {"G C G Am", themeB, true, nullptr, drv, bass, &drive, nullptr},

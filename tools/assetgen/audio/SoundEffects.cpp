@@ -15,7 +15,9 @@ namespace {
 constexpr double kRate = 22050.0;
 constexpr double kLog2Of10 = 3.321928094887362;
 
-double Seconds(std::size_t i) { return static_cast<double>(i) / kRate; }
+double Seconds(std::size_t i) {
+    return static_cast<double>(i) / kRate;
+}
 
 // Fades, level and conversion shared by every effect.
 std::vector<int16_t> Finish(Signal s, double peakDb, double fadeInSeconds, double fadeOutSeconds) {
@@ -35,13 +37,15 @@ Signal Crackle(double seconds, double density, Rng& rng) {
         if (rng.Next() >= threshold) continue;
         const double a = 0.4 + 0.6 * rng.Uniform();
         const double sign = rng.Next() & 1 ? 1.0 : -1.0;
-        for (std::size_t k = 0; k < 8; ++k) s[i + k] += sign * a * (k % 2 ? -0.6 : 1.0) / (1 + k);
+        for (std::size_t k = 0; k < 8; ++k)
+            s[i + k] += sign * a * (k % 2 ? -0.6 : 1.0) / (1 + k);
     }
     return s;
 }
 
 // A falling sine: the body of thumps, booms and thuds.
-Signal Boom(double seconds, double startHz, double endHz, double sweepSeconds, double decaySeconds) {
+Signal Boom(double seconds, double startHz, double endHz, double sweepSeconds,
+            double decaySeconds) {
     Signal s(SamplesFor(seconds, kRate));
     double phase = 0.0, amp = 1.0;
     const double decay = DecayFactor(decaySeconds, kRate);
@@ -136,11 +140,13 @@ Signal HeroDie(Rng& rng) {
     Scale(blast, 1.0 / std::max(Peak(blast), 1e-9));
     MixInto(s, blast, 0, 0.9);
     Signal debris = Crackle(length, 120.0, rng);
-    for (std::size_t i = 0; i < debris.size(); ++i) debris[i] *= Exp(-Seconds(i) / 0.2);
+    for (std::size_t i = 0; i < debris.size(); ++i)
+        debris[i] *= Exp(-Seconds(i) / 0.2);
     MixInto(s, debris, SamplesFor(0.02, kRate), 0.25);
     s.resize(SamplesFor(length, kRate));
     // Gentle saturation gives the crash weight without hard clipping.
-    for (double& v : s) v = Tanh(1.4 * v);
+    for (double& v : s)
+        v = Tanh(1.4 * v);
     return s;
 }
 
@@ -159,7 +165,8 @@ Signal ManDie(Rng& rng) {
         // A band-limited sawtooth stands in for the voice.
         double source = 0.0;
         const int harmonics = static_cast<int>(3500.0 / f0);
-        for (int k = 1; k <= harmonics; ++k) source += SinTurns(k * phase) / k;
+        for (int k = 1; k <= harmonics; ++k)
+            source += SinTurns(k * phase) / k;
         // Vowel moving from "ah" to "oh".
         const double v = f1.Step(source, 820.0 - 220.0 * glide, 5.0, kRate).band +
                          0.6 * f2.Step(source, 1250.0 - 400.0 * glide, 6.0, kRate).band;
@@ -244,7 +251,8 @@ Signal MenuTick(Rng& rng) {
     p.damping = 0.5;
     p.pickPosition = 0.3;
     Signal s = Pluck(p, kRate, rng);
-    for (std::size_t i = 0; i < s.size(); ++i) s[i] *= Exp(-Seconds(i) / 0.025);
+    for (std::size_t i = 0; i < s.size(); ++i)
+        s[i] *= Exp(-Seconds(i) / 0.025);
     return s;
 }
 
@@ -287,8 +295,8 @@ Signal Looser(Rng& rng) {
     struct Step {
         int midi;
         double start, seconds;
-    } steps[] = {{77, 0.0, 0.2}, {76, 0.19, 0.2}, {74, 0.38, 0.2}, {72, 0.57, 0.26},
-                 {69, 0.82, 0.68}};
+    } steps[] = {
+        {77, 0.0, 0.2}, {76, 0.19, 0.2}, {74, 0.38, 0.2}, {72, 0.57, 0.26}, {69, 0.82, 0.68}};
     for (const Step& st : steps) {
         const bool last = st.midi == 69;
         MixInto(s, RecorderNote(NoteHz(st.midi), st.seconds, kRate, rng, last ? 0.6 : 0.0),

@@ -22,9 +22,13 @@ uint32_t Rng::Next() {
     return x;
 }
 
-double Rng::Uniform() { return static_cast<double>(Next() >> 8) * (1.0 / 16777216.0); }
+double Rng::Uniform() {
+    return static_cast<double>(Next() >> 8) * (1.0 / 16777216.0);
+}
 
-double Rng::Bipolar() { return Uniform() * 2.0 - 1.0; }
+double Rng::Bipolar() {
+    return Uniform() * 2.0 - 1.0;
+}
 
 int Rng::Below(int n) {
     if (n <= 0) return 0;
@@ -40,22 +44,28 @@ double SinTurns(double turns) {
     const double y = x * kTwoPi; // |y| <= pi/2: the series converges to full precision
     const double y2 = y * y;
     double r = 1.0;
-    for (int k = 9; k >= 1; --k) r = 1.0 - y2 * r / static_cast<double>((2 * k) * (2 * k + 1));
+    for (int k = 9; k >= 1; --k)
+        r = 1.0 - y2 * r / static_cast<double>((2 * k) * (2 * k + 1));
     return y * r;
 }
 
-double CosTurns(double turns) { return SinTurns(turns + 0.25); }
+double CosTurns(double turns) {
+    return SinTurns(turns + 0.25);
+}
 
 double Exp2(double x) {
     x = std::clamp(x, -1000.0, 1000.0);
     const double n = std::floor(x);
     const double y = (x - n) * kLn2;
     double r = 1.0;
-    for (int k = 16; k >= 1; --k) r = 1.0 + y * r / static_cast<double>(k);
+    for (int k = 16; k >= 1; --k)
+        r = 1.0 + y * r / static_cast<double>(k);
     return std::ldexp(r, static_cast<int>(n));
 }
 
-double Exp(double x) { return Exp2(x * kLog2E); }
+double Exp(double x) {
+    return Exp2(x * kLog2E);
+}
 
 double Tanh(double x) {
     if (x > 20.0) return 1.0;
@@ -64,9 +74,13 @@ double Tanh(double x) {
     return (e - 1.0) / (e + 1.0);
 }
 
-double NoteHz(double midiNote) { return 440.0 * Exp2((midiNote - 69.0) / 12.0); }
+double NoteHz(double midiNote) {
+    return 440.0 * Exp2((midiNote - 69.0) / 12.0);
+}
 
-double DecayFactor(double seconds, double rate) { return Exp2(-kLog2Of1000 / (seconds * rate)); }
+double DecayFactor(double seconds, double rate) {
+    return Exp2(-kLog2Of1000 / (seconds * rate));
+}
 
 std::size_t SamplesFor(double seconds, double rate) {
     return static_cast<std::size_t>(seconds * rate + 0.5);
@@ -74,16 +88,19 @@ std::size_t SamplesFor(double seconds, double rate) {
 
 void MixInto(Signal& dst, const Signal& src, std::size_t offset, double gain) {
     if (dst.size() < offset + src.size()) dst.resize(offset + src.size(), 0.0);
-    for (std::size_t i = 0; i < src.size(); ++i) dst[offset + i] += src[i] * gain;
+    for (std::size_t i = 0; i < src.size(); ++i)
+        dst[offset + i] += src[i] * gain;
 }
 
 void Scale(Signal& s, double gain) {
-    for (double& v : s) v *= gain;
+    for (double& v : s)
+        v *= gain;
 }
 
 double Peak(const Signal& s) {
     double p = 0.0;
-    for (double v : s) p = std::max(p, std::fabs(v));
+    for (double v : s)
+        p = std::max(p, std::fabs(v));
     return p;
 }
 
@@ -157,20 +174,24 @@ Signal Pluck(const PluckParams& p, double rate, Rng& rng) {
     Signal noise(len);
     OnePoleLowPass pick;
     const double pickHz = 400.0 + p.brightness * p.brightness * 0.45 * rate;
-    for (double& v : noise) v = pick.Step(rng.Bipolar(), pickHz, rate);
+    for (double& v : noise)
+        v = pick.Step(rng.Bipolar(), pickHz, rate);
     const std::size_t notch = std::max<std::size_t>(1, static_cast<std::size_t>(apex + 0.5));
     Signal exc(len);
     for (std::size_t i = 0; i < len; ++i) {
         const double x = static_cast<double>(i);
         const double shape =
-            x < apex ? x / apex : (static_cast<double>(len) - x) / (static_cast<double>(len) - apex);
+            x < apex ? x / apex
+                     : (static_cast<double>(len) - x) / (static_cast<double>(len) - apex);
         const double rough = noise[i] - (i >= notch ? noise[i - notch] : 0.0);
         exc[i] = shape + p.brightness * 0.6 * rough;
     }
     double mean = 0.0;
-    for (double v : exc) mean += v;
+    for (double v : exc)
+        mean += v;
     mean /= static_cast<double>(len);
-    for (std::size_t i = 0; i < len && i < total; ++i) y[i] = exc[i] - mean;
+    for (std::size_t i = 0; i < len && i < total; ++i)
+        y[i] = exc[i] - mean;
 
     double vPrev = 0.0, wPrev = 0.0;
     for (std::size_t i = len; i < total; ++i) {

@@ -15,9 +15,9 @@ class Rng {
   public:
     explicit Rng(uint32_t seed) : state_(seed ? seed : 0x9E3779B9u) {}
     uint32_t Next();
-    double Uniform();            // [0, 1)
-    double Bipolar();            // [-1, 1)
-    int Below(int n);            // 0 .. n-1, 0 for n <= 0
+    double Uniform(); // [0, 1)
+    double Bipolar(); // [-1, 1)
+    int Below(int n); // 0 .. n-1, 0 for n <= 0
 
   private:
     uint32_t state_;

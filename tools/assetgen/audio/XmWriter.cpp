@@ -22,7 +22,8 @@ class ByteWriter {
     }
     // Fixed-width text field, padded with zeros.
     void Text(const std::string& s, std::size_t width) {
-        for (std::size_t i = 0; i < width; ++i) U8(i < s.size() ? s[i] : 0);
+        for (std::size_t i = 0; i < width; ++i)
+            U8(i < s.size() ? s[i] : 0);
     }
     void Zeros(std::size_t n) { bytes_.insert(bytes_.end(), n, 0); }
     std::size_t Size() const { return bytes_.size(); }
@@ -149,12 +150,14 @@ std::vector<uint8_t> WriteXm(const XmModule& m) {
     w.U16(1); // linear frequency table
     w.U16(m.speed);
     w.U16(m.bpm);
-    for (std::size_t i = 0; i < 256; ++i) w.U8(i < m.orders.size() ? m.orders[i] : 0);
+    for (std::size_t i = 0; i < 256; ++i)
+        w.U8(i < m.orders.size() ? m.orders[i] : 0);
     for (const XmPattern& p : m.patterns) {
         if (p.channels != m.channels) throw std::invalid_argument("XM pattern channel count");
         WritePattern(w, p);
     }
-    for (const XmInstrument& ins : m.instruments) WriteInstrument(w, ins);
+    for (const XmInstrument& ins : m.instruments)
+        WriteInstrument(w, ins);
     return w.Take();
 }
 

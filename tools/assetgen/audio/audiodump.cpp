@@ -29,9 +29,11 @@ void PutU32(std::vector<uint8_t>& b, uint32_t v) {
 std::vector<uint8_t> Wave(const std::vector<int16_t>& samples, int rate, int channels) {
     std::vector<uint8_t> b;
     const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
-    for (char c : std::string("RIFF")) b.push_back(static_cast<uint8_t>(c));
+    for (char c : std::string("RIFF"))
+        b.push_back(static_cast<uint8_t>(c));
     PutU32(b, 36 + dataBytes);
-    for (char c : std::string("WAVEfmt ")) b.push_back(static_cast<uint8_t>(c));
+    for (char c : std::string("WAVEfmt "))
+        b.push_back(static_cast<uint8_t>(c));
     PutU32(b, 16);
     PutU16(b, 1);
     PutU16(b, channels);
@@ -39,20 +41,25 @@ std::vector<uint8_t> Wave(const std::vector<int16_t>& samples, int rate, int cha
     PutU32(b, static_cast<uint32_t>(rate * channels * 2));
     PutU16(b, channels * 2);
     PutU16(b, 16);
-    for (char c : std::string("data")) b.push_back(static_cast<uint8_t>(c));
+    for (char c : std::string("data"))
+        b.push_back(static_cast<uint8_t>(c));
     PutU32(b, dataBytes);
-    for (int16_t s : samples) PutU16(b, s);
+    for (int16_t s : samples)
+        PutU16(b, s);
     return b;
 }
 
 bool Save(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream f(path, std::ios::binary);
-    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    f.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
     if (!f) std::fprintf(stderr, "audiodump: cannot write %s\n", path.c_str());
     return static_cast<bool>(f);
 }
 
-double Dbfs(int peak) { return peak > 0 ? 20.0 * std::log10(peak / 32768.0) : -999.0; }
+double Dbfs(int peak) {
+    return peak > 0 ? 20.0 * std::log10(peak / 32768.0) : -999.0;
+}
 
 // Renders the song until it first loops back, at libxmp's default settings.
 bool RenderSong(const std::string& name, const std::vector<uint8_t>& xm, const std::string& dir) {
@@ -76,7 +83,8 @@ bool RenderSong(const std::string& name, const std::vector<uint8_t>& xm, const s
     xmp_release_module(ctx);
     xmp_free_context(ctx);
     int peak = 0;
-    for (int16_t s : pcm) peak = std::max(peak, std::abs(static_cast<int>(s)));
+    for (int16_t s : pcm)
+        peak = std::max(peak, std::abs(static_cast<int>(s)));
     std::printf("%-12s %8.2f s  peak %6.2f dBFS  (%zu bytes of XM)\n", name.c_str(),
                 static_cast<double>(pcm.size()) / 2 / kRate, Dbfs(peak), xm.size());
     return Save(dir + "/" + name + ".render.wav", Wave(pcm, kRate, 2));
@@ -93,7 +101,8 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (const assetgen::SoundEffect& e : assetgen::MakeSoundEffects()) {
         int peak = 0;
-        for (int16_t s : e.samples) peak = std::max(peak, std::abs(static_cast<int>(s)));
+        for (int16_t s : e.samples)
+            peak = std::max(peak, std::abs(static_cast<int>(s)));
         std::printf("%-12s %6.0f ms  peak %6.2f dBFS  max %d\n", e.name.c_str(),
                     1000.0 * static_cast<double>(e.samples.size()) / e.sampleRate, Dbfs(peak),
                     e.maxPlayingCount);
