@@ -104,7 +104,7 @@ XmInstrument MakeRecorder(double ticksPerSecond) {
     // A gentle vibrato that grows in on held notes, about 5 Hz.
     ins.vibratoType = 0;
     ins.vibratoSweep = Ticks(0.45, ticksPerSecond);
-    ins.vibratoDepth = 5;
+    ins.vibratoDepth = 7;
     ins.vibratoRate = std::clamp(static_cast<int>(5.0 * 256.0 / ticksPerSecond + 0.5), 1, 63);
     return ins;
 }
