@@ -21,7 +21,7 @@ std::int64_t SystemClockMs();
 
 struct ServerLimits {
     std::size_t maxUrlLength = 4096;
-    std::size_t threads = 16; // each open keep-alive connection holds one
+    std::size_t threads = 64; // each open keep-alive connection holds one
     int worldRows = 100;
     std::size_t tokenCapacity = TokenBook::kDefaultCapacity;
     std::int64_t tokenLifetimeMs = TokenBook::kDefaultLifetimeMs;

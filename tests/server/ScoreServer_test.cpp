@@ -21,8 +21,10 @@ class ScoreServerTest : public ::testing::Test {
   protected:
     void SetUp() override {
         store_ = std::make_unique<scores::ScoreStore>(dir_.File("scores.db"));
-        server_ =
-            std::make_unique<scores::ScoreServer>(*store_, "9.8.7", [this] { return now_.load(); });
+        scores::ServerLimits limits;
+        limits.threads = 4;
+        server_ = std::make_unique<scores::ScoreServer>(
+            *store_, "9.8.7", [this] { return now_.load(); }, limits);
         port_ = server_->Http().bind_to_any_port("127.0.0.1");
         ASSERT_GT(port_, 0);
         thread_ = std::thread([this] { server_->Http().listen_after_bind(); });
