@@ -22,5 +22,7 @@ std::string BuildScoreRecord(const std::string& Name, std::uint16_t Score, const
                              const std::string& Country);
 
 // The one-time value `p` of a version reply: the field between the fourth and the fifth "|".
-// Empty when the reply has fewer than five. Does not check the leading "OK"; SendScore does.
+// Empty when the reply has fewer than five, or when one of the first five lies more than 255
+// characters into the text left after the previous one (the game kept that position in a byte).
+// Does not check the leading "OK"; SendScore does.
 std::string ExtractVersionToken(const std::string& Reply);
