@@ -1,0 +1,21 @@
+// ScorePages.h -- the HTML pages of the score server: home page and world table.
+#pragma once
+
+#include "ScoreStore.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace scores {
+
+// Escapes &, <, >, " and ' so stored text can never become markup.
+std::string HtmlEscape(std::string_view text);
+
+// What the game is, how to play it, and the link to the world table.
+std::string HomePage(std::string_view version);
+
+// The given rows, best first, as a complete page; an empty name shows as "Anonymous".
+std::string WorldPage(const std::vector<StoredScore>& rows);
+
+} // namespace scores

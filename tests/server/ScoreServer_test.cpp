@@ -1,0 +1,259 @@
+// ScoreServer_test.cpp -- the routes of skyvern-scores over HTTP on loopback, with a test clock.
+#include "ScoreServer.h"
+
+#include "ServerTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+
+namespace {
+
+constexpr std::int64_t kStart = 1700000000000; // some moment in 2023, in Unix milliseconds
+constexpr const char* kVersionQuery = "/cgi/version.pl?version&prg=Skyvern";
+constexpr const char* kWorldPage = "/cgi/version.pl?prg=Skyvern&show&type=0";
+
+class ScoreServerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        store_ = std::make_unique<scores::ScoreStore>(dir_.File("scores.db"));
+        scores::ServerLimits limits;
+        limits.threads = 4;
+        server_ = std::make_unique<scores::ScoreServer>(
+            *store_, "9.8.7", [this] { return now_.load(); }, limits);
+        port_ = server_->Http().bind_to_any_port("127.0.0.1");
+        ASSERT_GT(port_, 0);
+        thread_ = std::thread([this] { server_->Http().listen_after_bind(); });
+        client_ = std::make_unique<httplib::Client>("127.0.0.1", port_);
+        client_->set_connection_timeout(5);
+        client_->set_read_timeout(5);
+    }
+
+    void TearDown() override {
+        server_->Http().stop();
+        thread_.join();
+    }
+
+    httplib::Result Get(const std::string& target) { return client_->Get(target.c_str()); }
+
+    std::string Body(const std::string& target) {
+        auto res = Get(target);
+        if (!res) {
+            ADD_FAILURE() << "no answer to " << target;
+            return "";
+        }
+        EXPECT_EQ(res->status, 200) << target;
+        return res->body;
+    }
+
+    std::string FreshToken() { return ExtractVersionToken(Body(kVersionQuery)); }
+
+    std::string Submit(const std::string& inf) {
+        return Body("/cgi/version.pl?hs&prg=Skyvern&inf=" + inf);
+    }
+
+    TempDir dir_;
+    std::atomic<std::int64_t> now_{kStart};
+    std::unique_ptr<scores::ScoreStore> store_;
+    std::unique_ptr<scores::ScoreServer> server_;
+    std::thread thread_;
+    int port_ = 0;
+    std::unique_ptr<httplib::Client> client_;
+};
+
+TEST_F(ScoreServerTest, VersionReplyCarriesAFreshToken) {
+    std::string reply = Body(kVersionQuery);
+    EXPECT_EQ(reply.rfind("OK|skyvern-scores|9.8.7|", 0), 0u) << reply;
+    ASSERT_FALSE(reply.empty());
+    EXPECT_EQ(reply.back(), '|');
+    std::string token = ExtractVersionToken(reply);
+    EXPECT_GE(token.size(), 16u);
+    EXPECT_EQ(token.find_first_not_of(kSymbolAlphabet), std::string::npos);
+    EXPECT_NE(FreshToken(), token);
+}
+
+TEST_F(ScoreServerTest, StoresWhatTheGameSendsAndShowsIt) {
+    EXPECT_EQ(Submit(GameSubmission("Bob", 1234, FreshToken(), "Norway")), "OK");
+    EXPECT_EQ(Submit(GameSubmission("", 77, FreshToken(), "")), "OK");
+    ASSERT_EQ(store_->Count(), 2);
+    auto rows = store_->Best(10);
+    EXPECT_EQ(rows[0].name, "Bob");
+    EXPECT_EQ(rows[0].score, 1234);
+    EXPECT_EQ(rows[0].country, "Norway");
+    EXPECT_EQ(rows[0].time, kStart / 1000);
+
+    std::string page = Body(kWorldPage);
+    EXPECT_NE(page.find("<td>Bob</td><td class=\"n\">1234</td><td>Norway</td>"), std::string::npos)
+        << page;
+    EXPECT_NE(page.find("<td>Anonymous</td><td class=\"n\">77</td>"), std::string::npos);
+    EXPECT_NE(page.find("2023-11-14 22:13"), std::string::npos);
+}
+
+TEST_F(ScoreServerTest, EveryRefusalAnswersErrorAndStoresNothing) {
+    struct Case {
+        const char* what;
+        std::function<std::string()> inf;
+        const char* reply;
+    };
+    // A hand-made record, padded to a whole number of symbol groups.
+    auto record = [](std::string text) {
+        while (text.size() % 5 != 0)
+            text += '0';
+        return EncodeRecord(text);
+    };
+    std::string used = FreshToken();
+    ASSERT_EQ(Submit(GameSubmission("First", 1, used, "")), "OK");
+    std::string stale = FreshToken();
+    const Case cases[] = {
+        {"bad alphabet", [&] { return "MZXW6YT1" + GameSubmission("Bob", 1, FreshToken(), ""); },
+         "ERROR bad symbol"},
+        {"lower case",
+         [&] {
+             std::string inf = GameSubmission("Bob", 1, FreshToken(), "");
+             inf[0] = static_cast<char>(inf[0] - 'A' + 'a');
+             return inf;
+         },
+         "ERROR bad symbol"},
+        {"bad length", [&] { return GameSubmission("Bob", 1, FreshToken(), "") + "AAAA"; },
+         "ERROR bad length"},
+        {"empty", [&] { return std::string(); }, "ERROR bad length"},
+        {"wrong field order",
+         [&] { return record("type=0|score=1|name=Bob|key=X|p=" + FreshToken() + "|add=|z="); },
+         "ERROR bad record layout"},
+        {"name too long", [&] { return GameSubmission("Bobby Bobby", 1, FreshToken(), ""); },
+         "ERROR name too long"},
+        {"name outside the set", [&] { return GameSubmission("<b>Bob", 1, FreshToken(), ""); },
+         "ERROR bad name"},
+        {"country outside the set", [&] { return GameSubmission("Bob", 1, FreshToken(), "a<b"); },
+         "ERROR bad country"},
+        {"separator in a value", [&] { return GameSubmission("Bob", 1, FreshToken(), "a|b"); },
+         "ERROR bad record layout"},
+        {"score 65536",
+         [&] { return record("type=0|name=Bob|score=65536|key=X|p=" + FreshToken() + "|add=|z="); },
+         "ERROR bad score"},
+        {"bad padding",
+         [&] {
+             return record("type=0|name=Bob|score=1234|key=X|p=" + FreshToken() + "|add=|z=00000");
+         },
+         "ERROR bad padding"},
+        {"reused token", [&] { return GameSubmission("Bob", 1, used, ""); }, "ERROR unknown token"},
+        {"unknown token", [&] { return GameSubmission("Bob", 1, "ABCDEFGHIJKLMNOPQRSTUVWX", ""); },
+         "ERROR unknown token"},
+        {"no token", [&] { return GameSubmission("Bob", 1, "", ""); }, "ERROR unknown token"},
+        {"expired token",
+         [&] {
+             now_ += 10 * 60 * 1000;
+             return GameSubmission("Bob", 1, stale, "");
+         },
+         "ERROR expired token"},
+    };
+    for (const Case& c : cases) {
+        std::string inf = c.inf();
+        EXPECT_EQ(Submit(inf), c.reply) << c.what;
+        EXPECT_EQ(store_->Count(), 1) << c.what;
+    }
+}
+
+TEST_F(ScoreServerTest, ThirtySubmissionsAMinutePerAddress) {
+    // Refused submissions count too: the limit is on attempts, not on stored scores.
+    for (int i = 0; i < 29; ++i)
+        ASSERT_EQ(Submit(GameSubmission("Bob", 1, "", "")), "ERROR unknown token") << i;
+    ASSERT_EQ(Submit(GameSubmission("Bob", 30, FreshToken(), "")), "OK");
+    std::string token = FreshToken();
+    EXPECT_EQ(Submit(GameSubmission("Bob", 31, token, "")), "ERROR too many submissions");
+    EXPECT_EQ(store_->Count(), 1);
+    // The refusal did not use up the token; a minute later it goes through.
+    now_ += 60 * 1000;
+    EXPECT_EQ(Submit(GameSubmission("Bob", 31, token, "")), "OK");
+    EXPECT_EQ(store_->Count(), 2);
+}
+
+TEST_F(ScoreServerTest, AnythingElseIsNotFound) {
+    const char* targets[] = {
+        "/index.html",
+        "/cgi/version.pl",
+        "/cgi/version.pl?version",
+        "/cgi/version.pl?version&prg=skyvern",
+        "/cgi/version.pl?version&prg=Skyvern&x=1",
+        "/cgi/version.pl?version=1&prg=Skyvern",
+        "/cgi/version.pl?version&prg=Skyvern&prg=Other",
+        "/cgi/version.pl?hs&prg=Skyvern",
+        "/cgi/version.pl?hs&prg=Skyvern&inf=A&inf=B",
+        "/cgi/version.pl?prg=Skyvern&show&type=1",
+        "/cgi/version.pl?prg=Skyvern&show",
+        "/cgi/other.pl?version&prg=Skyvern",
+        "/cgi/version.pl/x?version&prg=Skyvern",
+    };
+    for (const char* target : targets) {
+        auto res = Get(target);
+        ASSERT_TRUE(res) << target;
+        EXPECT_EQ(res->status, 404) << target;
+    }
+    EXPECT_EQ(store_->Count(), 0);
+}
+
+TEST_F(ScoreServerTest, RefusesUrlsOverFourKilobytes) {
+    std::string base = "/cgi/version.pl?hs&prg=Skyvern&inf=";
+    std::string atLimit = base + std::string(4096 - base.size(), 'A');
+    auto res = Get(atLimit);
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+    EXPECT_EQ(res->body, "ERROR record too long");
+
+    res = Get(atLimit + "A");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 414);
+    EXPECT_EQ(store_->Count(), 0);
+}
+
+TEST_F(ScoreServerTest, WorldPageEscapesStoredText) {
+    // Stored directly: the submission route would never let these characters in.
+    store_->Add({"<script>", 500, "A&B \"'", kStart / 1000});
+    std::string page = Body(kWorldPage);
+    EXPECT_EQ(page.find("<script>"), std::string::npos);
+    EXPECT_NE(page.find("<td>&lt;script&gt;</td>"), std::string::npos) << page;
+    EXPECT_NE(page.find("<td>A&amp;B &quot;&#39;</td>"), std::string::npos) << page;
+}
+
+TEST_F(ScoreServerTest, WorldPageShowsTheBestHundredByScoreThenTime) {
+    std::vector<scores::StoredScore> rows;
+    for (int i = 0; i < 120; ++i)
+        rows.push_back({"P" + std::to_string(i), 1000 + i % 7, "", kStart / 1000 + i});
+    store_->AddMany(rows);
+    // Stored last but earlier in time than every P row with the same score.
+    store_->Add({"Early", 1006, "", kStart / 1000 - 1});
+
+    std::string page = Body(kWorldPage);
+    std::vector<std::string> names;
+    const std::string cell = "</td><td>";
+    for (std::size_t at = page.find("<tr><td class=\"n\">"); at != std::string::npos;
+         at = page.find("<tr><td class=\"n\">", at + 1)) {
+        std::size_t start = page.find(cell, at) + cell.size();
+        names.push_back(page.substr(start, page.find("</td>", start) - start));
+    }
+    ASSERT_EQ(names.size(), 100u);
+    // 1006 points: Early, then P6, P13, ... (17 rows); then 1005 points from P5 on.
+    EXPECT_EQ(names[0], "Early");
+    EXPECT_EQ(names[1], "P6");
+    EXPECT_EQ(names[2], "P13");
+    EXPECT_EQ(names[18], "P5");
+    // 121 rows stored; left out are all of 1000 points and the three latest of 1001.
+    EXPECT_EQ(names[99], "P92");
+    EXPECT_EQ(std::count(names.begin(), names.end(), "P0"), 0);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "P99"), 0);
+}
+
+TEST_F(ScoreServerTest, HomePageLinksToTheWorldTable) {
+    auto res = Get("/");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+    EXPECT_EQ(res->get_header_value("Content-Type"), "text/html; charset=utf-8");
+    EXPECT_NE(res->body.find("href=\"cgi/version.pl?prg=Skyvern&amp;show&amp;type=0\""),
+              std::string::npos);
+}
+
+} // namespace
