@@ -92,3 +92,22 @@ bool TDirectDrawSurface::Lock(TDDSurfaceDesc& desc) {
 void TDirectDrawSurface::Unlock() {
     if (lockCount_ > 0) --lockCount_;
 }
+
+// Link-only placeholders (weak, so the real definitions win once merged). They throw: nothing
+// here may be relied on, tests must not reach them.
+#include <stdexcept>
+
+#include "graphics/DxgReader.h"
+
+__attribute__((weak)) void TDXDraw::RegisterClient(void*, TDXDrawNotifyEvent) {
+    throw std::logic_error("TEMP: display not linked yet");
+}
+__attribute__((weak)) void TDXDraw::UnregisterClient(void*) {
+    throw std::logic_error("TEMP: display not linked yet");
+}
+__attribute__((weak)) TPictureCollectionData ReadPictureCollection(std::span<const uint8_t>) {
+    throw std::logic_error("TEMP: reader not linked yet");
+}
+__attribute__((weak)) std::vector<uint8_t> ReadWholeFile(const std::string&) {
+    throw std::logic_error("TEMP: reader not linked yet");
+}
