@@ -4,10 +4,16 @@
 
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "graphics/DXImageList.h"
+
+// Readable rectangles in test failures.
+inline void PrintTo(const TRect& r, std::ostream* os) {
+    *os << "(" << r.Left << ", " << r.Top << ", " << r.Right << ", " << r.Bottom << ")";
+}
 
 namespace imagetest {
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "graphics/ImageTestSupport.h"
 #include "sprites/DXSprite.h"
 
 namespace {
@@ -346,6 +347,7 @@ TEST_F(SpriteTree, TargetSetsTheViewAndClearingKeepsIt) {
 }
 
 TEST(SpriteComponent, DisplayNoticesSetAndClearTheTarget) {
+    Log log; // outlives the sprites that write to it
     TDXSpriteEngine component;
     TDirectDrawSurface back;
     back.SetSize(800, 600);
@@ -359,7 +361,6 @@ TEST(SpriteComponent, DisplayNoticesSetAndClearTheTarget) {
     EXPECT_EQ(component.Engine()->Target(), nullptr);
 
     // Without a display the component draws nothing, but moving and freeing work.
-    Log log;
     new Probe(component.Engine(), "p", log, 10, 10);
     component.DisplayNotice(dxntInitialize, &back);
     component.DrawAll();
