@@ -27,6 +27,7 @@ enum class EventKind {
     Minimized,
     Restored,
     Exposed,            // the window needs repainting
+    Quit,               // the session ends the program (SIGTERM, logout): no dialog
 };
 
 struct Event {

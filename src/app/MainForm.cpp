@@ -1,0 +1,196 @@
+// MainForm.cpp -- start-up, the window/full-screen switch and the focus handlers.
+#include "app/MainForm.h"
+
+#include <stdexcept>
+
+#include "app/GameState.h"
+#include "app/Random.h"
+#include "audio/Mixer.h"
+#include "audio/Music.h"
+#include "frontend/Settings.h"
+#include "timer/Application.h"
+
+TmainForm* mainForm = nullptr;
+
+namespace {
+constexpr TDXDrawOptions kFormOptions = Opt(doAllowReboot) | Opt(doWaitVBlank) | Opt(doCenter) |
+                                        Opt(doFlip) | Opt(doDirectX7Mode) | Opt(doHardware) |
+                                        Opt(doSelectDriver);
+} // namespace
+
+void ShowMouseCursor(bool show) {
+    platform::Platform& p = platform::Current();
+    int count = p.ShowCursor(true);
+    if (show) {
+        while (count < 0) count = p.ShowCursor(true);
+    } else {
+        while (count >= 0) count = p.ShowCursor(false);
+    }
+}
+
+void SetCursorPos(int x, int y) { platform::Current().WarpCursor(x, y); }
+
+void SaveSettingsAndTell() {
+    std::string message;
+    if (!SaveSettingsBracket(&message)) platform::Current().ShowMessage("Skyvern", message);
+}
+
+TmainForm::TmainForm() {
+    mainForm = this;
+    platform::Platform& p = platform::Current();
+    if (!p.OpenWindow("Skyvern", 800, 600))
+        throw std::runtime_error("cannot open a window: " + p.Error());
+
+    // The stored form description.
+    DXDraw.Display.SetWidth(800);
+    DXDraw.Display.SetHeight(600);
+    DXDraw.Display.SetBitCount(32);
+    DXDraw.Display.FixedBitCount = DXDraw.Display.FixedRatio = DXDraw.Display.FixedSize = true;
+    DXDraw.SetOptions(kFormOptions);
+    DXDraw.SetControlSize(800, 600);
+
+    DXTimer1.BeginLoading();
+    DXTimer1.SetInterval(16);
+    DXTimer1.ActiveOnly = true;
+    DXTimer1.SetEnabled(true);
+    DXTimer1.OnTimer = [this](TCustomDXTimer& s, int lag) { DXTimer1Timer(s, lag); };
+    DXTimer1.OnActivate = [this](TCustomDXTimer& s) { DXTimer1Activate(s); };
+    DXTimer1.OnDeactivate = [this](TCustomDXTimer& s) { DXTimer1Deactivate(s); };
+
+    DXTimer2.BeginLoading();
+    DXTimer2.SetInterval(16);
+    DXTimer2.ActiveOnly = false;
+    DXTimer2.SetEnabled(false);
+    DXTimer2.OnTimer = [this](TCustomDXTimer& s, int lag) { DXTimer2Timer(s, lag); };
+    DXTimer2.OnActivate = [this](TCustomDXTimer& s) { DXTimer2Activate(s); };
+    DXTimer2.OnDeactivate = [this](TCustomDXTimer& s) { DXTimer2Deactivate(s); };
+
+    DXInput1.Keyboard.LoadAssigns(FormKeyboardAssigns());
+
+    // End of loading: components finish their own set-up.
+    Application().SetActive(p.Active());
+    DXTimer1.Loaded();
+    DXTimer2.Loaded();
+    DXInput1.Loaded();
+    TAudioMixer::Instance().Open(); // no device: the game runs silent
+
+    Application().OnEvent = [this](const platform::Event& e) { HandleEvent(e); };
+    FormCreate();
+    DXDraw.WindowShown();
+}
+
+TmainForm::~TmainForm() {
+    DXTimer1.SetEnabled(false);
+    DXTimer2.SetEnabled(false);
+    Application().OnEvent = nullptr;
+    SongFreeAll();
+    TAudioMixer::Instance().Close();
+    if (mainForm == this) mainForm = nullptr;
+}
+
+void TmainForm::FormCreate() {
+    // The wave collection is loaded here once sound effects exist.
+    Randomize(ClockSeed());
+    LoadSettings();
+    ChangeMode();
+    DXInput1.Keyboard.BindFireToCtrl();
+    DXTimer2.SetEnabled(false);
+    DXTimer1.SetEnabled(true);
+    ResumeState = 1;
+    GameState = gsMenu;
+    CreateMenuField();
+}
+
+void TmainForm::ChangeMode() {
+    DXDraw.Finalize();
+    if (Windowed == 1) {
+        RestorePlacement();
+        DXDraw.SetOptions(DXDraw.Options() & ~Opt(doFullScreen));
+        platform::Current().CenterWindow();
+    } else {
+        SavePlacement();
+        DXDraw.SetOptions(DXDraw.Options() | Opt(doFullScreen));
+    }
+    DXDraw.Initialize();
+}
+
+void TmainForm::DXTimer1Activate(TCustomDXTimer&) {
+    if (GameState == gsMenu && MusicOn) StartMusic("sound\\1.xm");
+}
+
+void TmainForm::DXTimer1Deactivate(TCustomDXTimer&) { SongStop(MusicHandle); }
+
+void TmainForm::DXTimer2Activate(TCustomDXTimer&) {
+    if (GameState == gsPlaying) {
+        ShowMouseCursor(false);
+        SetCursorPos(400, 300);
+    }
+    if (GameState != gsMenu && MusicOn) StartMusic("sound\\2.xm");
+}
+
+void TmainForm::DXTimer2Deactivate(TCustomDXTimer&) {
+    SongStop(MusicHandle);
+    if (GameState == gsPlaying || GameState == gsDying || GameState == gsLevelBanner ||
+        GameState == gsGameOver) {
+        ShowMouseCursor(true);
+        ResumeState = GameState;
+        GameState = gsPaused;
+    }
+}
+
+void TmainForm::CreateMenuField() {
+    MenuScreen = 1;
+    SelectedItem = 1;
+    if (GameState == gsMenu && MusicOn) StartMusic("sound\\1.xm");
+}
+
+void TmainForm::DXTimer1Timer(TCustomDXTimer&, int) {
+    if (!DXDraw.CanDraw()) return;
+    TDirectDrawSurface& back = DXDraw.BackSurface();
+    back.Fill(0);
+    TDirectDrawSurfaceCanvas& c = back.Canvas();
+    c.Brush.Style = TBrushStyle::bsClear;
+    c.Font.Style = 0;
+    c.Font.Color = clWhite;
+    c.Font.Name = "Carolingia";
+    c.Font.Size = 16;
+    c.TextOut(330, 280, "Skyvern");
+    back.ReleaseCanvas();
+    DXDraw.Flip();
+}
+
+void TmainForm::DXTimer2Timer(TCustomDXTimer&, int) {
+    if (!DXDraw.CanDraw()) return;
+    DXDraw.BackSurface().Fill(0);
+    DXDraw.Flip();
+}
+
+void TmainForm::FormClose(bool& allowClose) { allowClose = true; }
+
+void TmainForm::Close() {
+    bool allow = true;
+    FormClose(allow);
+    if (allow) Application().Terminate();
+}
+
+void TmainForm::WMGetSysCommand(int command) {
+    if (command == SC_MAXIMIZE) {
+        Windowed = 0;
+        ChangeMode();
+        SaveSettingsAndTell();
+        return;
+    }
+    TDXForm::WMSysCommand(command);
+}
+
+void TmainForm::HandleEvent(const platform::Event& e) {
+    using platform::EventKind;
+    switch (e.kind) {
+    case EventKind::CloseRequest: Close(); break;
+    case EventKind::Quit: Application().Terminate(); break;
+    case EventKind::MaximizeRequest: WMGetSysCommand(SC_MAXIMIZE); break;
+    case EventKind::Exposed: DXDraw.Paint(); break;
+    case EventKind::FocusGained: DXInput1.Activate(); break;
+    default: break;
+    }
+}

@@ -1,0 +1,27 @@
+// main.cpp -- the program: open the window, run the game until the window closes, then open
+// the exit link.
+#include <cstdio>
+#include <exception>
+
+#include "app/MainForm.h"
+#include "platform/sdl/SdlPlatform.h"
+#include "timer/Application.h"
+
+int main() {
+    std::string error;
+    auto platform = platform::CreateSdlPlatform(error);
+    if (!platform) {
+        std::fprintf(stderr, "skyvern: cannot start the display: %s\n", error.c_str());
+        return 1;
+    }
+    platform::SetCurrent(platform.get());
+    try {
+        TmainForm form;
+        Application().Run();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "skyvern: %s\n", e.what());
+        return 1;
+    }
+    platform::SetCurrent(nullptr);
+    return 0;
+}

@@ -1,0 +1,149 @@
+// Mixer.cpp -- the audio callback and sound buffers.
+#include "audio/Mixer.h"
+
+#include <xmp.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "audio/SoundBuffer.h"
+#include "platform/Platform.h"
+
+AudioLock::AudioLock() { platform::Current().LockAudio(); }
+AudioLock::~AudioLock() { platform::Current().UnlockAudio(); }
+
+TAudioMixer& TAudioMixer::Instance() {
+    static TAudioMixer mixer;
+    return mixer;
+}
+
+bool TAudioMixer::Open() {
+    if (open_) return true;
+    open_ = platform::Current().OpenAudio(kDefaultFrequency,
+                                          [this](int16_t* out, int frames) { Mix(out, frames); });
+    if (open_) frequency_ = platform::Current().AudioFrequency();
+    return open_;
+}
+
+void TAudioMixer::Close() {
+    if (open_) platform::Current().CloseAudio();
+    open_ = false;
+    song_ = nullptr;
+    for (TSoundBuffer* b : buffers_) b->playing_ = false;
+    buffers_.clear();
+}
+
+void TAudioMixer::SetSong(void* ctx) {
+    AudioLock lock;
+    song_ = ctx;
+}
+
+void TAudioMixer::Start(TSoundBuffer* buffer) {
+    AudioLock lock;
+    if (std::find(buffers_.begin(), buffers_.end(), buffer) == buffers_.end())
+        buffers_.push_back(buffer);
+}
+
+void TAudioMixer::Remove(TSoundBuffer* buffer) {
+    AudioLock lock;
+    std::erase(buffers_, buffer);
+}
+
+void TAudioMixer::Mix(int16_t* out, int frames) {
+    const size_t n = size_t(frames) * 2;
+    acc_.assign(n, 0);
+    if (song_) {
+        music_.resize(n);
+        if (xmp_play_buffer(static_cast<xmp_context>(song_), music_.data(), int(n * 2), 0) == 0)
+            for (size_t i = 0; i < n; ++i) acc_[i] = music_[i];
+    }
+    for (size_t b = 0; b < buffers_.size();) {
+        TSoundBuffer* buf = buffers_[b];
+        const auto& pcm = *buf->samples_;
+        const size_t total = pcm.size() / 2;
+        size_t pos = buf->position_;
+        for (size_t f = 0; f < size_t(frames) && buf->playing_; ++f) {
+            if (pos >= total) {
+                if (buf->looping_ && total > 0) {
+                    pos = 0;
+                } else {
+                    buf->playing_ = false;
+                    break;
+                }
+            }
+            acc_[2 * f] += pcm[2 * pos];
+            acc_[2 * f + 1] += pcm[2 * pos + 1];
+            ++pos;
+        }
+        if (pos >= total && !buf->looping_) buf->playing_ = false;
+        buf->position_ = pos;
+        if (buf->playing_)
+            ++b;
+        else
+            buffers_.erase(buffers_.begin() + b);
+    }
+    for (size_t i = 0; i < n; ++i) out[i] = int16_t(std::clamp(acc_[i], -32768, 32767));
+}
+
+// ---------------------------------------------------------------- sound buffer
+
+TSoundBuffer::TSoundBuffer(Samples samples) : samples_(std::move(samples)) {}
+
+TSoundBuffer::~TSoundBuffer() { TAudioMixer::Instance().Remove(this); }
+
+std::unique_ptr<TSoundBuffer> TSoundBuffer::Duplicate() const {
+    auto copy = std::make_unique<TSoundBuffer>(samples_);
+    copy->Frequency = Frequency;
+    copy->Pan = Pan;
+    copy->Volume = Volume;
+    return copy;
+}
+
+void TSoundBuffer::Play(bool looping) {
+    {
+        AudioLock lock;
+        looping_ = looping;
+        playing_ = samples_ && !samples_->empty();
+    }
+    if (playing_) TAudioMixer::Instance().Start(this);
+}
+
+void TSoundBuffer::Stop() {
+    AudioLock lock;
+    playing_ = false;
+}
+
+void TSoundBuffer::SetPosition(size_t frame) {
+    AudioLock lock;
+    position_ = frame;
+}
+
+std::vector<int16_t> ConvertToDevice(const uint8_t* data, size_t bytes, int channels,
+                                     int bitsPerSample, int rate, int deviceRate) {
+    std::vector<int16_t> out;
+    if ((bitsPerSample != 8 && bitsPerSample != 16) || channels < 1 || channels > 2 || rate <= 0 ||
+        deviceRate <= 0)
+        return out;
+    const size_t frameBytes = size_t(channels) * (bitsPerSample / 8);
+    const size_t inFrames = bytes / frameBytes;
+    auto sample = [&](size_t frame, int ch) -> int {
+        const uint8_t* p = data + frame * frameBytes + ch * (bitsPerSample / 8);
+        if (bitsPerSample == 8) return (int(p[0]) - 128) << 8;
+        return int16_t(uint16_t(p[0] | (p[1] << 8)));
+    };
+    const size_t outFrames = inFrames * uint64_t(deviceRate) / uint64_t(rate);
+    out.resize(outFrames * 2);
+    for (size_t f = 0; f < outFrames; ++f) {
+        // Linear interpolation between neighbouring source frames.
+        uint64_t num = uint64_t(f) * uint64_t(rate);
+        size_t i = size_t(num / uint64_t(deviceRate));
+        double t = double(num % uint64_t(deviceRate)) / deviceRate;
+        size_t j = std::min(i + 1, inFrames - 1);
+        for (int ch = 0; ch < 2; ++ch) {
+            int c = channels == 2 ? ch : 0;
+            double v = sample(i, c) * (1 - t) + sample(j, c) * t;
+            out[2 * f + ch] = int16_t(std::clamp(int(v + (v < 0 ? -0.5 : 0.5)), -32768, 32767));
+        }
+    }
+    return out;
+}

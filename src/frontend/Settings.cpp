@@ -1,0 +1,154 @@
+// Settings.cpp -- config.dat: the scramble, load with defaults, crash-safe save, and the rules
+// by which a score enters the local high-score table.
+#include "frontend/Settings.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+#include "app/GameState.h"
+
+namespace {
+
+// Names config.dat even when the temporary file failed: that is the file the player knows.
+[[noreturn]] void Fail(const char* what, int error) {
+    throw EInOutError(std::string(what) + " " + kSettingsFileName + ": " + std::strerror(error),
+                      error);
+}
+
+void InvertChars(ShortString10& s) {
+    for (char& c : s.Chars)
+        c = char(~uint8_t(c));
+}
+
+// Length bytes come from the file unchecked; none may reach past its 10 characters.
+void ClampLengths() {
+    if (Settings.Country.Length > 10) Settings.Country.Length = 10;
+    for (HighScoreEntry& e : Settings.HighScores)
+        if (e.Name.Length > 10) e.Name.Length = 10;
+}
+
+bool ReadRecord(uint8_t (&buffer)[sizeof(TSettings)]) {
+    const int fd = ::open(kSettingsFileName, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    size_t got = 0;
+    while (got < sizeof buffer) {
+        const ssize_t n = ::read(fd, buffer + got, sizeof buffer - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += size_t(n);
+    }
+    ::close(fd);
+    return got == sizeof buffer;
+}
+
+} // namespace
+
+void ScrambleSettings() {
+    Settings.Windowed ^= 1;
+    Settings.MusicOn ^= 1;
+    Settings.SoundOn ^= 1;
+    InvertChars(Settings.Country);
+    for (HighScoreEntry& e : Settings.HighScores) {
+        InvertChars(e.Name);
+        e.Score = uint16_t(~e.Score);
+    }
+}
+
+void LoadSettings() {
+    // Read into a buffer first so a short file leaves nothing half-copied in the record.
+    uint8_t buffer[sizeof(TSettings)];
+    if (ReadRecord(buffer)) {
+        std::memcpy(&Settings, buffer, sizeof buffer);
+        ScrambleSettings();
+        ClampLengths();
+        return;
+    }
+    ResetHighScores();
+    Settings.Windowed = Settings.MusicOn = Settings.SoundOn = 1;
+    Settings.BossKey = 123;
+    Settings.Country.Length = 0;
+    // The player sees nothing either way; an unwritable directory only means the defaults
+    // are offered again at the next start.
+    SaveSettingsBracket();
+}
+
+void SaveSettings() {
+    // Write a sibling file and rename it over config.dat: a crash or a full disk mid-write
+    // leaves the previous table in place instead of a torn one.
+    std::string temp = std::string(kSettingsFileName) + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) Fail("Cannot create", errno);
+
+    auto abandon = [&](const char* what, int error) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        Fail(what, error);
+    };
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&Settings);
+    size_t done = 0;
+    while (done < sizeof(TSettings)) {
+        const ssize_t n = ::write(fd, bytes + done, sizeof(TSettings) - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) abandon("Cannot write", n < 0 ? errno : ENOSPC);
+        done += size_t(n);
+    }
+    if (::fsync(fd) != 0) abandon("Cannot write", errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temp.c_str());
+        Fail("Cannot close", error);
+    }
+    if (::rename(temp.c_str(), kSettingsFileName) != 0) {
+        const int error = errno;
+        ::unlink(temp.c_str());
+        Fail("Cannot replace", error);
+    }
+}
+
+bool SaveSettingsBracket(std::string* message) {
+    ScrambleSettings();
+    try {
+        SaveSettings();
+    } catch (const std::exception& e) {
+        ScrambleSettings();
+        if (message) *message = std::string(kSaveSettingsFailed) + " " + e.what();
+        return false;
+    }
+    ScrambleSettings();
+    return true;
+}
+
+void ResetHighScores() {
+    static const char anonymous[] = "Anonymous";
+    for (int i = 1; i <= 10; ++i) {
+        HighScoreEntry& e = Settings.HighScores[i - 1];
+        // Only the nine letters: the tenth character byte keeps whatever it held.
+        e.Name.Length = 9;
+        std::memcpy(e.Name.Chars, anonymous, 9);
+        e.Score = uint16_t(1100 - 100 * i);
+    }
+}
+
+void InsertHighScore() {
+    HighScoreEntry list[11];
+    std::memcpy(list, Settings.HighScores, sizeof Settings.HighScores);
+    list[10] = NewEntry;
+    // Bubble up past strictly lower scores only: an equal score stays below the older one.
+    for (int k = 10; k > 0 && list[k].Score > list[k - 1].Score; --k) {
+        const HighScoreEntry t = list[k];
+        list[k] = list[k - 1];
+        list[k - 1] = t;
+    }
+    std::memcpy(Settings.HighScores, list, sizeof Settings.HighScores);
+}
+
+uint8_t FindScoreRank() {
+    for (int i = 1; i <= 10; ++i)
+        if (Settings.HighScores[i - 1].Score < Score) return uint8_t(i);
+    return 11;
+}

@@ -1,0 +1,454 @@
+// DXDraw.cpp -- the display and its surfaces.
+#include "graphics/DXDraw.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "graphics/Picture.h"
+#include "platform/Platform.h"
+#include "platform/Text.h"
+
+namespace {
+uint32_t PixelFromColor(TColor color) {
+    TColor c = ColorToRGB(color);
+    return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+
+// Point size to character height at 96 dots per inch, rounded as the platform does.
+int PixelHeight(int points) { return (points * 96 + 36) / 72; }
+} // namespace
+
+// ---------------------------------------------------------------- surface
+
+TDirectDrawSurface::TDirectDrawSurface(TDXDraw* dxdraw) : dxdraw_(dxdraw) {}
+TDirectDrawSurface::~TDirectDrawSurface() = default;
+
+void TDirectDrawSurface::SetSize(int width, int height) {
+    if (width <= 0 || height <= 0) {
+        width_ = height_ = 0;
+        pixels_.clear();
+        pixels_.shrink_to_fit();
+        return;
+    }
+    width_ = width;
+    height_ = height;
+    pixels_.assign(size_t(width) * height, 0);
+    lost_ = false;
+}
+
+void TDirectDrawSurface::Fill(uint32_t pixel) {
+    if (!Exists() || lost_) {
+        LastResult = -1;
+        return;
+    }
+    std::fill(pixels_.begin(), pixels_.end(), pixel);
+    LastResult = 0;
+}
+
+void TDirectDrawSurface::Draw(int x, int y, const TRect& srcRect, TDirectDrawSurface* source,
+                              bool transparent) {
+    if (!source || !source->Exists() || !Exists()) return;
+    if (x > width_ || y > height_) return;
+    TRect dst{x, y, x + srcRect.Width(), y + srcRect.Height()};
+    TRect src = srcRect;
+    // Left and top edges: against the destination, then against the source.
+    if (dst.Left < 0) {
+        src.Left -= dst.Left;
+        dst.Left = 0;
+    }
+    if (dst.Top < 0) {
+        src.Top -= dst.Top;
+        dst.Top = 0;
+    }
+    if (src.Left < 0) {
+        dst.Left -= src.Left;
+        src.Left = 0;
+    }
+    if (src.Top < 0) {
+        dst.Top -= src.Top;
+        src.Top = 0;
+    }
+    // Right and bottom edges, moving them left and up.
+    if (dst.Right > width_) {
+        src.Right -= dst.Right - width_;
+        dst.Right = width_;
+    }
+    if (dst.Bottom > height_) {
+        src.Bottom -= dst.Bottom - height_;
+        dst.Bottom = height_;
+    }
+    if (src.Right > source->width_) {
+        dst.Right -= src.Right - source->width_;
+        src.Right = source->width_;
+    }
+    if (src.Bottom > source->height_) {
+        dst.Bottom -= src.Bottom - source->height_;
+        src.Bottom = source->height_;
+    }
+    if (dst.Right <= dst.Left || dst.Bottom <= dst.Top || src.Right <= src.Left ||
+        src.Bottom <= src.Top)
+        return;
+    if (lost_ || source->lost_) {
+        LastResult = -1;
+        return;
+    }
+    const int w = std::min(dst.Width(), src.Width());
+    const int h = std::min(dst.Height(), src.Height());
+    const uint32_t key = source->colorKey_;
+    for (int row = 0; row < h; ++row) {
+        const uint32_t* s = source->pixels_.data() + size_t(src.Top + row) * source->width_ + src.Left;
+        uint32_t* d = pixels_.data() + size_t(dst.Top + row) * width_ + dst.Left;
+        if (!transparent) {
+            std::memmove(d, s, sizeof(uint32_t) * w);
+        } else {
+            for (int i = 0; i < w; ++i)
+                if (s[i] != key) d[i] = s[i];
+        }
+    }
+    LastResult = 0;
+}
+
+void TDirectDrawSurface::LoadFromPicture(const TPicture& picture, const TRect& rect) {
+    SetSize(rect.Width(), rect.Height());
+    if (!Exists() || picture.Empty()) return;
+    for (int y = 0; y < height_; ++y) {
+        int py = rect.Top + y;
+        if (py < 0 || py >= picture.Height()) continue;
+        for (int x = 0; x < width_; ++x) {
+            int px = rect.Left + x;
+            if (px >= 0 && px < picture.Width()) pixels_[size_t(y) * width_ + x] = picture.Pixel(px, py);
+        }
+    }
+}
+
+uint32_t TDirectDrawSurface::MatchColor(TColor color) const { return PixelFromColor(color); }
+
+void TDirectDrawSurface::SetColorKey(uint32_t pixel) { colorKey_ = pixel; }
+
+bool TDirectDrawSurface::Lock(TDDSurfaceDesc& desc) {
+    if (!Exists() || lost_ || lockCount_ > 0) {
+        LastResult = -1;
+        return false;
+    }
+    ++lockCount_;
+    desc.Width = width_;
+    desc.Height = height_;
+    desc.Pitch = width_ * 4;
+    desc.BitCount = 32;
+    desc.Bits = pixels_.data();
+    desc.ColorKey = colorKey_;
+    return true;
+}
+
+void TDirectDrawSurface::Unlock() {
+    if (lockCount_ > 0) --lockCount_;
+}
+
+bool TDirectDrawSurface::Restore() {
+    lost_ = false;
+    return true;
+}
+
+TDirectDrawSurfaceCanvas& TDirectDrawSurface::Canvas() {
+    if (!Exists()) throw EDirectDrawSurfaceError("IDirectDrawSurface not made");
+    if (!canvas_) canvas_ = std::make_unique<TDirectDrawSurfaceCanvas>(*this);
+    return *canvas_;
+}
+
+void TDirectDrawSurface::ReleaseCanvas() {
+    if (canvas_) canvas_->Release();
+}
+
+// ---------------------------------------------------------------- canvas
+
+namespace {
+platform::FontSpec Spec(const TFont& font) {
+    return {font.Name, PixelHeight(font.Size), font.Style};
+}
+} // namespace
+
+void TDirectDrawSurfaceCanvas::TextOut(int x, int y, const std::string& text) {
+    active_ = true;
+    if (!surface_.Exists()) return;
+    platform::TextRenderer::Instance().Draw(surface_.Pixels(), surface_.Width(), surface_.Height(),
+                                            surface_.Width(), x, y, Spec(Font),
+                                            PixelFromColor(Font.Color), text);
+}
+
+int TDirectDrawSurfaceCanvas::TextWidth(const std::string& text) {
+    active_ = true;
+    return platform::TextRenderer::Instance().Width(Spec(Font), text);
+}
+
+int TDirectDrawSurfaceCanvas::TextHeight(const std::string& text) {
+    active_ = true;
+    return platform::TextRenderer::Instance().Height(Spec(Font), text);
+}
+
+void TDirectDrawSurfaceCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+    active_ = true;
+    if (!surface_.Exists()) return;
+    const int w = surface_.Width(), h = surface_.Height();
+    uint32_t* px = surface_.Pixels();
+    auto fill = [&](int l, int t, int r, int b, uint32_t c) {
+        l = std::max(l, 0);
+        t = std::max(t, 0);
+        r = std::min(r, w);
+        b = std::min(b, h);
+        for (int y = t; y < b; ++y)
+            for (int x = l; x < r; ++x) px[size_t(y) * w + x] = c;
+    };
+    int pw = Pen.Style == TPenStyle::psClear ? 0 : std::max(Pen.Width, 1);
+    if (Brush.Style != TBrushStyle::bsClear)
+        fill(x1 + pw, y1 + pw, x2 - pw, y2 - pw, PixelFromColor(Brush.Color));
+    if (pw == 0) return;
+    // The outline lies inside the rectangle; right and bottom edges are exclusive.
+    uint32_t c = PixelFromColor(Pen.Color);
+    fill(x1, y1, x2, y1 + pw, c);
+    fill(x1, y2 - pw, x2, y2, c);
+    fill(x1, y1, x1 + pw, y2, c);
+    fill(x2 - pw, y1, x2, y2, c);
+}
+
+// ---------------------------------------------------------------- display mode
+
+void TDXDrawDisplay::SetBitCount(int bits) {
+    if (bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        throw EDirectDrawError("It should be either of 8 or 16 or 24 or 32");
+    bitCount_ = bits;
+}
+
+// ---------------------------------------------------------------- display
+
+TDXDraw::TDXDraw() { UpdateNowOptions(); }
+
+TDXDraw::~TDXDraw() {
+    try {
+        Finalize();
+    } catch (...) {
+    }
+    try {
+        Notify(dxntDestroying);
+    } catch (...) {
+    }
+}
+
+void TDXDraw::SetOptions(TDXDrawOptions options) {
+    if (initialized_) {
+        // While up only these take effect at once; the rest wait for the next Initialize.
+        const TDXDrawOptions now = Opt(doWaitVBlank) | Opt(doStretch) | Opt(doCenter);
+        options_ = options;
+        nowOptions_ = (nowOptions_ & ~now) | (options & now);
+    } else {
+        options_ = options;
+        UpdateNowOptions();
+    }
+}
+
+void TDXDraw::UpdateNowOptions() {
+    TDXDrawOptions o = options_;
+    if (!Has(o, doFullScreen))
+        o &= ~(Opt(doNoWindowChange) | Opt(doAllowReboot) | Opt(doAllowPalette256) | Opt(doFlip));
+    if (!Has(o, do3D))
+        o &= ~(Opt(doDirectX7Mode) | Opt(doRetainedMode) | Opt(doHardware) | Opt(doSelectDriver) |
+               Opt(doZBuffer));
+    if (Has(o, doSystemMemory)) o &= ~Opt(doFlip);
+    if (Has(o, doDirectX7Mode)) o &= ~Opt(doRetainedMode);
+    o &= ~Opt(doHardware);
+    nowOptions_ = o;
+}
+
+void TDXDraw::SetControlSize(int width, int height) {
+    controlWidth_ = width;
+    controlHeight_ = height;
+    if (!AutoSize) return;
+    if (initialized_ && !flipDriver_) {
+        Notify(dxntFinalizeSurface);
+        surfaceWidth_ = std::max(width, 1);
+        surfaceHeight_ = std::max(height, 1);
+        backSurface_->SetSize(surfaceWidth_, surfaceHeight_);
+        Notify(dxntInitializeSurface);
+        Notify(dxntSetSurfaceSize);
+    } else if (!initialized_) {
+        surfaceWidth_ = width;
+        surfaceHeight_ = height;
+    }
+}
+
+int TDXDraw::SurfaceWidth() const {
+    return backSurface_ && backSurface_->Exists() ? backSurface_->Width() : surfaceWidth_;
+}
+int TDXDraw::SurfaceHeight() const {
+    return backSurface_ && backSurface_->Exists() ? backSurface_->Height() : surfaceHeight_;
+}
+
+void TDXDraw::NotifyOne(size_t index, TDXDrawNotifyType type) {
+    TDXDrawNotifyEvent cb = clients_[index].callback;
+    if (cb) cb(*this, type);
+}
+
+void TDXDraw::Notify(TDXDrawNotifyType type) {
+    // Last registered first; a client may unregister itself from its callback.
+    for (size_t i = clients_.size(); i-- > 0;)
+        if (i < clients_.size()) NotifyOne(i, type);
+}
+
+void TDXDraw::RegisterClient(void* client, TDXDrawNotifyEvent callback) {
+    std::erase_if(clients_, [client](const Client& c) { return c.client == client; });
+    clients_.push_back({client, std::move(callback)});
+    size_t i = clients_.size() - 1;
+    NotifyOne(i, dxntSetSurfaceSize);
+    if (initialized_) {
+        NotifyOne(i, dxntInitialize);
+        if (surfacesInitialized_) NotifyOne(i, dxntInitializeSurface);
+        if (!sendingInitialize_) NotifyOne(i, dxntRestore);
+    }
+}
+
+void TDXDraw::UnregisterClient(void* client) {
+    auto it = std::find_if(clients_.begin(), clients_.end(),
+                           [client](const Client& c) { return c.client == client; });
+    if (it == clients_.end()) return;
+    Client c = *it;
+    clients_.erase(it);
+    if (initialized_ && c.callback) {
+        if (surfacesInitialized_) c.callback(*this, dxntFinalizeSurface);
+        c.callback(*this, dxntFinalize);
+    }
+}
+
+void TDXDraw::Initialize() {
+    calledInitialize_ = true;
+    Finalize();
+    if (!HasForm) throw EDXDrawError("Form not found");
+    try {
+        if (OnInitializing) OnInitializing(*this);
+        updating_ = true;
+        Notify(dxntInitializing);
+        flipDriver_ = Has(nowOptions_, doFlip);
+        const bool fullScreen = Has(nowOptions_, doFullScreen);
+        if (fullScreen) {
+            const int w = Display.Width(), h = Display.Height(), bits = Display.BitCount();
+            // The desktop is scaled to, not switched: any valid request can be shown.
+            if (w <= 0 || h <= 0)
+                throw EDXDrawError("Display mode cannot be changed (" + std::to_string(w) + "x" +
+                                   std::to_string(h) + " " + std::to_string(bits) + "bit)");
+        }
+        platform::Current().SetFullscreen(fullScreen);
+        if (AutoSize) {
+            surfaceWidth_ = controlWidth_;
+            surfaceHeight_ = controlHeight_;
+        }
+        primarySurface_ = std::make_unique<TDirectDrawSurface>(this);
+        primarySurface_->SetSize(controlWidth_, controlHeight_);
+        primarySurface_->HasClipper = !flipDriver_;
+        backSurface_ = std::make_unique<TDirectDrawSurface>(this);
+        backSurface_->SetSize(std::max(surfaceWidth_, 1), std::max(surfaceHeight_, 1));
+        if (!backSurface_->Exists()) throw EDXDrawError("Surface cannot be made");
+        backSurface_->Fill(0);
+        updating_ = false;
+        initialized_ = true;
+    } catch (...) {
+        updating_ = false;
+        initialized_ = true; // let Finalize take down what was made
+        try {
+            Finalize();
+        } catch (...) {
+        }
+        throw;
+    }
+    sendingInitialize_ = true;
+    try {
+        Notify(dxntSetSurfaceSize);
+        if (OnInitialize) OnInitialize(*this);
+        Notify(dxntInitialize);
+        initializeNotified_ = true;
+        if (OnInitializeSurface) OnInitializeSurface(*this);
+        surfacesInitialized_ = true;
+        Notify(dxntInitializeSurface);
+        sendingInitialize_ = false;
+        RestoreSurfaces();
+    } catch (...) {
+        sendingInitialize_ = false;
+        throw;
+    }
+}
+
+void TDXDraw::Finalize() {
+    if (!initialized_) return;
+    surfaceWidth_ = SurfaceWidth();
+    surfaceHeight_ = SurfaceHeight();
+    updating_ = true;
+    std::exception_ptr failure;
+    try {
+        if (surfacesInitialized_) {
+            surfacesInitialized_ = false;
+            try {
+                if (OnFinalizeSurface) OnFinalizeSurface(*this);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            Notify(dxntFinalizeSurface);
+        }
+        if (initializeNotified_) {
+            initializeNotified_ = false;
+            try {
+                if (OnFinalize) OnFinalize(*this);
+            } catch (...) {
+                if (!failure) failure = std::current_exception();
+            }
+            Notify(dxntFinalize);
+        }
+    } catch (...) {
+        if (!failure) failure = std::current_exception();
+    }
+    initialized_ = false;
+    UpdateNowOptions();
+    primarySurface_.reset();
+    backSurface_.reset();
+    updating_ = false;
+    if (failure) std::rethrow_exception(failure);
+}
+
+bool TDXDraw::RestoreSurfaces() {
+    if (!primarySurface_ || !backSurface_) return false;
+    bool ok = primarySurface_->Restore() && backSurface_->Restore();
+    if (!ok) return false;
+    primarySurface_->Fill(0);
+    backSurface_->Fill(0);
+    Notify(dxntRestore);
+    if (OnRestoreSurface) OnRestoreSurface(*this);
+    return !primarySurface_->IsLost() && !backSurface_->IsLost();
+}
+
+bool TDXDraw::CanDraw() {
+    if (!initialized_ || updating_ || !backSurface_ || !backSurface_->Exists()) return false;
+    if (primarySurface_->IsLost() || backSurface_->IsLost()) return RestoreSurfaces();
+    return true;
+}
+
+void TDXDraw::Present() {
+    platform::Current().Present(backSurface_->Pixels(), backSurface_->Width(),
+                                backSurface_->Height(), backSurface_->Width() * 4);
+    ++flipCount_;
+}
+
+void TDXDraw::Flip() {
+    if (!initialized_ || updating_ || !backSurface_) return;
+    if (primarySurface_->IsLost() || backSurface_->IsLost()) {
+        if (!RestoreSurfaces()) return;
+    }
+    // Full screen flips only while the form is the active window.
+    if (flipDriver_ && !platform::Current().Active()) return;
+    Present();
+}
+
+void TDXDraw::WindowShown() {
+    if (AutoInitialize && !calledInitialize_) Initialize();
+}
+
+void TDXDraw::WindowDestroyed() { Finalize(); }
+
+void TDXDraw::Paint() {
+    if (initialized_ && !updating_ && backSurface_ && !backSurface_->IsLost()) Present();
+}

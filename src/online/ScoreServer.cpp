@@ -1,0 +1,10 @@
+// ScoreServer.cpp -- the score server's base address.
+#include "online/ScoreServer.h"
+
+std::string ScoreServerOverride;
+
+std::string ScoreServerBase() {
+    std::string base = ScoreServerOverride.empty() ? SKYVERN_SCORE_SERVER : ScoreServerOverride;
+    if (base.empty() || base.back() != '/') base += '/';
+    return base;
+}

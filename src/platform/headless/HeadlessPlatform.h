@@ -1,0 +1,84 @@
+// HeadlessPlatform.h -- the in-memory backend: no window, a virtual clock, scripted events,
+// a fake audio device and recorded shell calls. Tests and the harness drive the real game
+// code frame by frame through it.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace platform {
+
+class HeadlessPlatform : public Platform {
+public:
+    HeadlessPlatform();
+
+    // --- what tests and the harness control ---
+    uint32_t now = 0;             // virtual millisecond tick
+    bool hasDisplay = true;       // false: OpenWindow fails as without any display
+    bool hasAudio = true;         // false: OpenAudio fails as without a sound device
+    bool joystickAttached = false;
+    JoystickState joystick;
+    void Advance(uint32_t ms) { now += ms; }
+    void Push(const Event& event);
+    void SetKey(int vk, bool down) { keys_[vk & 255] = down ? 0x80 : 0; }
+    void SetFocus(bool active); // also queues FocusGained / FocusLost
+    // Pulls frames from the audio callback as the device would.
+    void RenderAudio(int16_t* out, int frames);
+
+    // --- what the game did ---
+    std::vector<std::string> messages; // message boxes shown
+    std::vector<std::string> urls;     // addresses opened
+    std::vector<uint32_t> lastFrame;   // last presented frame, 800 x 600
+    int frameWidth = 0, frameHeight = 0;
+    uint64_t presents = 0;
+    int cursorCount = 0;
+    int cursorX = 0, cursorY = 0;
+    bool relativeMouse = false;
+    bool windowOpen = false;
+    std::string title;
+    bool iconSet = false;
+
+    // --- Platform ---
+    uint32_t Ticks() override { return now; }
+    bool OpenWindow(const std::string& title, int width, int height) override;
+    void SetFullscreen(bool fullscreen) override { fullscreen_ = fullscreen; }
+    bool Fullscreen() const override { return fullscreen_; }
+    void CenterWindow() override {}
+    void MinimizeWindow() override;
+    bool Minimized() const override { return minimized_; }
+    bool Active() const override { return active_; }
+    bool GetPlacement(WindowPlacement& out) override;
+    void SetPlacement(const WindowPlacement& placement) override { placement_ = placement; }
+    void SetWindowIcon(const uint32_t*, int, int) override { iconSet = true; }
+    void Present(const uint32_t* pixels, int width, int height, int pitch) override;
+    bool PollEvent(Event& event) override;
+    void WaitEvent(int) override {}
+    int ShowCursor(bool show) override { return show ? ++cursorCount : --cursorCount; }
+    void WarpCursor(int x, int y) override {
+        cursorX = x;
+        cursorY = y;
+    }
+    void SetRelativeMouse(bool on) override { relativeMouse = on; }
+    void GetKeyboardState(uint8_t keys[256]) override;
+    bool GetJoystick(int index, JoystickState& out) override;
+    bool OpenAudio(int frequency, AudioCallback callback) override;
+    void CloseAudio() override { audio_ = nullptr; }
+    void LockAudio() override {}
+    void UnlockAudio() override {}
+    int AudioFrequency() const override { return audio_ ? frequency_ : 0; }
+    void ShowMessage(const std::string& caption, const std::string& text) override;
+    void OpenUrl(const std::string& url) override { urls.push_back(url); }
+
+private:
+    std::deque<Event> events_;
+    uint8_t keys_[256] = {};
+    bool fullscreen_ = false, minimized_ = false, active_ = true;
+    WindowPlacement placement_{100, 100, 800, 600, false};
+    AudioCallback audio_;
+    int frequency_ = 44100;
+};
+
+} // namespace platform

@@ -1,0 +1,460 @@
+// SdlPlatform.cpp -- the SDL2 backend.
+//
+// Presentation: a 1:1 copy into the window surface costs almost nothing, while SDL's OpenGL
+// renderer on a software rasteriser costs a quarter of a core. So the window surface (with
+// framebuffer acceleration off) is used unless a hardware OpenGL driver is found, which is
+// probed the first time full screen needs scaling.
+#include "platform/sdl/SdlPlatform.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+constexpr int kWidth = 800, kHeight = 600;
+
+bool HardwareOpenGL() {
+    SDL_Window* probe = SDL_CreateWindow("probe", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!probe) return false;
+    bool hardware = false;
+    if (SDL_GLContext ctx = SDL_GL_CreateContext(probe)) {
+        using GetString = const unsigned char* (*)(unsigned);
+        auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+        const char* renderer = getString ? reinterpret_cast<const char*>(getString(0x1F01)) : nullptr;
+        if (renderer) {
+            std::string r(renderer);
+            hardware = r.find("llvmpipe") == std::string::npos &&
+                       r.find("softpipe") == std::string::npos &&
+                       r.find("Software") == std::string::npos &&
+                       r.find("SWR") == std::string::npos && r.find("swrast") == std::string::npos;
+        }
+        SDL_GL_DeleteContext(ctx);
+    }
+    SDL_DestroyWindow(probe);
+    return hardware;
+}
+
+class SdlPlatform : public Platform {
+public:
+    ~SdlPlatform() override {
+        CloseAudio();
+        for (auto* c : controllers_) SDL_GameControllerClose(c);
+        for (auto* j : joysticks_) SDL_JoystickClose(j);
+        if (texture_) SDL_DestroyTexture(texture_);
+        if (renderer_) SDL_DestroyRenderer(renderer_);
+        if (window_) SDL_DestroyWindow(window_);
+        SDL_Quit();
+    }
+
+    uint32_t Ticks() override { return SDL_GetTicks(); }
+
+    bool OpenWindow(const std::string& title, int width, int height) override {
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                   width, height, SDL_WINDOW_SHOWN);
+        if (!window_) {
+            error_ = SDL_GetError();
+            return false;
+        }
+        SDL_StartTextInput();
+        return true;
+    }
+
+    void SetFullscreen(bool fullscreen) override {
+        if (!window_ || fullscreen == fullscreen_) return;
+        if (fullscreen && !probed_) {
+            probed_ = true;
+            if (HardwareOpenGL()) CreateRenderer();
+        }
+        SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        fullscreen_ = fullscreen;
+        if (!fullscreen) {
+            SDL_SetWindowSize(window_, kWidth, kHeight);
+            SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+            view_ = SDL_Rect{0, 0, kWidth, kHeight};
+        }
+    }
+    bool Fullscreen() const override { return fullscreen_; }
+    void CenterWindow() override {
+        if (window_ && !fullscreen_)
+            SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+    void MinimizeWindow() override {
+        if (window_) SDL_MinimizeWindow(window_);
+    }
+    bool Minimized() const override {
+        return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED);
+    }
+    bool Active() const override {
+        return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS);
+    }
+    bool GetPlacement(WindowPlacement& out) override {
+        if (!window_) return false;
+        SDL_GetWindowPosition(window_, &out.x, &out.y);
+        SDL_GetWindowSize(window_, &out.width, &out.height);
+        out.maximized = SDL_GetWindowFlags(window_) & SDL_WINDOW_MAXIMIZED;
+        return true;
+    }
+    void SetPlacement(const WindowPlacement& p) override {
+        if (!window_ || fullscreen_) return;
+        SDL_SetWindowSize(window_, kWidth, kHeight);
+        SDL_SetWindowPosition(window_, p.x, p.y);
+    }
+    void SetWindowIcon(const uint32_t* argb, int width, int height) override {
+        if (!window_) return;
+        SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(
+            const_cast<uint32_t*>(argb), width, height, 32, width * 4, SDL_PIXELFORMAT_ARGB8888);
+        if (s) {
+            SDL_SetWindowIcon(window_, s);
+            SDL_FreeSurface(s);
+        }
+    }
+
+    void Present(const uint32_t* pixels, int width, int height, int pitch) override {
+        if (!window_) return;
+        if (renderer_) {
+            SDL_UpdateTexture(texture_, nullptr, pixels, pitch);
+            SDL_RenderClear(renderer_);
+            SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+            SDL_RenderPresent(renderer_);
+            return;
+        }
+        SDL_Surface* ws = SDL_GetWindowSurface(window_);
+        if (!ws) return;
+        if (ws->w == width && ws->h == height) {
+            view_ = SDL_Rect{0, 0, width, height};
+            Copy(pixels, width, height, pitch, ws, 0, 0);
+        } else {
+            ScaleLetterboxed(pixels, width, height, pitch, ws);
+        }
+        SDL_UpdateWindowSurface(window_);
+    }
+
+    bool PollEvent(Event& event) override {
+        SDL_Event e;
+        while (SDL_PollEvent(&e))
+            if (Translate(e, event)) return true;
+        return false;
+    }
+    void WaitEvent(int timeoutMs) override { SDL_WaitEventTimeout(nullptr, std::max(timeoutMs, 0)); }
+
+    int ShowCursor(bool show) override {
+        cursorCount_ += show ? 1 : -1;
+        SDL_ShowCursor(cursorCount_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
+        return cursorCount_;
+    }
+    void WarpCursor(int x, int y) override {
+        if (!window_ || relative_ || !Active()) return;
+        SDL_WarpMouseInWindow(window_, view_.x + x * view_.w / kWidth,
+                              view_.y + y * view_.h / kHeight);
+    }
+    void SetRelativeMouse(bool on) override {
+        relative_ = on;
+        SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE);
+    }
+
+    void GetKeyboardState(uint8_t keys[256]) override { std::memcpy(keys, keys_, 256); }
+
+    bool GetJoystick(int index, JoystickState& out) override {
+        if (index < 0) return false;
+        if (size_t(index) < controllers_.size()) {
+            SDL_GameController* c = controllers_[index];
+            out = JoystickState{};
+            out.x = SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTX);
+            out.y = SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTY);
+            out.z = SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_RIGHTX);
+            // The d-pad steers like the stick: players expect it to.
+            if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_LEFT)) out.x = -32768;
+            if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) out.x = 32767;
+            if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_UP)) out.y = -32768;
+            if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_DOWN)) out.y = 32767;
+            int bit = 0;
+            for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b) {
+                if (b >= SDL_CONTROLLER_BUTTON_DPAD_UP && b <= SDL_CONTROLLER_BUTTON_DPAD_RIGHT)
+                    continue;
+                if (SDL_GameControllerGetButton(c, SDL_GameControllerButton(b)))
+                    out.buttons |= 1u << bit;
+                ++bit;
+            }
+            out.buttonCount = bit;
+            return true;
+        }
+        size_t j = index - controllers_.size();
+        if (j >= joysticks_.size()) return false;
+        SDL_Joystick* js = joysticks_[j];
+        out = JoystickState{};
+        int axes = SDL_JoystickNumAxes(js);
+        if (axes > 0) out.x = SDL_JoystickGetAxis(js, 0);
+        if (axes > 1) out.y = SDL_JoystickGetAxis(js, 1);
+        if (axes > 2) out.z = SDL_JoystickGetAxis(js, 2);
+        out.buttonCount = std::min(SDL_JoystickNumButtons(js), 32);
+        for (int b = 0; b < out.buttonCount; ++b)
+            if (SDL_JoystickGetButton(js, b)) out.buttons |= 1u << b;
+        return true;
+    }
+
+    bool OpenAudio(int frequency, AudioCallback callback) override {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            error_ = SDL_GetError();
+            return false;
+        }
+        callback_ = std::move(callback);
+        SDL_AudioSpec want{}, have{};
+        want.freq = frequency;
+        want.format = AUDIO_S16SYS;
+        want.channels = 2;
+        want.samples = 1024;
+        want.callback = &SdlPlatform::AudioTrampoline;
+        want.userdata = this;
+        audio_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+        if (!audio_) {
+            error_ = SDL_GetError();
+            callback_ = nullptr;
+            return false;
+        }
+        frequency_ = have.freq;
+        SDL_PauseAudioDevice(audio_, 0);
+        return true;
+    }
+    void CloseAudio() override {
+        if (audio_) SDL_CloseAudioDevice(audio_);
+        audio_ = 0;
+        callback_ = nullptr;
+    }
+    void LockAudio() override {
+        if (audio_) SDL_LockAudioDevice(audio_);
+    }
+    void UnlockAudio() override {
+        if (audio_) SDL_UnlockAudioDevice(audio_);
+    }
+    int AudioFrequency() const override { return audio_ ? frequency_ : 0; }
+
+    void ShowMessage(const std::string& caption, const std::string& text) override {
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption.c_str(), text.c_str(), window_);
+    }
+    void OpenUrl(const std::string& url) override { SDL_OpenURL(url.c_str()); }
+
+    void InitControllers() {
+        if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK) != 0) return;
+        for (int i = 0; i < SDL_NumJoysticks(); ++i) OpenDevice(i);
+    }
+
+private:
+    static void AudioTrampoline(void* self, Uint8* stream, int len) {
+        auto* p = static_cast<SdlPlatform*>(self);
+        if (p->callback_)
+            p->callback_(reinterpret_cast<int16_t*>(stream), len / 4);
+        else
+            std::memset(stream, 0, len);
+    }
+
+    void CreateRenderer() {
+        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+        if (!renderer_) return;
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                     kWidth, kHeight);
+        if (!texture_) {
+            SDL_DestroyRenderer(renderer_);
+            renderer_ = nullptr;
+            return;
+        }
+        // Letterboxed, aspect kept; SDL maps mouse events back to 800 x 600.
+        SDL_RenderSetLogicalSize(renderer_, kWidth, kHeight);
+        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    }
+
+    static void Copy(const uint32_t* pixels, int width, int height, int pitch, SDL_Surface* ws,
+                     int dx, int dy) {
+        if (ws->format->format == SDL_PIXELFORMAT_RGB888) {
+            SDL_LockSurface(ws);
+            for (int y = 0; y < height; ++y)
+                std::memcpy(static_cast<uint8_t*>(ws->pixels) + size_t(y + dy) * ws->pitch + dx * 4,
+                            reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * pitch, width * 4);
+            SDL_UnlockSurface(ws);
+        } else {
+            SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(
+                const_cast<uint32_t*>(pixels), width, height, 32, pitch, SDL_PIXELFORMAT_RGB888);
+            SDL_Rect dst{dx, dy, width, height};
+            if (src) SDL_BlitSurface(src, nullptr, ws, &dst);
+            SDL_FreeSurface(src);
+        }
+    }
+
+    void ScaleLetterboxed(const uint32_t* pixels, int width, int height, int pitch,
+                          SDL_Surface* ws) {
+        int w = ws->w, h = ws->h;
+        int sw = w, sh = w * height / width;
+        if (sh > h) {
+            sh = h;
+            sw = h * width / height;
+        }
+        view_ = SDL_Rect{(w - sw) / 2, (h - sh) / 2, sw, sh};
+        SDL_FillRect(ws, nullptr, 0);
+        SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(
+            const_cast<uint32_t*>(pixels), width, height, 32, pitch, SDL_PIXELFORMAT_RGB888);
+        if (src) SDL_BlitScaled(src, nullptr, ws, &view_);
+        SDL_FreeSurface(src);
+    }
+
+    void MapMouse(int& x, int& y) const {
+        if (renderer_ || view_.w <= 0 || view_.h <= 0) return;
+        x = (x - view_.x) * kWidth / view_.w;
+        y = (y - view_.y) * kHeight / view_.h;
+    }
+
+    void OpenDevice(int index) {
+        if (SDL_IsGameController(index)) {
+            if (SDL_GameController* c = SDL_GameControllerOpen(index)) controllers_.push_back(c);
+        } else if (SDL_Joystick* j = SDL_JoystickOpen(index)) {
+            joysticks_.push_back(j);
+        }
+    }
+
+    void CloseDevice(SDL_JoystickID id) {
+        for (auto it = controllers_.begin(); it != controllers_.end(); ++it)
+            if (SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(*it)) == id) {
+                SDL_GameControllerClose(*it);
+                controllers_.erase(it);
+                return;
+            }
+        for (auto it = joysticks_.begin(); it != joysticks_.end(); ++it)
+            if (SDL_JoystickInstanceID(*it) == id) {
+                SDL_JoystickClose(*it);
+                joysticks_.erase(it);
+                return;
+            }
+    }
+
+    bool Known(SDL_JoystickID id) const {
+        for (auto* c : controllers_)
+            if (SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(c)) == id) return true;
+        for (auto* j : joysticks_)
+            if (SDL_JoystickInstanceID(j) == id) return true;
+        return false;
+    }
+
+    static void Mods(Event& out, Uint16 mod) {
+        out.alt = mod & KMOD_ALT;
+        out.shift = mod & KMOD_SHIFT;
+        out.ctrl = mod & KMOD_CTRL;
+    }
+
+    bool Translate(const SDL_Event& e, Event& out) {
+        out = Event{};
+        switch (e.type) {
+        case SDL_QUIT:
+            out.kind = EventKind::Quit;
+            return true;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            int vk = VirtualKeyFromSdl(e.key.keysym.sym, e.key.keysym.scancode);
+            if (!vk) return false;
+            bool down = e.type == SDL_KEYDOWN;
+            keys_[vk] = down ? 0x80 : 0;
+            out.kind = down ? EventKind::KeyDown : EventKind::KeyUp;
+            out.key = vk;
+            out.repeat = e.key.repeat;
+            Mods(out, e.key.keysym.mod);
+            return true;
+        }
+        case SDL_TEXTINPUT: {
+            // One character per event, single-byte only (the game's texts are 8-bit).
+            auto s = reinterpret_cast<const unsigned char*>(e.text.text);
+            unsigned code = s[0];
+            if (code >= 0x80) {
+                if ((code & 0xE0) == 0xC0 && (s[1] & 0xC0) == 0x80)
+                    code = ((code & 0x1F) << 6) | (s[1] & 0x3F);
+                else
+                    return false;
+            }
+            if (code == 0 || code > 0xFF) return false;
+            out.kind = EventKind::Char;
+            out.ch = static_cast<unsigned char>(code);
+            return true;
+        }
+        case SDL_MOUSEMOTION:
+            if (relative_) {
+                out.kind = EventKind::MouseRelative;
+                out.dx = e.motion.xrel;
+                out.dy = e.motion.yrel;
+            } else {
+                out.kind = EventKind::MouseMove;
+                out.x = e.motion.x;
+                out.y = e.motion.y;
+                MapMouse(out.x, out.y);
+            }
+            return true;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            out.kind = e.type == SDL_MOUSEBUTTONDOWN ? EventKind::MouseDown : EventKind::MouseUp;
+            out.button = e.button.button == SDL_BUTTON_LEFT    ? 1
+                         : e.button.button == SDL_BUTTON_MIDDLE ? 2
+                         : e.button.button == SDL_BUTTON_RIGHT  ? 3
+                                                                : e.button.button;
+            out.x = e.button.x;
+            out.y = e.button.y;
+            MapMouse(out.x, out.y);
+            return true;
+        case SDL_CONTROLLERDEVICEADDED:
+        case SDL_JOYDEVICEADDED: {
+            // A pad plugged in while the game runs works at once.
+            SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(e.jdevice.which);
+            if (!Known(id)) OpenDevice(e.jdevice.which);
+            return false;
+        }
+        case SDL_JOYDEVICEREMOVED:
+            CloseDevice(e.jdevice.which);
+            return false;
+        case SDL_WINDOWEVENT:
+            switch (e.window.event) {
+            case SDL_WINDOWEVENT_CLOSE: out.kind = EventKind::CloseRequest; return true;
+            case SDL_WINDOWEVENT_MAXIMIZED: out.kind = EventKind::MaximizeRequest; return true;
+            case SDL_WINDOWEVENT_FOCUS_GAINED: out.kind = EventKind::FocusGained; return true;
+            case SDL_WINDOWEVENT_FOCUS_LOST:
+                std::memset(keys_, 0, sizeof keys_);
+                out.kind = EventKind::FocusLost;
+                return true;
+            case SDL_WINDOWEVENT_MINIMIZED: out.kind = EventKind::Minimized; return true;
+            case SDL_WINDOWEVENT_RESTORED: out.kind = EventKind::Restored; return true;
+            case SDL_WINDOWEVENT_EXPOSED: out.kind = EventKind::Exposed; return true;
+            default: return false;
+            }
+        default: return false;
+        }
+    }
+
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    SDL_Rect view_{0, 0, kWidth, kHeight};
+    bool fullscreen_ = false, probed_ = false, relative_ = false;
+    int cursorCount_ = 0;
+    uint8_t keys_[256] = {};
+    std::vector<SDL_GameController*> controllers_;
+    std::vector<SDL_Joystick*> joysticks_;
+    SDL_AudioDeviceID audio_ = 0;
+    AudioCallback callback_;
+    int frequency_ = 0;
+};
+
+} // namespace
+
+std::unique_ptr<Platform> CreateSdlPlatform(std::string& error) {
+    // The window is closed through the game's exit dialog, not by SDL on the last close.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
+        error = SDL_GetError();
+        return nullptr;
+    }
+    auto p = std::make_unique<SdlPlatform>();
+    p->InitControllers();
+    return p;
+}
+
+} // namespace platform

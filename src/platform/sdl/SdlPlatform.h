@@ -1,0 +1,17 @@
+// SdlPlatform.h -- the players' backend on SDL2: window, events, presentation, cursor,
+// keyboard and game controllers, audio device, message box and URL opening.
+#pragma once
+
+#include <memory>
+
+#include "platform/Platform.h"
+
+namespace platform {
+
+// Creates the SDL backend; nullptr (with the reason in `error`) when SDL cannot start at all.
+std::unique_ptr<Platform> CreateSdlPlatform(std::string& error);
+
+// Translates an SDL key symbol and scan code into a Windows virtual-key code (0 = none).
+int VirtualKeyFromSdl(int sdlKeycode, int sdlScancode);
+
+} // namespace platform
