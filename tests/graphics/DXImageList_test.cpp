@@ -4,6 +4,7 @@
 
 #include "graphics/DXImageList.h"
 #include "graphics/ImageTestSupport.h"
+#include "platform/headless/HeadlessPlatform.h"
 
 using namespace imagetest;
 
@@ -322,4 +323,74 @@ TEST(ImageListNotices, InitialiseWithoutAnInitialisedDisplayRaises) {
         list.DisplayNotice(nullptr, t);
     EXPECT_FALSE(list.Items.Items(0).Ready());
     EXPECT_EQ(list.DXDraw(), nullptr);
+}
+
+namespace {
+
+struct ImageListOnDisplay : testing::Test {
+    platform::HeadlessPlatform platform;
+    ImageListOnDisplay() { platform::SetCurrent(&platform); }
+    ~ImageListOnDisplay() override { platform::SetCurrent(nullptr); }
+};
+
+} // namespace
+
+TEST_F(ImageListOnDisplay, DisplayNoticesBuildReleaseAndRebuildThePictures) {
+    TDXDraw display;
+    TDXImageList list;
+    TPictureCollectionItem& hero = AddItem(list.Items, {"hero", 128, 64, 64, 64});
+    list.SetDXDraw(&display); // down: nothing to attach yet
+    EXPECT_FALSE(hero.Ready());
+
+    display.Initialize();
+    EXPECT_EQ(list.Items.Display(), &display);
+    EXPECT_TRUE(hero.Ready());
+    ASSERT_EQ(hero.PatternCount(), 2);
+    hero.DrawPattern(&display.BackSurface(), 10, 20, 1);
+    EXPECT_EQ(display.BackSurface().Pixel(10, 20), Marker(64, 0));
+
+    // A lost surface is rebuilt from the picture kept in memory.
+    hero.Surfaces()[0]->Fill(0);
+    display.BackSurface().SimulateLoss();
+    ASSERT_TRUE(display.CanDraw());
+    hero.DrawPattern(&display.BackSurface(), 0, 0, 0);
+    EXPECT_EQ(display.BackSurface().Pixel(0, 0), Marker(0, 0));
+
+    display.Finalize();
+    EXPECT_FALSE(hero.Ready());
+    EXPECT_TRUE(hero.Surfaces().empty());
+    EXPECT_EQ(list.Items.Display(), nullptr);
+
+    // Back up (a mode switch): built again before the next frame.
+    display.Initialize();
+    EXPECT_TRUE(hero.Ready());
+    EXPECT_EQ(hero.PatternCount(), 2);
+}
+
+TEST_F(ImageListOnDisplay, JoiningARunningDisplayBuildsAtOnceAndLeavingReleases) {
+    TDXDraw display;
+    display.Initialize();
+    TDXImageList list;
+    TPictureCollectionItem& item = AddItem(list.Items, {"console", 40, 30});
+    list.SetDXDraw(&display);
+    EXPECT_TRUE(item.Ready());
+    EXPECT_EQ(item.Surfaces().size(), 1u);
+    list.SetDXDraw(nullptr);
+    EXPECT_FALSE(item.Ready());
+    EXPECT_TRUE(item.Surfaces().empty());
+    EXPECT_EQ(list.DXDraw(), nullptr);
+}
+
+TEST_F(ImageListOnDisplay, ADestroyedDisplayIsForgotten) {
+    TDXImageList list;
+    TPictureCollectionItem& item = AddItem(list.Items, {"a", 8, 8});
+    {
+        TDXDraw display;
+        list.SetDXDraw(&display);
+        display.Initialize();
+        EXPECT_TRUE(item.Ready());
+    }
+    EXPECT_EQ(list.DXDraw(), nullptr);
+    EXPECT_EQ(list.Items.Display(), nullptr);
+    EXPECT_FALSE(item.Ready());
 }

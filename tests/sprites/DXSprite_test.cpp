@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "graphics/ImageTestSupport.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "sprites/DXSprite.h"
 
 namespace {
@@ -368,4 +369,34 @@ TEST(SpriteComponent, DisplayNoticesSetAndClearTheTarget) {
     EXPECT_EQ(log, (Log{"step p 2"}));
     component.DisplayNotice(dxntDestroying, nullptr);
     EXPECT_EQ(component.DXDraw(), nullptr);
+}
+
+TEST(SpriteComponent, FollowsTheDisplayThroughItsLife) {
+    platform::HeadlessPlatform headless;
+    platform::SetCurrent(&headless);
+    Log log;
+    TDXSpriteEngine component;
+    new Probe(component.Engine(), "p", log, 10, 10);
+    {
+        TDXDraw display;
+        component.SetDXDraw(&display);
+        component.DrawAll();
+        EXPECT_TRUE(log.empty()) << "display down: nothing drawn";
+
+        display.Initialize();
+        EXPECT_EQ(component.Engine()->Target(), &display.BackSurface());
+        EXPECT_EQ(component.Engine()->ViewRect(), (TRect{0, 0, 800, 600}));
+        EXPECT_EQ(component.Engine()->Width, 800);
+        component.DrawAll();
+        EXPECT_EQ(log, (Log{"paint p"}));
+
+        display.Finalize();
+        EXPECT_EQ(component.Engine()->Target(), nullptr);
+        log.clear();
+        component.DrawAll();
+        EXPECT_TRUE(log.empty());
+        display.Initialize();
+    }
+    EXPECT_EQ(component.DXDraw(), nullptr);
+    platform::SetCurrent(nullptr);
 }
