@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "graphics/DXDraw.h"
+#include "graphics/DXImageList.h" // image sprites draw picture entries
 #include "graphics/Types.h"
 
 class TSpriteEngine;
-class TPictureCollectionItem;
 
 struct ESpriteError : std::runtime_error {
     using std::runtime_error::runtime_error;
