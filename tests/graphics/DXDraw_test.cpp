@@ -19,7 +19,8 @@ struct Clip {
 // read back from the destination.
 void FillCoded(TDirectDrawSurface& s) {
     for (int y = 0; y < s.Height(); ++y)
-        for (int x = 0; x < s.Width(); ++x) s.Pixels()[y * s.Width() + x] = 0x1000000u | (y << 8) | x;
+        for (int x = 0; x < s.Width(); ++x)
+            s.Pixels()[y * s.Width() + x] = 0x1000000u | (y << 8) | x;
 }
 
 TEST(SurfaceDraw, ClipsAgainstDestinationAndSource) {
@@ -112,7 +113,8 @@ TEST(SurfaceDraw, LockIsExclusiveAndDescribesThePixels) {
 
 TEST(DisplayMode, BitCountMustBeADisplayDepth) {
     TDXDrawDisplay d;
-    for (int ok : {8, 16, 24, 32}) EXPECT_NO_THROW(d.SetBitCount(ok));
+    for (int ok : {8, 16, 24, 32})
+        EXPECT_NO_THROW(d.SetBitCount(ok));
     try {
         d.SetBitCount(15);
         FAIL();
@@ -143,8 +145,8 @@ TEST_F(DisplayTest, CanDrawOnlyWhileUpAndNoticesInOrder) {
     std::vector<std::string> log;
     TDXDraw d;
     auto name = [](TDXDrawNotifyType t) {
-        const char* n[] = {"destroying", "initializing", "initialize", "initializesurface",
-                           "finalize",   "finalizesurface", "restore", "setsize"};
+        const char* n[] = {"destroying", "initializing",    "initialize", "initializesurface",
+                           "finalize",   "finalizesurface", "restore",    "setsize"};
         return std::string(n[t]);
     };
     int a = 0, b = 0;
@@ -162,14 +164,15 @@ TEST_F(DisplayTest, CanDrawOnlyWhileUpAndNoticesInOrder) {
     EXPECT_EQ(d.BackSurface().Width(), 800);
     // Last registered first: initialising, then set size, initialise, initialise surface,
     // restore.
-    EXPECT_EQ(log, (std::vector<std::string>{"b:initializing", "a:initializing", "b:setsize", "a:setsize", "b:initialize",
-                                             "a:initialize", "b:initializesurface",
-                                             "a:initializesurface", "b:restore", "a:restore"}));
+    EXPECT_EQ(
+        log, (std::vector<std::string>{"b:initializing", "a:initializing", "b:setsize", "a:setsize",
+                                       "b:initialize", "a:initialize", "b:initializesurface",
+                                       "a:initializesurface", "b:restore", "a:restore"}));
     log.clear();
     d.Finalize();
     EXPECT_FALSE(d.CanDraw());
-    EXPECT_EQ(log, (std::vector<std::string>{"b:finalizesurface", "a:finalizesurface",
-                                             "b:finalize", "a:finalize"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"b:finalizesurface", "a:finalizesurface", "b:finalize",
+                                             "a:finalize"}));
     log.clear();
     d.Finalize(); // safe when down
     EXPECT_TRUE(log.empty());
@@ -182,7 +185,7 @@ TEST_F(DisplayTest, RegisteringWhileUpCatchesTheClientUp) {
     int c = 0;
     d.RegisterClient(&c, [&](TDXDraw&, TDXDrawNotifyType t) { got.push_back(t); });
     EXPECT_EQ(got, (std::vector<TDXDrawNotifyType>{dxntSetSurfaceSize, dxntInitialize,
-                                                    dxntInitializeSurface, dxntRestore}));
+                                                   dxntInitializeSurface, dxntRestore}));
     got.clear();
     d.UnregisterClient(&c);
     EXPECT_EQ(got, (std::vector<TDXDrawNotifyType>{dxntFinalizeSurface, dxntFinalize}));
@@ -246,7 +249,8 @@ TEST_F(DisplayTest, CanvasDrawsTextAndOutlines) {
     c.TextOut(10, 10, "W");
     bool red = false;
     for (int y = 10; y < 40; ++y)
-        for (int x = 10; x < 40; ++x) red |= d.BackSurface().Pixel(x, y) == 0x00FF0000u;
+        for (int x = 10; x < 40; ++x)
+            red |= d.BackSurface().Pixel(x, y) == 0x00FF0000u;
     EXPECT_TRUE(red) << "the glyph's solid pixels are pure red";
     c.Pen.Width = 2;
     c.Pen.Color = clRed;
