@@ -188,8 +188,22 @@ std::string THarness::StateJson(bool consume) {
     j.Add("HighScores", scores);
     j.Add("HelpPage", Json::Num(HelpPage));
     j.Add("Hero", Json());
-    j.Add("SpriteCount", Json());
-    j.Add("Sprites", Json());
+    TSpriteEngine* engine = form_->DXSpriteEngine1.Engine();
+    j.Add("SpriteCount", Json::Num(engine->SpriteCount()));
+    std::map<std::string, int> classes;
+    std::vector<TSprite*> todo{engine};
+    while (!todo.empty()) {
+        TSprite* s = todo.back();
+        todo.pop_back();
+        for (int32_t i = 0; i < s->ChildCount(); ++i) {
+            TSprite* c = s->Child(i);
+            ++classes[c->ClassName()];
+            todo.push_back(c);
+        }
+    }
+    Json sprites = Json::Obj();
+    for (auto& [name, count] : classes) sprites.Add(name, Json::Num(count));
+    j.Add("Sprites", sprites);
     std::string song = PlayingSongPath();
     j.Add("Song", song.empty() ? Json() : Json::Str(song));
     j.Add("Sounds", StrList(consume ? TakeSoundsPlayed() : SoundsPlayed()));

@@ -26,6 +26,9 @@ void ShowMouseCursor(bool show) {
     } else {
         while (count >= 0) count = p.ShowCursor(false);
     }
+    // The cursor is hidden exactly while the mouse steers the dragon: relative motion then
+    // stands in for the distance from the screen centre (and works where warping does not).
+    p.SetRelativeMouse(!show);
 }
 
 void SetCursorPos(int x, int y) { platform::Current().WarpCursor(x, y); }
@@ -48,6 +51,8 @@ TmainForm::TmainForm() {
     DXDraw.Display.FixedBitCount = DXDraw.Display.FixedRatio = DXDraw.Display.FixedSize = true;
     DXDraw.SetOptions(kFormOptions);
     DXDraw.SetControlSize(800, 600);
+    DXSpriteEngine1.SetDXDraw(&DXDraw);
+    DXImageList1.SetDXDraw(&DXDraw);
 
     DXTimer1.BeginLoading();
     DXTimer1.SetInterval(16);
@@ -92,6 +97,7 @@ void TmainForm::FormCreate() {
     // The wave collection is loaded here once sound effects exist.
     Randomize(ClockSeed());
     LoadSettings();
+    UpdateBossKeyName();
     ChangeMode();
     DXInput1.Keyboard.BindFireToCtrl();
     DXTimer2.SetEnabled(false);
@@ -138,34 +144,10 @@ void TmainForm::DXTimer2Deactivate(TCustomDXTimer&) {
     }
 }
 
-void TmainForm::CreateMenuField() {
-    MenuScreen = 1;
-    SelectedItem = 1;
-    if (GameState == gsMenu && MusicOn) StartMusic("sound\\1.xm");
-}
 
-void TmainForm::DXTimer1Timer(TCustomDXTimer&, int) {
-    if (!DXDraw.CanDraw()) return;
-    TDirectDrawSurface& back = DXDraw.BackSurface();
-    back.Fill(0);
-    TDirectDrawSurfaceCanvas& c = back.Canvas();
-    c.Brush.Style = TBrushStyle::bsClear;
-    c.Font.Style = 0;
-    c.Font.Color = clWhite;
-    c.Font.Name = "Carolingia";
-    c.Font.Size = 16;
-    c.TextOut(330, 280, "Skyvern");
-    back.ReleaseCanvas();
-    DXDraw.Flip();
-}
 
-void TmainForm::DXTimer2Timer(TCustomDXTimer&, int) {
-    if (!DXDraw.CanDraw()) return;
-    DXDraw.BackSurface().Fill(0);
-    DXDraw.Flip();
-}
 
-void TmainForm::FormClose(bool& allowClose) { allowClose = true; }
+
 
 void TmainForm::Close() {
     bool allow = true;
@@ -173,22 +155,35 @@ void TmainForm::Close() {
     if (allow) Application().Terminate();
 }
 
-void TmainForm::WMGetSysCommand(int command) {
-    if (command == SC_MAXIMIZE) {
-        Windowed = 0;
-        ChangeMode();
-        SaveSettingsAndTell();
-        return;
-    }
-    TDXForm::WMSysCommand(command);
-}
-
 void TmainForm::HandleEvent(const platform::Event& e) {
     using platform::EventKind;
+    int key = e.key;
     switch (e.kind) {
+    case EventKind::KeyDown: FormKeyDown(key, e.alt, e.shift, e.ctrl); break;
+    case EventKind::KeyUp: FormKeyUp(key, e.alt, e.shift, e.ctrl); break;
+    case EventKind::Char: {
+        char c = char(e.ch);
+        FormKeyPress(c);
+        break;
+    }
+    case EventKind::MouseMove: DXDrawMouseMove(e.x, e.y); break;
+    case EventKind::MouseDown:
+        if (e.button == 1) leftDown_ = true;
+        DXDrawMouseDown(e.button == 1 ? mbLeft : e.button == 3 ? mbRight : mbMiddle, e.x, e.y);
+        break;
+    case EventKind::MouseUp:
+        DXDrawMouseUp(e.button == 1 ? mbLeft : e.button == 3 ? mbRight : mbMiddle, e.x, e.y);
+        // A click is a left press and release on the display.
+        if (e.button == 1 && leftDown_) {
+            leftDown_ = false;
+            DXDrawClick();
+        }
+        break;
+    case EventKind::MouseRelative: PlayMouseMotion(e.dx, e.dy); break;
     case EventKind::CloseRequest: Close(); break;
     case EventKind::Quit: Application().Terminate(); break;
     case EventKind::MaximizeRequest: WMGetSysCommand(SC_MAXIMIZE); break;
+    case EventKind::CaptionDoubleClick: CptClk(2); break;
     case EventKind::Exposed: DXDraw.Paint(); break;
     case EventKind::FocusGained: DXInput1.Activate(); break;
     default: break;

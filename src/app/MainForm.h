@@ -1,15 +1,26 @@
 // MainForm.h -- TmainForm, the one window of the game, and the components it owns for the
-// life of the process. Its handlers keep the names the stored form binds them by.
+// life of the process. Its handlers keep the names the stored form binds them by. The methods
+// are implemented where their subsystem lives:
+//   app/MainForm.cpp      start-up, modes, focus handlers, event dispatch
+//   app/GameLoop.cpp      the game loop
+//   app/KeyCommands.cpp   keyboard and window commands
+//   world/GameField.cpp   game field and level set-up
+//   frontend/Menu.cpp     menus, menu loop, mouse handlers, the action dispatcher
+//   frontend/Options.cpp, frontend/Scores.cpp, frontend/Help.cpp   the sub-screens
 #pragma once
 
 #include <memory>
 #include <string>
 
 #include "graphics/DXDraw.h"
+#include "graphics/DXImageList.h"
 #include "input/DXInput.h"
 #include "platform/Platform.h"
+#include "sprites/DXSprite.h"
 #include "timer/DXForm.h"
 #include "timer/DXTimer.h"
+
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
 class TmainForm : public TDXForm {
 public:
@@ -20,41 +31,74 @@ public:
 
     // Components, in the order the form owns them.
     TDXDraw DXDraw;
+    TDXSpriteEngine DXSpriteEngine1;
+    TDXImageList DXImageList1;
     TDXTimer DXTimer1;
     TDXInput DXInput1{this};
     TDXTimer DXTimer2;
 
-    // Start-up and modes.
+    // Start-up and modes (app/MainForm.cpp).
     void FormCreate();
     void ChangeMode();
     void DXTimer1Activate(TCustomDXTimer& sender);
     void DXTimer1Deactivate(TCustomDXTimer& sender);
     void DXTimer2Activate(TCustomDXTimer& sender);
     void DXTimer2Deactivate(TCustomDXTimer& sender);
-
-    // The two loops.
-    void DXTimer1Timer(TCustomDXTimer& sender, int lagCount);
-    void DXTimer2Timer(TCustomDXTimer& sender, int lagCount);
-
-    // Front end.
-    void CreateMenuField();
-
-    // Window commands.
-    void FormClose(bool& allowClose);
-    void Close(); // asks the window to close; FormClose decides
-    void WMGetSysCommand(int command);
     void HandleEvent(const platform::Event& event);
+    void Close(); // asks the window to close; FormClose decides
+
+    // The game loop (app/GameLoop.cpp).
+    void DXTimer2Timer(TCustomDXTimer& sender, int lagCount);
+    // Relative mouse motion while play runs: the steps the hero takes (app/GameLoop.cpp).
+    void PlayMouseMotion(int dx, int dy);
+
+    // Game field and levels (world/GameField.cpp).
+    void CreateGameField();
+    void CreateEnemy();
+    void ClearGameField();
+    void SpawnTick();
+    void AdvanceLevel();
+
+    // Keyboard and window commands (app/KeyCommands.cpp).
+    void FormKeyDown(int& key, bool alt, bool shift, bool ctrl);
+    void FormKeyPress(char& key);
+    void FormKeyUp(int& key, bool alt, bool shift, bool ctrl);
+    void FormClose(bool& allowClose);
+    void WMGetSysCommand(int command);
+    void CptClk(int hitTest);
+
+    // Menus (frontend/Menu.cpp).
+    void DXTimer1Timer(TCustomDXTimer& sender, int lagCount);
+    void CreateMenuField();
+    void CreateMainMenu();
+    void DestroyMenu();
+    void CreateSubMenu(const std::string& name);
+    void CreateExit();
+    void DXDrawClick();
+    void DXDrawMouseDown(TMouseButton button, int x, int y);
+    void DXDrawMouseMove(int x, int y);
+    void DXDrawMouseUp(TMouseButton button, int x, int y);
+
+    // Sub-screens (frontend/Options.cpp, Scores.cpp, Help.cpp).
+    void CreateOptions();
+    void CreateScores();
+    void CreateHelp();
 
 private:
-    int eventHook_ = 0;
+    bool leftDown_ = false; // a left press on the display, for the click that follows it
 };
 
 extern TmainForm* mainForm;
 
-// Saves the settings (the scramble bracket); a failure is told to the player, the game goes on.
-void SaveSettingsAndTell();
-
-// Makes the cursor visible (true) or hidden (false) whatever the show-count was.
+// Makes the cursor visible (true) or hidden (false) whatever the show-count was. Hiding it is
+// also what starts relative mouse steering during play; showing it ends that.
 void ShowMouseCursor(bool show);
 // Moves the mouse cursor to a position of the 800 x 600 picture.
 void SetCursorPos(int x, int y);
+// Saves the settings (the scramble bracket); a failure is told to the player, the game goes on.
+void SaveSettingsAndTell();
+// Menu routines of the main unit (frontend/Menu.cpp).
+void RefreshMenuHighlight();
+void DoMenuAction();
+// Boss-key name for BossKey (frontend/Options.cpp).
+void UpdateBossKeyName();

@@ -452,6 +452,16 @@ std::unique_ptr<Platform> CreateSdlPlatform(std::string& error) {
         error = SDL_GetError();
         return nullptr;
     }
+    // Without any display SDL quietly falls back to drawing nowhere; a player would see
+    // nothing, so say so instead (unless that driver was asked for on purpose).
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* wanted = SDL_getenv("SDL_VIDEODRIVER");
+    if (driver && (!std::strcmp(driver, "offscreen") || !std::strcmp(driver, "dummy")) &&
+        !(wanted && *wanted)) {
+        error = "no display found (is DISPLAY or WAYLAND_DISPLAY set?)";
+        SDL_Quit();
+        return nullptr;
+    }
     auto p = std::make_unique<SdlPlatform>();
     p->InitControllers();
     return p;

@@ -1,0 +1,4 @@
+// Help.cpp -- the help pages.
+#include "app/MainForm.h"
+
+void TmainForm::CreateHelp() {}
