@@ -160,7 +160,7 @@ TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset, bool iconIm
         if (dib.size() < 12) DibInvalid();
         const uint8_t* p = dib.data();
         h.Width = U16(p + 4);
-        rawHeight = U16(p + 8);
+        rawHeight = U16(p + 6);
         h.BitCount = U16(p + 10);
         pos = 12;
     } else {
@@ -227,12 +227,15 @@ TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset, bool iconIm
     TPicture picture;
     if (h.Width == 0 || h.Height == 0) return picture;
     auto px = dib.subspan(pos);
-    std::vector<uint32_t> out(size_t(h.Width) * size_t(h.Height));
+    const size_t pixels = size_t(h.Width) * size_t(h.Height);
+    // The data must account for the picture before anything of its size is allocated.
+    std::vector<uint32_t> out;
     if (h.Compression == BI_RLE8 || h.Compression == BI_RLE4) {
-        if (int64_t(h.Width) * h.Height > kMaxRleExpansion * int64_t(px.size())) DibInvalid();
-        std::vector<uint8_t> idx(out.size());
+        if (int64_t(pixels) > kMaxRleExpansion * int64_t(px.size())) DibInvalid();
+        std::vector<uint8_t> idx(pixels);
         DecodeRle(px, h, idx);
-        for (size_t i = 0; i < idx.size(); ++i)
+        out.resize(pixels);
+        for (size_t i = 0; i < pixels; ++i)
             out[i] = idx[i] < palette.size() ? palette[idx[i]] : 0;
     } else {
         // Every row must be there; the last one may lack its padding.
@@ -240,6 +243,7 @@ TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset, bool iconIm
         size_t lastRow = (size_t(h.Width) * h.BitCount + 7) / 8;
         if (px.size() < lastRow || (px.size() - lastRow) / stride < size_t(h.Height - 1))
             DibInvalid();
+        out.resize(pixels);
         DecodeRows(px, h, palette, out);
     }
     picture.Assign(h.Width, h.Height, std::move(out));
