@@ -65,6 +65,15 @@ struct TWaveItemData {
 TPictureCollectionData ReadPictureCollection(std::span<const uint8_t> bytes);
 std::vector<TWaveItemData> ReadWaveCollection(std::span<const uint8_t> bytes);
 
+// Which collection a file holds, told by its root class name.
+enum class TCollectionKind { Unknown, Pictures, Waves };
+struct TCollectionHeader {
+    TCollectionKind Kind = TCollectionKind::Unknown;
+    std::string RootClassName; // as stored ("TPictureCollectionComponent", ...)
+};
+// Reads the resource header and the stream's start only; same errors as the readers.
+TCollectionHeader PeekCollectionKind(std::span<const uint8_t> bytes);
+
 // Parses a RIFF WAVE file image ("Wave is invalid" when it does not start with RIFF/WAVE).
 TWave ReadRiffWave(std::span<const uint8_t> bytes);
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 // (left, top, right, bottom) in pixels; right and bottom are exclusive.
 struct TRect {
@@ -29,3 +30,7 @@ constexpr TColor clDefault = 0x20000000;
 
 // Resolves system colours (0xFF0000nn) through a fixed classic system colour table.
 TColor ColorToRGB(TColor color);
+
+// The colour names a stored TransparentColor may use ("clBlack", "clBtnFace", ...), compared
+// without regard to case. False for an unknown name.
+bool IdentToColor(std::string_view ident, TColor& color);

@@ -1,0 +1,34 @@
+// DibDecoder.h -- turning the graphics stored in "Picture.Data" (packed DIB, BMP file, icon)
+// into TPicture pixels. Faults raise EInvalidGraphic with the game's messages.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "graphics/Picture.h"
+
+// Largest picture we agree to decode: each side at most kMaxDibSide and at most kMaxDibPixels
+// pixels in all, so a lying header cannot make us allocate gigabytes.
+constexpr int32_t kMaxDibSide = 32768;
+constexpr int64_t kMaxDibPixels = int64_t(1) << 25;
+// A run-length picture may expand its data by at most this factor.
+constexpr int64_t kMaxRleExpansion = 1024;
+
+// A packed DIB: header (40 or 12 bytes), masks, colour table, rows. `pixelOffset`, when not 0,
+// is where the rows start inside `dib` (BMP files say so in their file header). An icon image
+// stores its colour rows and then an AND mask, its header counting both: `iconImage` halves the
+// height and decodes the colour rows only.
+TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset = 0, bool iconImage = false);
+
+// A BMP file: the 14-byte "BM" file header, then a DIB.
+TPicture DecodeBmpFile(std::span<const uint8_t> file);
+
+// An ICO (or CUR) file: the largest DIB image of the directory. Images stored as PNG are not
+// decoded; an icon holding nothing else gives an empty picture.
+TPicture DecodeIcon(std::span<const uint8_t> file);
+
+// The bytes of a "Picture.Data" property: the graphic's class name as a short string, then the
+// graphic's own data ("TDIB", "TBitmap", "TIcon", "TMetafile"). Metafiles and unknown classes
+// give an empty picture.
+TPicture DecodePictureData(std::span<const uint8_t> data);

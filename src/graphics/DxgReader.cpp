@@ -1,0 +1,244 @@
+// DxgReader.cpp -- the resource header, the root of the component stream and the entry
+// properties of picture (.dxg) and wave (.dxw) collection files; RIFF WAVE parsing.
+#include "graphics/DxgReader.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "graphics/ComponentStream.h"
+#include "graphics/DibDecoder.h"
+
+namespace {
+
+bool SameText(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+uint32_t U32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// The one-resource header: 0xFF, type 10, a zero-terminated name, flags and a length. Only the
+// first byte and the type are checked, within the first 79 bytes (zero-filled when the file is
+// shorter); the component stream starts right after the name's terminator + 6 bytes.
+size_t StreamStart(std::span<const uint8_t> bytes) {
+    std::array<uint8_t, 80> head{};
+    std::copy_n(bytes.begin(), std::min<size_t>(bytes.size(), 79), head.begin());
+    if (head[0] != 0xFF || U16(&head[1]) != 10) StreamFormatError();
+    size_t n = 0;
+    while (head[3 + n] != 0) ++n; // head[79] is always 0
+    return n + 10;
+}
+
+// "TPF0", an optional prefix byte, the root's class name (returned) and component name.
+std::string ReadRootStart(TComponentReader& r) {
+    auto signature = r.ReadBytes(4);
+    if (std::memcmp(signature.data(), "TPF0", 4) != 0) StreamFormatError();
+    uint8_t prefix = r.PeekByte();
+    if ((prefix & 0xF0) == 0xF0) {
+        r.ReadByte();
+        if (prefix & 2) r.ReadInteger(); // a child position, meaningless for a root
+    }
+    std::string className = r.ReadShortString();
+    r.ReadShortString();
+    return className;
+}
+
+[[noreturn]] void NoSuchProperty(const std::string& name) {
+    throw EReadError("Property " + name + " does not exist");
+}
+
+// A "List" collection: items of an optional order value, the list marker, then properties up
+// to a zero byte. A non-empty collection replaces what an earlier one read.
+template <class Item, class SetProperty>
+void ReadCollection(TComponentReader& r, std::vector<Item>& items, SetProperty setProperty) {
+    r.CheckValue(vaCollection);
+    if (!r.EndOfList()) items.clear();
+    while (!r.EndOfList()) {
+        TValueType next = r.NextValue();
+        if (next == vaInt8 || next == vaInt16 || next == vaInt32) r.ReadInteger();
+        r.CheckValue(vaList);
+        Item& item = items.emplace_back();
+        while (!r.EndOfList()) {
+            std::string name = r.ReadShortString();
+            setProperty(item, name);
+        }
+        r.ReadListEnd();
+    }
+    r.ReadListEnd();
+}
+
+// The root's property list, then its (empty) list of children. `setProperty` returns false
+// for a name the root does not have.
+template <class SetProperty> void ReadRootProperties(TComponentReader& r, SetProperty setProperty) {
+    while (!r.EndOfList()) {
+        std::string name = r.ReadShortString();
+        if (!setProperty(name)) NoSuchProperty(name);
+    }
+    r.ReadListEnd();
+    r.ReadListEnd();
+}
+
+void SetPictureProperty(TComponentReader& r, TPictureItemData& item, const std::string& name) {
+    if (SameText(name, "Name")) {
+        item.Name = r.ReadString();
+    } else if (SameText(name, "PatternWidth")) {
+        item.PatternWidth = r.ReadInteger();
+    } else if (SameText(name, "PatternHeight")) {
+        item.PatternHeight = r.ReadInteger();
+    } else if (SameText(name, "SkipWidth")) {
+        item.SkipWidth = r.ReadInteger();
+    } else if (SameText(name, "SkipHeight")) {
+        item.SkipHeight = r.ReadInteger();
+    } else if (SameText(name, "SystemMemory")) {
+        item.SystemMemory = r.ReadBoolean();
+    } else if (SameText(name, "Transparent")) {
+        item.Transparent = r.ReadBoolean();
+    } else if (SameText(name, "TransparentColor")) {
+        if (r.NextValue() == vaIdent) {
+            if (!IdentToColor(r.ReadIdent(), item.TransparentColor)) PropertyValueError();
+        } else {
+            item.TransparentColor = TColor(r.ReadInteger());
+        }
+    } else if (SameText(name, "Picture.Data")) {
+        item.Picture = DecodePictureData(r.ReadBinary());
+    } else {
+        NoSuchProperty(name);
+    }
+}
+
+void SetWaveProperty(TComponentReader& r, TWaveItemData& item, const std::string& name) {
+    if (SameText(name, "Name")) {
+        item.Name = r.ReadString();
+    } else if (SameText(name, "Looped")) {
+        item.Looped = r.ReadBoolean();
+    } else if (SameText(name, "MaxPlayingCount")) {
+        item.MaxPlayingCount = std::max(0, r.ReadInteger());
+    } else if (SameText(name, "Wave.WAVE")) {
+        item.Wave = ReadRiffWave(r.ReadBinary());
+    } else {
+        NoSuchProperty(name);
+    }
+}
+
+} // namespace
+
+TPictureCollectionData ReadPictureCollection(std::span<const uint8_t> bytes) {
+    TComponentReader r(bytes, StreamStart(bytes));
+    ReadRootStart(r);
+    TPictureCollectionData data;
+    ReadRootProperties(r, [&](const std::string& name) {
+        if (SameText(name, "List.ColorTable")) {
+            auto table = r.ReadBinary();
+            std::copy_n(table.begin(), std::min(table.size(), data.ColorTable.size()),
+                        data.ColorTable.begin());
+        } else if (SameText(name, "List")) {
+            ReadCollection(r, data.Items, [&](TPictureItemData& item, const std::string& prop) {
+                SetPictureProperty(r, item, prop);
+            });
+        } else {
+            return false;
+        }
+        return true;
+    });
+    return data;
+}
+
+std::vector<TWaveItemData> ReadWaveCollection(std::span<const uint8_t> bytes) {
+    TComponentReader r(bytes, StreamStart(bytes));
+    ReadRootStart(r);
+    std::vector<TWaveItemData> items;
+    ReadRootProperties(r, [&](const std::string& name) {
+        if (!SameText(name, "List")) return false;
+        ReadCollection(r, items, [&](TWaveItemData& item, const std::string& prop) {
+            SetWaveProperty(r, item, prop);
+        });
+        return true;
+    });
+    return items;
+}
+
+TCollectionHeader PeekCollectionKind(std::span<const uint8_t> bytes) {
+    TComponentReader r(bytes, StreamStart(bytes));
+    TCollectionHeader header;
+    header.RootClassName = ReadRootStart(r);
+    if (SameText(header.RootClassName, "TPictureCollectionComponent"))
+        header.Kind = TCollectionKind::Pictures;
+    else if (SameText(header.RootClassName, "TWaveCollectionComponent"))
+        header.Kind = TCollectionKind::Waves;
+    return header;
+}
+
+TWave ReadRiffWave(std::span<const uint8_t> bytes) {
+    auto invalid = [] { throw EWaveStreamError("Wave is invalid"); };
+    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 ||
+        std::memcmp(bytes.data() + 8, "WAVE", 4) != 0)
+        invalid();
+    TWave wave;
+    size_t pos = 12;
+    // Chunks follow each other with no pad byte after odd lengths: the walk goes by the
+    // stated lengths alone, until no whole chunk header is left or an identifier is zero.
+    while (bytes.size() - pos >= 8) {
+        const uint8_t* id = bytes.data() + pos;
+        uint32_t length = U32(id + 4);
+        pos += 8;
+        if (U32(id) == 0) break;
+        size_t left = bytes.size() - pos;
+        bool isFormat = std::memcmp(id, "fmt ", 4) == 0;
+        if (isFormat || std::memcmp(id, "data", 4) == 0) {
+            if (length > left) invalid();
+            auto& target = isFormat ? wave.Format : wave.Data;
+            target.assign(bytes.begin() + pos, bytes.begin() + pos + length);
+        } else if (length > left) {
+            break;
+        }
+        pos += length;
+    }
+    return wave;
+}
+
+uint16_t TWave::FormatTag() const { return Format.size() >= 2 ? U16(&Format[0]) : 0; }
+uint16_t TWave::Channels() const { return Format.size() >= 4 ? U16(&Format[2]) : 0; }
+uint32_t TWave::SamplesPerSec() const { return Format.size() >= 8 ? U32(&Format[4]) : 0; }
+uint16_t TWave::BitsPerSample() const { return Format.size() >= 16 ? U16(&Format[14]) : 0; }
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+    auto fail = [&](int error) -> std::vector<uint8_t> {
+        throw EReadError("Cannot open file \"" + path + "\". " + std::strerror(error));
+    };
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return fail(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        return fail(error);
+    }
+    std::vector<uint8_t> bytes;
+    if (S_ISREG(st.st_mode)) bytes.reserve(size_t(st.st_size));
+    uint8_t buffer[65536];
+    for (;;) {
+        ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            int error = errno;
+            ::close(fd);
+            return fail(error);
+        }
+        if (got == 0) break;
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    }
+    ::close(fd);
+    return bytes;
+}

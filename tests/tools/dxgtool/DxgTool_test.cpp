@@ -1,0 +1,258 @@
+// DxgTool_test.cpp -- dxgtool's list output, extract/pack round trips, manifests and errors.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "DxgTool.h"
+#include "Manifest.h"
+#include "dxgwriter/DxgWriter.h"
+#include "graphics/DxgReader.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int Status;
+    std::string Out, Err;
+};
+
+Result Tool(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    int status = RunDxgTool(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+// A scratch directory per test, removed afterwards.
+class DxgToolTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("dxgtool_test_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    void Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
+        std::ofstream(Path(name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    void WriteText(const std::string& name, const std::string& text) const {
+        std::ofstream(Path(name)) << text;
+    }
+    fs::path dir_;
+};
+
+dxg::PictureEntry Picture(const std::string& name, int w, int h) {
+    dxg::PictureEntry e;
+    e.name = name;
+    e.width = w;
+    e.height = h;
+    e.pixels.resize(size_t(w) * h);
+    for (size_t i = 0; i < e.pixels.size(); ++i) e.pixels[i] = uint32_t(i * 40503u) & 0xFFFFFF;
+    return e;
+}
+
+std::vector<dxg::PictureEntry> SamplePictures() {
+    auto hero = Picture("hero", 100, 40);
+    hero.patternWidth = 20;
+    hero.patternHeight = 40;
+    hero.transparentColor = 0x00FF00FF;
+    auto strip = Picture("strip", 1200, 64);
+    strip.patternWidth = strip.patternHeight = 64;
+    strip.systemMemory = true;
+    auto gaps = Picture("gap\tname\\", 52, 10);
+    gaps.patternWidth = gaps.patternHeight = 10;
+    gaps.skipWidth = 2;
+    gaps.transparent = false;
+    gaps.bitCount = 32;
+    dxg::PictureEntry empty;
+    empty.name = "empty";
+    empty.transparentColor = 0xFF00000F;
+    return {hero, strip, gaps, empty};
+}
+
+std::vector<dxg::WaveEntry> SampleWaves() {
+    dxg::WaveEntry a;
+    a.name = "bonus";
+    a.maxPlayingCount = 2;
+    a.data = {1, 2, 3, 4, 5, 6};
+    dxg::WaveEntry b;
+    b.name = "loop";
+    b.looped = true;
+    b.sampleRate = 44100;
+    b.channels = 2;
+    b.bitsPerSample = 8;
+    b.data = {7, 8, 9};
+    return {a, b};
+}
+
+} // namespace
+
+TEST_F(DxgToolTest, ListsPictures) {
+    Write("p.dxg", dxg::WritePictureCollection(SamplePictures()));
+    Result r = Tool({"list", Path("p.dxg")});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out, "0\thero\t100\t40\t20\t40\t0\t0\t1\t0x00FF00FF\t5\n"
+                     "1\tstrip\t1200\t64\t64\t64\t0\t0\t1\t0x00000000\t18\n"
+                     "2\tgap\\x09name\\x5C\t52\t10\t10\t10\t2\t0\t0\t0x00000000\t4\n"
+                     "3\tempty\t0\t0\t0\t0\t0\t0\t1\t0xFF00000F\t0\n");
+}
+
+TEST_F(DxgToolTest, ListsWaves) {
+    Write("w.dxw", dxg::WriteWaveCollection(SampleWaves()));
+    Result r = Tool({"list", Path("w.dxw")});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out, "0\tbonus\t0\t2\t1\t1\t22050\t16\t6\n"
+                     "1\tloop\t1\t0\t1\t2\t44100\t8\t3\n");
+}
+
+TEST_F(DxgToolTest, ErrorsPrintTheLibraryMessage) {
+    auto bad = dxg::WritePictureCollection(SamplePictures());
+    bad[0] = 0;
+    Write("bad.dxg", bad);
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"list", Path("bad.dxg")}, "Invalid stream format\n"},
+        {{"list", Path("missing.dxg")},
+         "Cannot open file \"" + Path("missing.dxg") + "\". No such file or directory\n"},
+        {{"extract", Path("bad.dxg"), Path("out")}, "Invalid stream format\n"},
+        {{"pack", Path("missing.txt"), Path("o.dxg")},
+         "Cannot open file \"" + Path("missing.txt") + "\". No such file or directory\n"},
+    };
+    for (const auto& [args, message] : cases) {
+        SCOPED_TRACE(args[0] + " " + args[1]);
+        Result r = Tool(args);
+        EXPECT_EQ(r.Status, 1);
+        EXPECT_EQ(r.Err, message);
+        EXPECT_EQ(r.Out, "");
+    }
+    EXPECT_EQ(Tool({}).Status, 2);
+    EXPECT_EQ(Tool({"list"}).Status, 2);
+    EXPECT_EQ(Tool({"frobnicate", "x"}).Status, 2);
+    Result help = Tool({"--help"});
+    EXPECT_EQ(help.Status, 0);
+    EXPECT_NE(help.Out.find("Manifest format"), std::string::npos);
+}
+
+TEST_F(DxgToolTest, ExtractThenPackKeepsPicturesAndProperties) {
+    std::vector<uint8_t> table(1024);
+    table[5] = 0xAB;
+    auto original = dxg::WritePictureCollection(SamplePictures(), table);
+    Write("p.dxg", original);
+    ASSERT_EQ(Tool({"extract", Path("p.dxg"), Path("x")}).Status, 0);
+    EXPECT_TRUE(fs::exists(Path("x/000_hero.png")));
+    EXPECT_TRUE(fs::exists(Path("x/002_gap_name_.png")));
+    Result packed = Tool({"pack", Path("x/manifest.txt"), Path("again.dxg")});
+    ASSERT_EQ(packed.Status, 0) << packed.Err;
+
+    auto a = ReadPictureCollection(original);
+    auto b = ReadPictureCollection(ReadWholeFile(Path("again.dxg")));
+    EXPECT_EQ(a.ColorTable, b.ColorTable);
+    ASSERT_EQ(a.Items.size(), b.Items.size());
+    for (size_t i = 0; i < a.Items.size(); ++i) {
+        const auto &x = a.Items[i], &y = b.Items[i];
+        SCOPED_TRACE(x.Name);
+        EXPECT_EQ(x.Name, y.Name);
+        EXPECT_EQ(x.PatternWidth, y.PatternWidth);
+        EXPECT_EQ(x.PatternHeight, y.PatternHeight);
+        EXPECT_EQ(x.SkipWidth, y.SkipWidth);
+        EXPECT_EQ(x.SkipHeight, y.SkipHeight);
+        EXPECT_EQ(x.SystemMemory, y.SystemMemory);
+        EXPECT_EQ(x.Transparent, y.Transparent);
+        EXPECT_EQ(x.TransparentColor, y.TransparentColor);
+        ASSERT_EQ(x.Picture.Width(), y.Picture.Width());
+        ASSERT_EQ(x.Picture.Height(), y.Picture.Height());
+        size_t n = size_t(x.Picture.Width()) * size_t(x.Picture.Height());
+        if (n) {
+            EXPECT_TRUE(std::equal(x.Picture.Pixels(), x.Picture.Pixels() + n, y.Picture.Pixels()));
+        }
+    }
+    // Listing both gives the same lines.
+    EXPECT_EQ(Tool({"list", Path("p.dxg")}).Out, Tool({"list", Path("again.dxg")}).Out);
+}
+
+TEST_F(DxgToolTest, ExtractThenPackKeepsWaves) {
+    auto waves = SampleWaves();
+    waves[1].format = {0x55, 0, 2, 0, 0x44, 0xAC, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 4, 0, 1, 2};
+    auto original = dxg::WriteWaveCollection(waves);
+    Write("w.dxw", original);
+    ASSERT_EQ(Tool({"extract", Path("w.dxw"), Path("x")}).Status, 0);
+    ASSERT_EQ(Tool({"pack", Path("x/manifest.txt"), Path("again.dxw")}).Status, 0);
+    EXPECT_EQ(ReadWholeFile(Path("again.dxw")), original);
+}
+
+TEST_F(DxgToolTest, PackReadsAHandWrittenManifest) {
+    // A PNG from extract of a one-picture file, then a manifest written by hand around it.
+    auto pic = Picture("a", 3, 2);
+    Write("one.dxg", dxg::WritePictureCollection({pic}));
+    ASSERT_EQ(Tool({"extract", Path("one.dxg"), Path("x")}).Status, 0);
+    WriteText("x/hand.txt", "# comment\n"
+                            "collection pictures\n"
+                            "\n"
+                            "picture\n"
+                            "name Big\\x20Dragon\n"
+                            "file 000_a.png\n"
+                            "patternwidth 0x10\n"
+                            "transparentcolor 0xFF000005\r\n"
+                            "picture\n"
+                            "name blank\n"
+                            "file -\n");
+    Result r = Tool({"pack", Path("x/hand.txt"), Path("hand.dxg")});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    auto data = ReadPictureCollection(ReadWholeFile(Path("hand.dxg")));
+    ASSERT_EQ(data.Items.size(), 2u);
+    EXPECT_EQ(data.Items[0].Name, "Big Dragon");
+    EXPECT_EQ(data.Items[0].PatternWidth, 16);
+    EXPECT_EQ(data.Items[0].TransparentColor, 0xFF000005u);
+    EXPECT_TRUE(data.Items[0].Transparent);
+    EXPECT_EQ(data.Items[0].Picture.Pixel(2, 1), pic.pixels[5]);
+    EXPECT_TRUE(data.Items[1].Picture.Empty());
+}
+
+TEST_F(DxgToolTest, BadManifestsAreRefusedWithTheirLine) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"picture\n", "line 1: the manifest must start with a \"collection\" line"},
+        {"collection sounds\n", "line 1: collection must be \"pictures\" or \"waves\""},
+        {"collection pictures\npicture\nfile a.png\ncolour red\n", "line 4: unknown key \"colour\""},
+        {"collection pictures\npicture\nfile a.png\npatternwidth 12x\n", "line 4: not a number"},
+        {"collection pictures\npicture\nfile a.png\ntransparent 2\n", "line 4: number out of range"},
+        {"collection pictures\npicture\nname a\\q\n", "line 3: bad escape in name"},
+        {"collection waves\nwave\nname a\n", "wave \"a\" has no file"},
+        {"collection pictures\npicture\nfile a.png\nbitcount 16\n", "line 4: bitcount must be 24 or 32"},
+    };
+    for (const auto& [text, message] : cases) {
+        SCOPED_TRACE(text);
+        WriteText("m.txt", text);
+        Result r = Tool({"pack", Path("m.txt"), Path("o.dxg")});
+        EXPECT_EQ(r.Status, 1);
+        EXPECT_EQ(r.Err, Path("m.txt") + ": " + message + "\n");
+    }
+}
+
+TEST(DxgToolManifest, NamesSurviveEscaping) {
+    const std::string names[] = {"plain", "with space", "tab\there", "back\\slash", "nl\nx",
+                                 std::string("nul\0x", 5), "\x7F\xC3\xA9"};
+    for (const auto& name : names) EXPECT_EQ(UnescapeName(EscapeName(name)), name);
+}
+
+TEST_F(DxgToolTest, TheProgramExitsWithTheStatus) {
+    auto bad = dxg::WriteWaveCollection(SampleWaves());
+    bad[1] = 11;
+    Write("bad.dxw", bad);
+    std::string command = std::string(DXGTOOL_PATH) + " list " + Path("bad.dxw") + " 2>" +
+                          Path("err.txt");
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    std::ifstream err(Path("err.txt"));
+    std::string line;
+    std::getline(err, line);
+    EXPECT_EQ(line, "Invalid stream format");
+}

@@ -1,0 +1,229 @@
+// DxgTool.cpp -- dxgtool's commands: list a collection, extract it to PNG/WAV files and a
+// manifest, pack a manifest back into a collection file.
+#include "DxgTool.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "Manifest.h"
+#include "PngFile.h"
+#include "dxgwriter/DxgWriter.h"
+#include "graphics/DxgReader.h"
+#include "graphics/PatternCount.h"
+
+const char* const kDxgToolHelp = R"(Usage:
+  dxgtool list FILE             one line per entry, fields separated by tabs
+  dxgtool extract FILE DIR      one PNG per picture (WAV per wave) and DIR/manifest.txt
+  dxgtool pack MANIFEST OUT     build a collection file from a manifest
+  dxgtool --help
+
+FILE is a picture collection (.dxg) or a wave collection (.dxw); the kind is told by the
+root class stored in the file.
+
+list, picture collection:
+  index name width height PatternWidth PatternHeight SkipWidth SkipHeight Transparent
+  TransparentColor PatternCount
+  (Transparent 0/1, TransparentColor as 0x%08X, PatternCount the frames the built entry has)
+list, wave collection:
+  index name Looped MaxPlayingCount formatTag channels samplesPerSec bitsPerSample dataBytes
+
+Manifest format (text, one "key value" per line; blank lines and lines starting with # are
+ignored):
+  collection pictures|waves      first line that counts
+  colortable HEX                 pictures only, optional: 1024 bytes as 2048 hex digits
+  picture | wave                 starts a new entry; the keys below apply to the latest entry
+  name NAME                      backslash, control bytes and DEL written as \xHH
+  file PATH                      PNG or WAV, relative to the manifest ("-": empty picture)
+ pictures:
+  patternwidth N, patternheight N, skipwidth N, skipheight N   (decimal or 0x hex)
+  systemmemory 0|1, transparent 0|1, transparentcolor 0xBBGGRR-style TColor
+  bitcount 24|32                 depth of the DIB written by pack
+ waves:
+  looped 0|1, maxplayingcount N
+Defaults for keys left out: 0, transparent 1, bitcount 24. Entries keep their order.
+Errors print the library's message and exit with status 1; usage errors exit with 2.
+)";
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        throw std::runtime_error("Cannot create file \"" + path + "\". " + std::strerror(errno));
+    size_t written = std::fwrite(bytes.data(), 1, bytes.size(), f);
+    bool ok = written == bytes.size() && std::fclose(f) == 0;
+    if (!ok) throw std::runtime_error("Cannot write file \"" + path + "\"");
+}
+
+std::string Hex32(uint32_t v) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%08X", v);
+    return buf;
+}
+
+// "012_hero.png": the index keeps names unique and ordered, the name keeps them readable.
+std::string EntryFileName(size_t index, const std::string& name, const char* extension) {
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "%03zu", index);
+    std::string file = prefix;
+    if (!name.empty()) file += '_';
+    for (char c : name.substr(0, 40)) {
+        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                     c == '-' || c == '_';
+        file += plain ? c : '_';
+    }
+    return file + extension;
+}
+
+TCollectionKind KindOf(const std::vector<uint8_t>& bytes) {
+    TCollectionHeader header = PeekCollectionKind(bytes);
+    if (header.Kind == TCollectionKind::Unknown)
+        throw std::runtime_error("Unknown collection class \"" + header.RootClassName + "\"");
+    return header.Kind;
+}
+
+void List(const std::string& path, std::ostream& out) {
+    auto bytes = ReadWholeFile(path);
+    if (KindOf(bytes) == TCollectionKind::Pictures) {
+        auto data = ReadPictureCollection(bytes);
+        for (size_t i = 0; i < data.Items.size(); ++i) {
+            const auto& p = data.Items[i];
+            out << i << '\t' << EscapeName(p.Name) << '\t' << p.Picture.Width() << '\t'
+                << p.Picture.Height() << '\t' << p.PatternWidth << '\t' << p.PatternHeight << '\t'
+                << p.SkipWidth << '\t' << p.SkipHeight << '\t' << int(p.Transparent) << '\t'
+                << Hex32(p.TransparentColor) << '\t' << BuiltPatternCount(p) << '\n';
+        }
+    } else {
+        auto waves = ReadWaveCollection(bytes);
+        for (size_t i = 0; i < waves.size(); ++i) {
+            const auto& w = waves[i];
+            out << i << '\t' << EscapeName(w.Name) << '\t' << int(w.Looped) << '\t'
+                << w.MaxPlayingCount << '\t' << w.Wave.FormatTag() << '\t' << w.Wave.Channels()
+                << '\t' << w.Wave.SamplesPerSec() << '\t' << w.Wave.BitsPerSample() << '\t'
+                << w.Wave.Data.size() << '\n';
+        }
+    }
+}
+
+void Extract(const std::string& path, const std::string& dir) {
+    auto bytes = ReadWholeFile(path);
+    TManifest manifest;
+    manifest.Kind = KindOf(bytes);
+    fs::create_directories(dir);
+    if (manifest.Kind == TCollectionKind::Pictures) {
+        auto data = ReadPictureCollection(bytes);
+        manifest.ColorTable.assign(data.ColorTable.begin(), data.ColorTable.end());
+        for (size_t i = 0; i < data.Items.size(); ++i) {
+            const auto& p = data.Items[i];
+            TManifestPicture& m = manifest.Pictures.emplace_back();
+            m.Name = p.Name;
+            m.PatternWidth = p.PatternWidth;
+            m.PatternHeight = p.PatternHeight;
+            m.SkipWidth = p.SkipWidth;
+            m.SkipHeight = p.SkipHeight;
+            m.SystemMemory = p.SystemMemory;
+            m.Transparent = p.Transparent;
+            m.TransparentColor = p.TransparentColor;
+            if (p.Picture.Empty()) {
+                m.File.assign(1, '-'); // no picture: no file
+            } else {
+                m.File = EntryFileName(i, p.Name, ".png");
+                WritePng((fs::path(dir) / m.File).string(), p.Picture.Width(), p.Picture.Height(),
+                         p.Picture.Pixels());
+            }
+        }
+    } else {
+        auto waves = ReadWaveCollection(bytes);
+        for (size_t i = 0; i < waves.size(); ++i) {
+            const auto& w = waves[i];
+            TManifestWave& m = manifest.Waves.emplace_back();
+            m.Name = w.Name;
+            m.Looped = w.Looped;
+            m.MaxPlayingCount = w.MaxPlayingCount;
+            m.File = EntryFileName(i, w.Name, ".wav");
+            WriteFileBytes((fs::path(dir) / m.File).string(),
+                           dxg::WriteRiffWave(w.Wave.Format, w.Wave.Data));
+        }
+    }
+    std::string text = WriteManifest(manifest);
+    WriteFileBytes((fs::path(dir) / "manifest.txt").string(),
+                   std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+void Pack(const std::string& manifestPath, const std::string& outPath) {
+    auto text = ReadWholeFile(manifestPath);
+    TManifest manifest;
+    try {
+        manifest = ParseManifest(std::string(text.begin(), text.end()));
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error(manifestPath + ": " + e.what());
+    }
+    fs::path base = fs::path(manifestPath).parent_path();
+    std::vector<uint8_t> bytes;
+    if (manifest.Kind == TCollectionKind::Pictures) {
+        std::vector<dxg::PictureEntry> entries;
+        for (const auto& m : manifest.Pictures) {
+            dxg::PictureEntry& e = entries.emplace_back();
+            e.name = m.Name;
+            e.patternWidth = m.PatternWidth;
+            e.patternHeight = m.PatternHeight;
+            e.skipWidth = m.SkipWidth;
+            e.skipHeight = m.SkipHeight;
+            e.systemMemory = m.SystemMemory;
+            e.transparent = m.Transparent;
+            e.transparentColor = m.TransparentColor;
+            e.bitCount = m.BitCount;
+            if (m.File != "-") {
+                TPngImage png = ReadPng((base / m.File).string());
+                e.width = png.Width;
+                e.height = png.Height;
+                e.pixels = std::move(png.Pixels);
+            }
+        }
+        bytes = dxg::WritePictureCollection(entries, manifest.ColorTable);
+    } else {
+        std::vector<dxg::WaveEntry> entries;
+        for (const auto& m : manifest.Waves) {
+            TWave wave = ReadRiffWave(ReadWholeFile((base / m.File).string()));
+            dxg::WaveEntry& e = entries.emplace_back();
+            e.name = m.Name;
+            e.looped = m.Looped;
+            e.maxPlayingCount = m.MaxPlayingCount;
+            e.format = std::move(wave.Format);
+            e.data = std::move(wave.Data);
+        }
+        bytes = dxg::WriteWaveCollection(entries);
+    }
+    WriteFileBytes(outPath, bytes);
+}
+
+} // namespace
+
+int RunDxgTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
+        out << kDxgToolHelp;
+        return 0;
+    }
+    const std::string command = args.empty() ? "" : args[0];
+    bool known = (command == "list" && args.size() == 2) ||
+                 ((command == "extract" || command == "pack") && args.size() == 3);
+    if (!known) {
+        err << kDxgToolHelp;
+        return 2;
+    }
+    try {
+        if (command == "list") List(args[1], out);
+        else if (command == "extract") Extract(args[1], args[2]);
+        else Pack(args[1], args[2]);
+    } catch (const std::exception& e) {
+        err << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,250 @@
+// DxgWriter.cpp -- the byte layout of picture and wave collection files, written the way the
+// game's reader expects it. Output is deterministic: same entries, same bytes.
+#include "DxgWriter.h"
+
+#include <algorithm>
+#include <cctype>
+#include <stdexcept>
+#include <string_view>
+
+namespace dxg {
+namespace {
+
+// Value type bytes of the component stream (the file's numbers).
+enum : uint8_t {
+    vaList = 1,
+    vaInt8 = 2,
+    vaInt16 = 3,
+    vaInt32 = 4,
+    vaString = 6,
+    vaFalse = 8,
+    vaTrue = 9,
+    vaBinary = 10,
+    vaLString = 12,
+    vaCollection = 14,
+};
+
+class Out {
+public:
+    std::vector<uint8_t> bytes;
+    void U8(uint32_t v) { bytes.push_back(uint8_t(v)); }
+    void U16(uint32_t v) {
+        U8(v);
+        U8(v >> 8);
+    }
+    void U32(uint32_t v) {
+        U16(v);
+        U16(v >> 16);
+    }
+    void Raw(std::string_view s) { bytes.insert(bytes.end(), s.begin(), s.end()); }
+    void Raw(const std::vector<uint8_t>& b) { bytes.insert(bytes.end(), b.begin(), b.end()); }
+    void ShortString(std::string_view s) {
+        if (s.size() > 255) throw std::invalid_argument("name longer than 255 bytes");
+        U8(uint32_t(s.size()));
+        Raw(s);
+    }
+
+    // Property values.
+    void Prop(std::string_view name) { ShortString(name); }
+    void Integer(int32_t v) {
+        if (v >= -128 && v <= 127) {
+            U8(vaInt8);
+            U8(uint32_t(v));
+        } else if (v >= -32768 && v <= 32767) {
+            U8(vaInt16);
+            U16(uint32_t(v));
+        } else {
+            U8(vaInt32);
+            U32(uint32_t(v));
+        }
+    }
+    void Int32(uint32_t v) {
+        U8(vaInt32);
+        U32(v);
+    }
+    void Boolean(bool v) { U8(v ? vaTrue : vaFalse); }
+    void String(std::string_view s) {
+        if (s.size() <= 255) {
+            U8(vaString);
+            ShortString(s);
+        } else {
+            U8(vaLString);
+            U32(uint32_t(s.size()));
+            Raw(s);
+        }
+    }
+    void Binary(const std::vector<uint8_t>& b) {
+        U8(vaBinary);
+        U32(uint32_t(b.size()));
+        Raw(b);
+    }
+};
+
+// The one-resource header, then "TPF0", the root and its properties; `writeProperties` puts
+// the root's properties, this closes the property list and the (empty) list of children.
+template <class WriteProperties>
+std::vector<uint8_t> WriteCollectionFile(std::string_view rootClass,
+                                         WriteProperties writeProperties) {
+    Out stream;
+    stream.Raw("TPF0");
+    stream.ShortString(rootClass);
+    stream.ShortString("");
+    writeProperties(stream);
+    stream.U8(0);
+    stream.U8(0);
+
+    Out file;
+    file.U8(0xFF);
+    file.U16(10);
+    for (char c : rootClass) file.U8(uint8_t(std::toupper(static_cast<unsigned char>(c))));
+    file.U8(0);
+    file.U16(0x1030);
+    file.U32(uint32_t(stream.bytes.size()));
+    file.Raw(stream.bytes);
+    return std::move(file.bytes);
+}
+
+std::vector<uint8_t> PictureData(const PictureEntry& e) {
+    if (!e.pictureData.empty()) return e.pictureData;
+    std::vector<uint8_t> data = {4, 'T', 'D', 'I', 'B'};
+    auto dib = WriteDib(e.width, e.height, e.pixels, e.bitCount);
+    data.insert(data.end(), dib.begin(), dib.end());
+    return data;
+}
+
+} // namespace
+
+std::vector<uint8_t> WriteDib(int width, int height, const std::vector<uint32_t>& pixels,
+                              int bitCount) {
+    if (bitCount != 24 && bitCount != 32) throw std::invalid_argument("bit count not 24 or 32");
+    if (width <= 0 || height <= 0 || pixels.size() != size_t(width) * size_t(height))
+        throw std::invalid_argument("pixels do not match the picture size");
+    size_t bytesPerPixel = size_t(bitCount) / 8;
+    size_t stride = (size_t(width) * bytesPerPixel + 3) / 4 * 4;
+    Out out;
+    out.bytes.reserve(40 + stride * size_t(height));
+    out.U32(40);
+    out.U32(uint32_t(width));
+    out.U32(uint32_t(height)); // positive: rows bottom-up
+    out.U16(1);
+    out.U16(uint32_t(bitCount));
+    out.U32(0); // BI_RGB
+    out.U32(uint32_t(stride * size_t(height)));
+    out.U32(0);
+    out.U32(0);
+    out.U32(0);
+    out.U32(0);
+    for (int y = height - 1; y >= 0; --y) {
+        const uint32_t* row = pixels.data() + size_t(y) * size_t(width);
+        for (int x = 0; x < width; ++x) {
+            out.U8(row[x]);
+            out.U8(row[x] >> 8);
+            out.U8(row[x] >> 16);
+            if (bytesPerPixel == 4) out.U8(0);
+        }
+        for (size_t pad = size_t(width) * bytesPerPixel; pad < stride; ++pad) out.U8(0);
+    }
+    return std::move(out.bytes);
+}
+
+std::vector<uint8_t> WritePictureCollection(const std::vector<PictureEntry>& entries) {
+    return WritePictureCollection(entries, {});
+}
+
+std::vector<uint8_t> WritePictureCollection(const std::vector<PictureEntry>& entries,
+                                            const std::vector<uint8_t>& colorTable) {
+    std::vector<uint8_t> table(1024, 0);
+    std::copy_n(colorTable.begin(), std::min<size_t>(colorTable.size(), 1024), table.begin());
+    return WriteCollectionFile("TPictureCollectionComponent", [&](Out& s) {
+        s.Prop("List.ColorTable");
+        s.Binary(table);
+        s.Prop("List");
+        s.U8(vaCollection);
+        for (const auto& e : entries) {
+            s.U8(vaList); // the list marker that opens every item
+            s.Prop("Name");
+            s.String(e.name);
+            s.Prop("PatternHeight");
+            s.Integer(e.patternHeight);
+            s.Prop("PatternWidth");
+            s.Integer(e.patternWidth);
+            if (!e.pictureData.empty() || e.width > 0 || e.height > 0 || !e.pixels.empty()) {
+                s.Prop("Picture.Data");
+                s.Binary(PictureData(e));
+            }
+            if (e.skipHeight != 0) {
+                s.Prop("SkipHeight");
+                s.Integer(e.skipHeight);
+            }
+            if (e.skipWidth != 0) {
+                s.Prop("SkipWidth");
+                s.Integer(e.skipWidth);
+            }
+            if (e.systemMemory) {
+                s.Prop("SystemMemory");
+                s.Boolean(true);
+            }
+            s.Prop("Transparent");
+            s.Boolean(e.transparent);
+            s.Prop("TransparentColor");
+            s.Int32(e.transparentColor);
+            s.U8(0);
+        }
+        s.U8(0);
+    });
+}
+
+std::vector<uint8_t> WriteWaveCollection(const std::vector<WaveEntry>& entries) {
+    return WriteCollectionFile("TWaveCollectionComponent", [&](Out& s) {
+        s.Prop("List");
+        s.U8(vaCollection);
+        for (const auto& e : entries) {
+            s.U8(vaList);
+            s.Prop("Name");
+            s.String(e.name);
+            s.Prop("Looped");
+            s.Boolean(e.looped);
+            s.Prop("MaxPlayingCount");
+            s.Integer(e.maxPlayingCount);
+            s.Prop("Wave.WAVE");
+            s.Binary(e.format.empty()
+                         ? WriteRiffWave(e.sampleRate, e.channels, e.bitsPerSample, e.data)
+                         : WriteRiffWave(e.format, e.data));
+            s.U8(0);
+        }
+        s.U8(0);
+    });
+}
+
+std::vector<uint8_t> WriteRiffWave(int sampleRate, int channels, int bitsPerSample,
+                                   const std::vector<uint8_t>& data) {
+    if (sampleRate <= 0 || channels <= 0 || bitsPerSample <= 0)
+        throw std::invalid_argument("bad wave format");
+    uint32_t blockAlign = uint32_t(channels) * uint32_t((bitsPerSample + 7) / 8);
+    Out fmt;
+    fmt.U16(1); // PCM
+    fmt.U16(uint32_t(channels));
+    fmt.U32(uint32_t(sampleRate));
+    fmt.U32(uint32_t(sampleRate) * blockAlign);
+    fmt.U16(blockAlign);
+    fmt.U16(uint32_t(bitsPerSample));
+    return WriteRiffWave(fmt.bytes, data);
+}
+
+std::vector<uint8_t> WriteRiffWave(const std::vector<uint8_t>& format,
+                                   const std::vector<uint8_t>& data) {
+    // No pad byte after an odd chunk: the game's reader walks by the stated lengths alone.
+    Out out;
+    out.Raw("RIFF");
+    out.U32(uint32_t(4 + 8 + format.size() + 8 + data.size()));
+    out.Raw("WAVE");
+    out.Raw("fmt ");
+    out.U32(uint32_t(format.size()));
+    out.Raw(format);
+    out.Raw("data");
+    out.U32(uint32_t(data.size()));
+    out.Raw(data);
+    return std::move(out.bytes);
+}
+
+} // namespace dxg
