@@ -1,0 +1,43 @@
+// Stubs.cpp -- temporary placeholders (removed as the real art lands).
+#include "Art.h"
+#include "Canvas.h"
+#include "Front.h"
+#include "pictures/Pictures.h"
+
+namespace assetgen {
+static void Box(cairo_t* cr, uint32_t c) {
+    double x1, y1, x2, y2;
+    cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
+    FillFlat(cr, [&](cairo_t* k) { cairo_rectangle(k, x1 + 2, y1 + 2, x2 - x1 - 4, y2 - y1 - 4); }, c);
+}
+void DrawEnemy(cairo_t* cr, int, int) { Box(cr, pal::Cloth); }
+void DrawArrow(cairo_t* cr) { Box(cr, pal::Wood); }
+void DrawArrowUp(cairo_t* cr) { Box(cr, pal::Wood); }
+void DrawBurnstone(cairo_t* cr, int, bool) { Box(cr, pal::FireOrange); }
+void DrawFireShot(cairo_t* cr, int) { Box(cr, pal::FireOrange); }
+void DrawFireball(cairo_t* cr) { Box(cr, pal::FireOrange); }
+void DrawIceShot(cairo_t* cr, int) { Box(cr, pal::Ice); }
+void DrawFlashShot(cairo_t* cr, int) { Box(cr, pal::Bolt); }
+void DrawBubble(cairo_t* cr, int) { Box(cr, pal::Ice); }
+void DrawIcon(cairo_t* cr, Icon) { Box(cr, pal::Gold); }
+int BlastFrames(Blast b) { return b == Blast::DragonDamage ? 8 : b == Blast::HeroKill ? 16 : b == Blast::EnemyKill ? 12 : 10; }
+void DrawBlast(cairo_t* cr, Blast, int) { Box(cr, pal::FireYellow); }
+void DrawSky(cairo_t* cr, bool n) { Box(cr, n ? pal::Indigo : pal::Azure); }
+void DrawFarRange(cairo_t* cr) { Box(cr, pal::Far); }
+void DrawMiddleRange(cairo_t* cr) { Box(cr, pal::Rock); }
+void DrawVolcanicRange(cairo_t* cr) { Box(cr, pal::Basalt); }
+void DrawNearGround(cairo_t* cr) { Box(cr, pal::Leaf); }
+void DrawVolcano(cairo_t* cr, int) { Box(cr, pal::Basalt); }
+void DrawLava(cairo_t* cr, int) { Box(cr, pal::FireRed); }
+void DrawTree(cairo_t* cr, bool) { Box(cr, pal::Leaf); }
+void DrawGrille(cairo_t* cr) { Box(cr, pal::Steel); }
+void DrawDuskLandscape(cairo_t* cr) { Box(cr, pal::Dusk); }
+static dxg::PictureEntry Plain(const std::string& n, int w, int h) { Canvas c(w, h); Box(c.cr(), pal::Parchment); return OpaqueEntry(n, c); }
+dxg::PictureEntry MakeConsole() { return Plain("console", 360, 220); }
+dxg::PictureEntry MakeConsoleButton(bool ok) { return ok ? Plain("ok", 30, 18) : Plain("cancel", 67, 18); }
+dxg::PictureEntry MakeStatusBar() { return Plain("statusbar", 800, 68); }
+dxg::PictureEntry MakeScale() { auto e = Plain("scale", 195, 20); e.patternWidth = 1; e.patternHeight = 20; return e; }
+std::vector<dxg::PictureEntry> MakeMenuPictures() { return {}; }
+std::vector<uint32_t> MakeDragonIcon(int) { return {}; }
+std::string MakeDragonSvg() { return {}; }
+}
