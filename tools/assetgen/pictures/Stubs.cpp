@@ -10,7 +10,6 @@ static void Box(cairo_t* cr, uint32_t c) {
     cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
     FillFlat(cr, [&](cairo_t* k) { cairo_rectangle(k, x1 + 2, y1 + 2, x2 - x1 - 4, y2 - y1 - 4); }, c);
 }
-void DrawEnemy(cairo_t* cr, int, int) { Box(cr, pal::Cloth); }
 void DrawArrow(cairo_t* cr) { Box(cr, pal::Wood); }
 void DrawArrowUp(cairo_t* cr) { Box(cr, pal::Wood); }
 void DrawBurnstone(cairo_t* cr, int, bool) { Box(cr, pal::FireOrange); }
