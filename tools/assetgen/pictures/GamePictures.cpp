@@ -33,7 +33,8 @@ dxg::PictureEntry Sky(const std::string& name, bool night) {
 
 dxg::PictureEntry Blasts(const std::string& name, Blast blast) {
     return Strip(name, 64, 64, BlastFrames(blast),
-                 [&](cairo_t* cr, int f) { DrawBlast(cr, blast, f); }, std::nullopt);
+                 [&](cairo_t* cr, int f) { DrawBlast(cr, blast, f); }, std::nullopt, true,
+                 KeyMode::Dither);
 }
 
 dxg::PictureEntry Enemy(int kind, int w, int h, int frames) {

@@ -10,17 +10,6 @@ static void Box(cairo_t* cr, uint32_t c) {
     cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
     FillFlat(cr, [&](cairo_t* k) { cairo_rectangle(k, x1 + 2, y1 + 2, x2 - x1 - 4, y2 - y1 - 4); }, c);
 }
-void DrawArrow(cairo_t* cr) { Box(cr, pal::Wood); }
-void DrawArrowUp(cairo_t* cr) { Box(cr, pal::Wood); }
-void DrawBurnstone(cairo_t* cr, int, bool) { Box(cr, pal::FireOrange); }
-void DrawFireShot(cairo_t* cr, int) { Box(cr, pal::FireOrange); }
-void DrawFireball(cairo_t* cr) { Box(cr, pal::FireOrange); }
-void DrawIceShot(cairo_t* cr, int) { Box(cr, pal::Ice); }
-void DrawFlashShot(cairo_t* cr, int) { Box(cr, pal::Bolt); }
-void DrawBubble(cairo_t* cr, int) { Box(cr, pal::Ice); }
-void DrawIcon(cairo_t* cr, Icon) { Box(cr, pal::Gold); }
-int BlastFrames(Blast b) { return b == Blast::DragonDamage ? 8 : b == Blast::HeroKill ? 16 : b == Blast::EnemyKill ? 12 : 10; }
-void DrawBlast(cairo_t* cr, Blast, int) { Box(cr, pal::FireYellow); }
 void DrawSky(cairo_t* cr, bool n) { Box(cr, n ? pal::Indigo : pal::Azure); }
 void DrawFarRange(cairo_t* cr) { Box(cr, pal::Far); }
 void DrawMiddleRange(cairo_t* cr) { Box(cr, pal::Rock); }
