@@ -10,16 +10,6 @@ static void Box(cairo_t* cr, uint32_t c) {
     cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
     FillFlat(cr, [&](cairo_t* k) { cairo_rectangle(k, x1 + 2, y1 + 2, x2 - x1 - 4, y2 - y1 - 4); }, c);
 }
-void DrawSky(cairo_t* cr, bool n) { Box(cr, n ? pal::Indigo : pal::Azure); }
-void DrawFarRange(cairo_t* cr) { Box(cr, pal::Far); }
-void DrawMiddleRange(cairo_t* cr) { Box(cr, pal::Rock); }
-void DrawVolcanicRange(cairo_t* cr) { Box(cr, pal::Basalt); }
-void DrawNearGround(cairo_t* cr) { Box(cr, pal::Leaf); }
-void DrawVolcano(cairo_t* cr, int) { Box(cr, pal::Basalt); }
-void DrawLava(cairo_t* cr, int) { Box(cr, pal::FireRed); }
-void DrawTree(cairo_t* cr, bool) { Box(cr, pal::Leaf); }
-void DrawGrille(cairo_t* cr) { Box(cr, pal::Steel); }
-void DrawDuskLandscape(cairo_t* cr) { Box(cr, pal::Dusk); }
 static dxg::PictureEntry Plain(const std::string& n, int w, int h) { Canvas c(w, h); Box(c.cr(), pal::Parchment); return OpaqueEntry(n, c); }
 dxg::PictureEntry MakeConsole() { return Plain("console", 360, 220); }
 dxg::PictureEntry MakeConsoleButton(bool ok) { return ok ? Plain("ok", 30, 18) : Plain("cancel", 67, 18); }
