@@ -68,6 +68,13 @@ void FillFlat(cairo_t* cr, const PathFn& path, uint32_t color, double alpha) {
 
 void FillShaded(cairo_t* cr, const PathFn& path, const Tone& tone, double lightDepth,
                 double shadowDepth) {
+    auto shifted = [&](double dx, double dy) {
+        cairo_save(cr);
+        cairo_translate(cr, dx, dy);
+        cairo_new_path(cr);
+        path(cr);
+        cairo_restore(cr);
+    };
     cairo_save(cr);
     cairo_new_path(cr);
     path(cr);
@@ -75,25 +82,19 @@ void FillShaded(cairo_t* cr, const PathFn& path, const Tone& tone, double lightD
     SetColor(cr, tone.light);
     cairo_paint(cr);
     // Base wherever the point up-left of it is still inside: only the upper-left rim stays light.
-    cairo_save(cr);
-    cairo_translate(cr, lightDepth * 0.7, lightDepth);
-    cairo_new_path(cr);
-    path(cr);
-    cairo_restore(cr);
+    shifted(lightDepth * 0.7, lightDepth);
     SetColor(cr, tone.base);
     cairo_fill(cr);
-    // Shadow wherever the point down-right of it falls outside.
-    double x1, y1, x2, y2;
-    cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
-    cairo_new_path(cr);
-    cairo_rectangle(cr, x1 - 1, y1 - 1, x2 - x1 + 2, y2 - y1 + 2);
-    cairo_save(cr);
-    cairo_translate(cr, -shadowDepth * 0.7, -shadowDepth);
-    path(cr);
-    cairo_restore(cr);
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+    // Shadow wherever the point down-right of it falls outside: a shadow layer with the shape,
+    // moved up-left, cut out of it (works for paths made of several overlapping parts too).
+    cairo_push_group(cr);
     SetColor(cr, tone.shadow);
+    cairo_paint(cr);
+    shifted(-shadowDepth * 0.7, -shadowDepth);
+    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
     cairo_fill(cr);
+    cairo_pop_group_to_source(cr);
+    cairo_paint(cr);
     cairo_restore(cr);
 }
 

@@ -135,6 +135,7 @@ void Scatter(double period, int count, uint32_t seed, F&& mark) {
 
 void Cloud(cairo_t* cr, double x, double y, double w, uint32_t base, uint32_t shade,
            uint32_t rim) {
+    // Lit from above: a bright rim along the top, a flat shaded underside.
     double h = w * 0.28;
     auto shape = [&](cairo_t* c) {
         EllipsePath(c, x, y, w * 0.5, h * 0.55);
@@ -142,29 +143,7 @@ void Cloud(cairo_t* cr, double x, double y, double w, uint32_t base, uint32_t sh
         EllipsePath(c, x + w * 0.1, y - h * 0.55, w * 0.25, h * 0.9);
         EllipsePath(c, x + w * 0.32, y - h * 0.1, w * 0.16, h * 0.55);
     };
-    cairo_save(cr);
-    cairo_new_path(cr);
-    shape(cr);
-    cairo_clip(cr);
-    SetColor(cr, shade);
-    cairo_paint(cr);
-    cairo_save(cr);
-    cairo_translate(cr, -w * 0.03, -h * 0.3);
-    cairo_new_path(cr);
-    shape(cr);
-    cairo_restore(cr);
-    SetColor(cr, base);
-    cairo_fill(cr);
-    cairo_save(cr);
-    cairo_translate(cr, w * 0.02, h * 0.2);
-    cairo_new_path(cr);
-    cairo_rectangle(cr, x - w, y - h * 3, w * 2, h * 6);
-    shape(cr);
-    cairo_restore(cr);
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
-    SetColor(cr, rim);
-    cairo_fill(cr);
-    cairo_restore(cr);
+    FillShaded(cr, shape, Tone{rim, base, shade}, h * 0.18, h * 0.35);
 }
 
 // The static distant range and plain painted into both skies (picture rows).
