@@ -23,7 +23,7 @@ TEST(SynthMath, MatchesLibmClosely) {
 }
 
 TEST(SynthRng, StaysInRangeAndRepeats) {
-    Rng a(42), b(42);
+    NoiseRng a(42), b(42);
     for (int i = 0; i < 10000; ++i) {
         const double u = a.Uniform();
         EXPECT_GE(u, 0.0);
@@ -35,7 +35,7 @@ TEST(SynthRng, StaysInRangeAndRepeats) {
         b.Below(7);
     }
     EXPECT_EQ(a.Next(), b.Next());
-    EXPECT_EQ(Rng(0).Below(0), 0);
+    EXPECT_EQ(NoiseRng(0).Below(0), 0);
 }
 
 TEST(SynthFades, StartAndEndAtZero) {
@@ -55,7 +55,7 @@ class PluckTuning : public ::testing::TestWithParam<double> {};
 TEST_P(PluckTuning, PeriodMatchesPitch) {
     const double rate = 22050.0;
     const double hz = GetParam();
-    Rng rng(7);
+    NoiseRng rng(7);
     PluckParams p;
     p.hz = hz;
     p.seconds = 0.6;

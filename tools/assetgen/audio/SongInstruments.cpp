@@ -40,7 +40,7 @@ int Fadeout(double seconds, double ticksPerSecond) {
 
 // Noise that repeats every `length` samples without a seam: the filter runs round the ring
 // twice and only the settled second lap is kept.
-Signal PeriodicBandNoise(std::size_t length, double centreHz, double q, double rate, Rng& rng) {
+Signal PeriodicBandNoise(std::size_t length, double centreHz, double q, double rate, NoiseRng& rng) {
     Signal ring(length);
     for (double& v : ring)
         v = rng.Bipolar();
@@ -70,7 +70,7 @@ XmInstrument MakeRecorder(double ticksPerSecond) {
     const double rate = kRateHigh;
     const std::size_t loop = LoopLength(kRoot, kCycles, rate);
     const std::size_t attack = SamplesFor(0.08, rate);
-    Rng rng(0x7EC0DE12u);
+    NoiseRng rng(0x7EC0DE12u);
     const Signal breath = PeriodicBandNoise(loop, 2600.0, 0.8, rate, rng);
 
     Signal s(attack + loop);
@@ -147,7 +147,7 @@ XmInstrument MakeBass(double ticksPerSecond) {
 XmInstrument MakePluck() {
     constexpr int kRoot = 57;
     const double rate = kRateLow;
-    Rng rng(0x91C4A5E7u);
+    NoiseRng rng(0x91C4A5E7u);
     PluckParams p;
     p.hz = NoteHz(kRoot);
     p.seconds = 1.8;
@@ -170,7 +170,7 @@ XmInstrument MakePluck() {
 }
 
 XmInstrument MakeFrameDrum() {
-    Rng rng(0xD0D0CAFEu);
+    NoiseRng rng(0xD0D0CAFEu);
     XmInstrument ins;
     ins.name = "frame drum";
     ins.sample =
@@ -180,7 +180,7 @@ XmInstrument MakeFrameDrum() {
 
 XmInstrument MakeDrumSlap() {
     const double rate = kRateHigh;
-    Rng rng(0x51A9B00Du);
+    NoiseRng rng(0x51A9B00Du);
     const std::size_t n = SamplesFor(0.22, rate);
     Signal s(n);
     Svf band;
@@ -201,7 +201,7 @@ XmInstrument MakeDrumSlap() {
 
 XmInstrument MakeJingles() {
     const double rate = kRateHigh;
-    Rng rng(0x7A3B0123u);
+    NoiseRng rng(0x7A3B0123u);
     const std::size_t n = SamplesFor(0.32, rate);
     Signal s(n, 0.0);
     // A few zils struck a hair apart, each ringing with inharmonic partials.

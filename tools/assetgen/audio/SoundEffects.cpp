@@ -30,7 +30,7 @@ std::vector<int16_t> Finish(Signal s, double peakDb, double fadeInSeconds, doubl
 }
 
 // Sparse clicks, as of wood fibres or embers: `density` clicks per second on average.
-Signal Crackle(double seconds, double density, Rng& rng) {
+Signal Crackle(double seconds, double density, NoiseRng& rng) {
     Signal s(SamplesFor(seconds, kRate), 0.0);
     const uint32_t threshold = static_cast<uint32_t>(density / kRate * 4294967296.0);
     for (std::size_t i = 0; i + 8 < s.size(); ++i) {
@@ -58,7 +58,7 @@ Signal Boom(double seconds, double startHz, double endHz, double sweepSeconds,
 }
 
 // Hero's fire pistol: a short breath of flame, bright at first and darkening.
-Signal HeroShot(Rng& rng) {
+Signal HeroShot(NoiseRng& rng) {
     Signal s(SamplesFor(0.11, kRate));
     Svf flame, body;
     for (std::size_t i = 0; i < s.size(); ++i) {
@@ -74,7 +74,7 @@ Signal HeroShot(Rng& rng) {
 }
 
 // Bow twang with an arrow's whizz; the falling whistle also passes for the flash pistol's zap.
-Signal ManShot(Rng& rng) {
+Signal ManShot(NoiseRng& rng) {
     PluckParams p;
     p.hz = 104.0;
     p.seconds = 0.2;
@@ -98,7 +98,7 @@ Signal ManShot(Rng& rng) {
 }
 
 // Catapult launch: the arm's knock and thump, then the burning stone's whoosh and crackle.
-Signal Catapult(Rng& rng) {
+Signal Catapult(NoiseRng& rng) {
     const double length = 0.4;
     Signal s = Boom(length, 95.0, 48.0, 0.03, 0.2);
     Signal knock(SamplesFor(0.05, kRate));
@@ -124,7 +124,7 @@ Signal Catapult(Rng& rng) {
 }
 
 // The dragon's death and every stone's burst: a heavy explosion with rumble and debris.
-Signal HeroDie(Rng& rng) {
+Signal HeroDie(NoiseRng& rng) {
     const double length = 0.8;
     Signal s = Boom(length, 110.0, 34.0, 0.06, 0.6);
     Signal blast(SamplesFor(length, kRate));
@@ -151,7 +151,7 @@ Signal HeroDie(Rng& rng) {
 }
 
 // An enemy falls: a short cry gliding down, then the thud of the body.
-Signal ManDie(Rng& rng) {
+Signal ManDie(NoiseRng& rng) {
     const double length = 0.45;
     const double cryLength = 0.26;
     Signal cry(SamplesFor(cryLength, kRate));
@@ -185,7 +185,7 @@ Signal ManDie(Rng& rng) {
 }
 
 // The catapult breaks: knocks of timber and a spray of splinters.
-Signal CatapultDie(Rng& rng) {
+Signal CatapultDie(NoiseRng& rng) {
     const double length = 0.65;
     Signal s = Boom(length, 80.0, 45.0, 0.03, 0.15);
     Scale(s, 0.7);
@@ -230,7 +230,7 @@ Signal Chime(double hz, double seconds) {
 }
 
 // Bonus picked up: a quick rising G major arpeggio, the bright chord of the Dorian mode.
-Signal Bonus(Rng&) {
+Signal Bonus(NoiseRng&) {
     Signal s(SamplesFor(0.36, kRate), 0.0);
     const int notes[] = {79, 83, 86, 91};
     for (int k = 0; k < 4; ++k) {
@@ -242,7 +242,7 @@ Signal Bonus(Rng&) {
 }
 
 // Menu tick: a muted pluck, soft and short.
-Signal MenuTick(Rng& rng) {
+Signal MenuTick(NoiseRng& rng) {
     PluckParams p;
     p.hz = NoteHz(64);
     p.seconds = 0.07;
@@ -256,7 +256,7 @@ Signal MenuTick(Rng& rng) {
     return s;
 }
 
-Signal PluckNote(int midi, double seconds, Rng& rng) {
+Signal PluckNote(int midi, double seconds, NoiseRng& rng) {
     PluckParams p;
     p.hz = NoteHz(midi);
     p.seconds = seconds;
@@ -269,7 +269,7 @@ Signal PluckNote(int midi, double seconds, Rng& rng) {
 }
 
 // Level advances: the motif's rising opening, landing on a held fifth over a strummed chord.
-Signal NextLevel(Rng& rng) {
+Signal NextLevel(NoiseRng& rng) {
     const double length = 1.35;
     Signal s(SamplesFor(length, kRate), 0.0);
     const int run[] = {69, 74, 76, 77, 79};
@@ -289,7 +289,7 @@ Signal NextLevel(Rng& rng) {
 }
 
 // Game over: the motif's fall, slowed, sinking to the low tonic with a sigh.
-Signal Looser(Rng& rng) {
+Signal Looser(NoiseRng& rng) {
     const double length = 1.5;
     Signal s(SamplesFor(length, kRate), 0.0);
     struct Step {
@@ -310,7 +310,7 @@ Signal Looser(Rng& rng) {
 
 struct Recipe {
     const char* name;
-    Signal (*make)(Rng&);
+    Signal (*make)(NoiseRng&);
     double peakDb; // frequent effects sit lower so they do not tire
     double fadeIn, fadeOut;
     int maxPlayingCount;
@@ -336,7 +336,7 @@ std::vector<SoundEffect> MakeSoundEffects() {
     std::vector<SoundEffect> out;
     uint32_t seed = 0x5EED0001u;
     for (const Recipe& r : kRecipes) {
-        Rng rng(seed++);
+        NoiseRng rng(seed++);
         SoundEffect e{r.name, static_cast<int>(kRate), {}, false, r.maxPlayingCount};
         e.samples = Finish(r.make(rng), r.peakDb, r.fadeIn, r.fadeOut);
         out.push_back(std::move(e));

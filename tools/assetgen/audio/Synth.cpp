@@ -13,7 +13,7 @@ constexpr double kLog2E = 1.4426950408889634;
 constexpr double kLog2Of1000 = 9.965784284662087; // 60 dB
 } // namespace
 
-uint32_t Rng::Next() {
+uint32_t NoiseRng::Next() {
     uint32_t x = state_;
     x ^= x << 13;
     x ^= x >> 17;
@@ -22,15 +22,15 @@ uint32_t Rng::Next() {
     return x;
 }
 
-double Rng::Uniform() {
+double NoiseRng::Uniform() {
     return static_cast<double>(Next() >> 8) * (1.0 / 16777216.0);
 }
 
-double Rng::Bipolar() {
+double NoiseRng::Bipolar() {
     return Uniform() * 2.0 - 1.0;
 }
 
-int Rng::Below(int n) {
+int NoiseRng::Below(int n) {
     if (n <= 0) return 0;
     return static_cast<int>((static_cast<uint64_t>(Next()) * static_cast<uint64_t>(n)) >> 32);
 }
@@ -156,7 +156,7 @@ double OnePoleLowPass::Step(double in, double cutoffHz, double rate) {
     return y_;
 }
 
-Signal Pluck(const PluckParams& p, double rate, Rng& rng) {
+Signal Pluck(const PluckParams& p, double rate, NoiseRng& rng) {
     const std::size_t total = SamplesFor(p.seconds, rate);
     Signal y(total, 0.0);
     const double period = rate / p.hz;

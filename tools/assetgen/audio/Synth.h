@@ -11,9 +11,9 @@ namespace assetgen {
 using Signal = std::vector<double>;
 
 // xorshift32: the same stream on every machine and compiler; never reseeded from the clock.
-class Rng {
+class NoiseRng {
   public:
-    explicit Rng(uint32_t seed) : state_(seed ? seed : 0x9E3779B9u) {}
+    explicit NoiseRng(uint32_t seed) : state_(seed ? seed : 0x9E3779B9u) {}
     uint32_t Next();
     double Uniform(); // [0, 1)
     double Bipolar(); // [-1, 1)
@@ -74,7 +74,7 @@ struct PluckParams {
     double damping = 0.5;      // 0.5 = classic average; lower = brighter ring
     double pickPosition = 0.2; // fraction of the string; notches the matching harmonics
 };
-Signal Pluck(const PluckParams& p, double rate, Rng& rng);
+Signal Pluck(const PluckParams& p, double rate, NoiseRng& rng);
 
 // Converts to 16-bit with a common rounding; values are clamped so nothing wraps.
 std::vector<int16_t> ToPcm16(const Signal& s);

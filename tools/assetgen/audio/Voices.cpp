@@ -10,7 +10,7 @@ double RecorderWave(double turns) {
            0.012 * SinTurns(5 * turns);
 }
 
-Signal RecorderNote(double hz, double seconds, double rate, Rng& rng, double droopSemitones) {
+Signal RecorderNote(double hz, double seconds, double rate, NoiseRng& rng, double droopSemitones) {
     const std::size_t n = SamplesFor(seconds, rate);
     Signal s(n);
     Svf breath, chiff;
@@ -29,7 +29,7 @@ Signal RecorderNote(double hz, double seconds, double rate, Rng& rng, double dro
     return s;
 }
 
-Signal FrameDrumHit(double seconds, double rate, Rng& rng) {
+Signal FrameDrumHit(double seconds, double rate, NoiseRng& rng) {
     const std::size_t n = SamplesFor(seconds, rate);
     Signal s(n);
     double ph1 = 0.0, ph2 = 0.0;
