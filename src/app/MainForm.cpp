@@ -41,8 +41,10 @@ void SaveSettingsAndTell() {
 TmainForm::TmainForm() {
     mainForm = this;
     platform::Platform& p = platform::Current();
-    if (!p.OpenWindow("Skyvern", 800, 600))
+    if (!p.OpenWindow("Skyvern", 800, 600)) {
+        mainForm = nullptr;
         throw std::runtime_error("cannot open a window: " + p.Error());
+    }
 
     // The stored form description.
     DXDraw.Display.SetWidth(800);

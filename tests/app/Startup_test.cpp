@@ -1,0 +1,89 @@
+// Startup_test.cpp -- the program's start on the headless backend: window, first frames,
+// songs by focus, the window/full-screen switch and the faults it must survive.
+#include <gtest/gtest.h>
+
+#include "app/GameState.h"
+#include "app/Harness.h"
+#include "app/MainForm.h"
+#include "support/GameDir.h"
+
+namespace {
+
+TEST(Startup, OpensTheWindowAndRunsTheMenuLoopWithItsSong) {
+    TempGameDir dir;
+    THarness h({.seed = 1, .workdir = dir.Path()});
+    EXPECT_EQ(h.Platform().title, "Skyvern");
+    h.Frames(3);
+    EXPECT_EQ(h.Field("GameState"), "gsMenu");
+    EXPECT_EQ(h.Platform().frameWidth, 800);
+    EXPECT_EQ(h.Platform().frameHeight, 600);
+    EXPECT_EQ(h.Platform().presents, 3u) << "one presented frame per 16 ms";
+    EXPECT_EQ(h.Field("Song"), "sound\\1.xm");
+    EXPECT_EQ(h.Field("MessageBoxes"), "[]");
+}
+
+TEST(Startup, FocusStopsAndRestartsTheMenu) {
+    TempGameDir dir;
+    THarness h({.seed = 1, .workdir = dir.Path()});
+    h.Frames(2);
+    h.RunLine("focus lost");
+    uint64_t before = h.Platform().presents;
+    h.Frames(5);
+    EXPECT_EQ(h.Platform().presents, before) << "the menu loop stops in the background";
+    EXPECT_EQ(h.Field("Song"), "null");
+    h.RunLine("focus gained");
+    h.Frames(2);
+    EXPECT_GT(h.Platform().presents, before);
+    EXPECT_EQ(h.Field("Song"), "sound\\1.xm");
+}
+
+TEST(Startup, SwitchingToFullScreenAndBack) {
+    TempGameDir dir;
+    THarness h({.seed = 1, .workdir = dir.Path()});
+    h.Frames(1);
+    h.RunLine("maximize"); // the maximise command goes to full screen and saves it
+    h.Frames(1);
+    EXPECT_EQ(h.Field("Fullscreen"), "true");
+    EXPECT_EQ(h.Field("Windowed"), "0");
+    Windowed = 1;
+    h.Form().ChangeMode();
+    h.Frames(1);
+    EXPECT_EQ(h.Field("Fullscreen"), "false");
+    EXPECT_TRUE(h.Form().DXDraw.CanDraw()) << "the display is up again after the switch";
+}
+
+TEST(Startup, MissingSongsTellOnceAndPlaySilent) {
+    TempGameDir dir(false);
+    THarness h({.seed = 1, .workdir = dir.Path()});
+    h.Frames(2);
+    EXPECT_EQ(h.Field("MessageBoxes"), "[\"Can't load music.\"]");
+    EXPECT_EQ(h.Field("MusicOn"), "0");
+    h.RunLine("focus lost");
+    h.RunLine("focus gained");
+    h.Frames(2);
+    EXPECT_EQ(h.Platform().messages.size(), 1u) << "music stays off: no second message";
+}
+
+TEST(Startup, NoSoundDeviceStillPlays) {
+    TempGameDir dir;
+    THarness h({.seed = 1, .workdir = dir.Path(), .audio = false});
+    h.Frames(2);
+    EXPECT_EQ(h.Field("GameState"), "gsMenu");
+    EXPECT_EQ(h.Field("MessageBoxes"), "[]");
+}
+
+TEST(Startup, NoDisplayIsAClearError) {
+    TempGameDir dir;
+    platform::HeadlessPlatform p;
+    p.hasDisplay = false;
+    platform::SetCurrent(&p);
+    try {
+        TmainForm form;
+        FAIL() << "a window was opened without a display";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "cannot open a window: no display available");
+    }
+    platform::SetCurrent(nullptr);
+}
+
+} // namespace
