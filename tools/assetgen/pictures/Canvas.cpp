@@ -68,10 +68,11 @@ void FillFlat(cairo_t* cr, const PathFn& path, uint32_t color, double alpha) {
 
 void FillShaded(cairo_t* cr, const PathFn& path, const Tone& tone, double lightDepth,
                 double shadowDepth) {
+    // Plain fills and clips only (no groups), so the same drawing also stays vector in SVG. The
+    // path must be one shape without overlapping parts, because the shadow is cut out even-odd.
     auto shifted = [&](double dx, double dy) {
         cairo_save(cr);
         cairo_translate(cr, dx, dy);
-        cairo_new_path(cr);
         path(cr);
         cairo_restore(cr);
     };
@@ -82,19 +83,19 @@ void FillShaded(cairo_t* cr, const PathFn& path, const Tone& tone, double lightD
     SetColor(cr, tone.light);
     cairo_paint(cr);
     // Base wherever the point up-left of it is still inside: only the upper-left rim stays light.
+    cairo_new_path(cr);
     shifted(lightDepth * 0.7, lightDepth);
     SetColor(cr, tone.base);
     cairo_fill(cr);
-    // Shadow wherever the point down-right of it falls outside: a shadow layer with the shape,
-    // moved up-left, cut out of it (works for paths made of several overlapping parts too).
-    cairo_push_group(cr);
-    SetColor(cr, tone.shadow);
-    cairo_paint(cr);
+    // Shadow wherever the point down-right of it falls outside.
+    double x1, y1, x2, y2;
+    cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
+    cairo_new_path(cr);
+    cairo_rectangle(cr, x1 - 1, y1 - 1, x2 - x1 + 2, y2 - y1 + 2);
     shifted(-shadowDepth * 0.7, -shadowDepth);
-    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+    SetColor(cr, tone.shadow);
     cairo_fill(cr);
-    cairo_pop_group_to_source(cr);
-    cairo_paint(cr);
     cairo_restore(cr);
 }
 

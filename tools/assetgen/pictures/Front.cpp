@@ -101,12 +101,12 @@ void DrawScaleColumns(cairo_t* cr, int count) {
         double t = x / 194.0;
         uint32_t base = t < 0.5 ? Mix(Mix(pal::LeafLight, pal::ParchmentLight, 0.45), pal::GoldLight, t * 2)
                                 : Mix(pal::GoldLight, Mix(pal::FireOrange, pal::ParchmentLight, 0.35), (t - 0.5) * 2);
-        if (x % 39 == 38) base = Mix(base, pal::Sepia, 0.35); // a tick every fifth of the level
+        if (x % 39 == 0 && x > 0 && x < 194) base = Mix(base, pal::Sepia, 0.2); // a tick every fifth of the level
         const uint32_t rows[20] = {
             pal::Sepia, Mix(base, pal::White, 0.6), Mix(base, pal::White, 0.45), Mix(base, pal::White, 0.3),
             base, base, base, base, base, base, base, base, base, base,
-            Mix(base, pal::Sepia, 0.12), Mix(base, pal::Sepia, 0.2), Mix(base, pal::Sepia, 0.28),
-            Mix(base, pal::Sepia, 0.36), Mix(base, pal::Sepia, 0.45), pal::Sepia};
+            Mix(base, pal::Sepia, 0.06), Mix(base, pal::Sepia, 0.11), Mix(base, pal::Sepia, 0.16),
+            Mix(base, pal::Sepia, 0.21), Mix(base, pal::Sepia, 0.26), pal::Sepia};
         for (int y = 0; y < 20; ++y)
             FillFlat(cr, [&](cairo_t* k) { cairo_rectangle(k, x, y, 1, 1); }, rows[y]);
     }

@@ -135,15 +135,33 @@ void Scatter(double period, int count, uint32_t seed, F&& mark) {
 
 void Cloud(cairo_t* cr, double x, double y, double w, uint32_t base, uint32_t shade,
            uint32_t rim) {
-    // Lit from above: a bright rim along the top, a flat shaded underside.
+    // Lit from above: a bright rim along the top, a flat shaded underside. The puffs overlap,
+    // so the shaded bands are cut out with groups rather than even-odd fills.
     double h = w * 0.28;
-    auto shape = [&](cairo_t* c) {
-        EllipsePath(c, x, y, w * 0.5, h * 0.55);
-        EllipsePath(c, x - w * 0.18, y - h * 0.35, w * 0.22, h * 0.7);
-        EllipsePath(c, x + w * 0.1, y - h * 0.55, w * 0.25, h * 0.9);
-        EllipsePath(c, x + w * 0.32, y - h * 0.1, w * 0.16, h * 0.55);
+    auto shape = [&](cairo_t* c, double dy) {
+        cairo_new_path(c);
+        EllipsePath(c, x, y + dy, w * 0.5, h * 0.55);
+        EllipsePath(c, x - w * 0.18, y - h * 0.35 + dy, w * 0.22, h * 0.7);
+        EllipsePath(c, x + w * 0.1, y - h * 0.55 + dy, w * 0.25, h * 0.9);
+        EllipsePath(c, x + w * 0.32, y - h * 0.1 + dy, w * 0.16, h * 0.55);
     };
-    FillShaded(cr, shape, Tone{rim, base, shade}, h * 0.18, h * 0.35);
+    cairo_save(cr);
+    shape(cr, 0);
+    cairo_clip(cr);
+    SetColor(cr, rim);
+    cairo_paint(cr);
+    shape(cr, h * 0.18);
+    SetColor(cr, base);
+    cairo_fill(cr);
+    cairo_push_group(cr);
+    SetColor(cr, shade);
+    cairo_paint(cr);
+    shape(cr, -h * 0.35);
+    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+    cairo_fill(cr);
+    cairo_pop_group_to_source(cr);
+    cairo_paint(cr);
+    cairo_restore(cr);
 }
 
 // The static distant range and plain painted into both skies (picture rows).
@@ -299,9 +317,9 @@ void DrawNearGround(cairo_t* cr) {
     const double period = 800;
     auto top = [&](double x) { return 4 + 1.2 * std::sin(x * 2 * M_PI / 200) + 0.8 * std::sin(x * 2 * M_PI / 80 + 1); };
     auto earth = [&](cairo_t* c) {
-        cairo_move_to(c, -1, 32);
-        for (double x = -1; x <= period + 1; x += 4) cairo_line_to(c, x, top(x));
-        cairo_line_to(c, period + 1, 32);
+        cairo_move_to(c, -4, 32);
+        for (double x = -4; x <= period + 4; x += 4) cairo_line_to(c, x, top(x));
+        cairo_line_to(c, period + 4, 32);
         cairo_close_path(c);
     };
     FillFlat(cr, earth, pal::Earth);
@@ -317,15 +335,15 @@ void DrawNearGround(cairo_t* cr) {
     });
     // The turf band along the top.
     FillFlat(cr, [&](cairo_t* c) {
-        cairo_move_to(c, -1, top(-1));
-        for (double x = -1; x <= period + 1; x += 4) cairo_line_to(c, x, top(x));
-        for (double x = period + 1; x >= -1; x -= 4) cairo_line_to(c, x, top(x) + 6 + std::sin(x * 0.21) * 1.5);
+        cairo_move_to(c, -4, top(-4));
+        for (double x = -4; x <= period + 4; x += 4) cairo_line_to(c, x, top(x));
+        for (double x = period + 4; x >= -4; x -= 4) cairo_line_to(c, x, top(x) + 6 + std::sin(x * 2 * M_PI / 40) * 1.5);
         cairo_close_path(c);
     }, pal::Leaf);
     FillFlat(cr, [&](cairo_t* c) {
-        cairo_move_to(c, -1, top(-1));
-        for (double x = -1; x <= period + 1; x += 4) cairo_line_to(c, x, top(x));
-        for (double x = period + 1; x >= -1; x -= 4) cairo_line_to(c, x, top(x) + 2);
+        cairo_move_to(c, -4, top(-4));
+        for (double x = -4; x <= period + 4; x += 4) cairo_line_to(c, x, top(x));
+        for (double x = period + 4; x >= -4; x -= 4) cairo_line_to(c, x, top(x) + 2);
         cairo_close_path(c);
     }, pal::LeafLight);
     cairo_restore(cr);
