@@ -184,9 +184,9 @@ void DrawIcon(cairo_t* cr, Icon icon) {
     switch (icon) {
     case Icon::Star: {
         // A gold eight-pointed star: "something good" for the bonuses that share this icon.
-        auto star = [](cairo_t* c) { Star(c, 16, 16, 8, 12.5, 5.5, -M_PI / 2); };
-        FillShaded(cr, star, Tone{pal::GoldLight, pal::Gold, pal::GoldDark}, 1.2, 1.0);
-        Stroke(cr, star, 1.6);
+        auto star = [](cairo_t* c) { Star(c, 16, 16, 8, 12.5, 7.5, -M_PI / 2); };
+        FillShaded(cr, star, Tone{pal::ParchmentLight, pal::GoldLight, pal::Gold}, 1.5, 1.5);
+        Stroke(cr, star, 1.3, pal::GoldDark);
         FillFlat(cr, [](cairo_t* c) { EllipsePath(c, 16, 16, 3.4, 3.4); }, pal::Rubric);
         FillFlat(cr, [](cairo_t* c) { EllipsePath(c, 15, 15, 1.2, 1.2); }, pal::ClothLight);
         break;

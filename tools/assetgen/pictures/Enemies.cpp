@@ -279,27 +279,33 @@ void Wyvern(cairo_t* cr, int frame) {
     // A rust-red wyvern with a burning stone in its claws (at x 21..41 of its underside).
     const Tone kHide{pal::ClothLight, pal::Cloth, pal::ClothShadow};
     const Tone kWeb{pal::LeatherLight, pal::Leather, pal::LeatherShadow};
-    struct Pose { double wx, wy, t1x, t1y, t2x, t2y, t3x, t3y; };
-    const Pose poses[4] = {{52, 4, 70, 0, 84, 6, 86, 22},
-                           {60, 22, 84, 14, 94, 28, 88, 40},
-                           {58, 56, 76, 72, 90, 64, 90, 50},
-                           {58, 20, 76, 6, 88, 16, 86, 30}};
+    struct Pose { double wx, wy, t[3][2]; };
+    const Pose poses[4] = {{50, 7, {{64, 1}, {79, 5}, {87, 18}}},
+                           {60, 22, {{84, 14}, {94, 26}, {90, 38}}},
+                           {56, 60, {{72, 76}, {86, 70}, {92, 56}}},
+                           {55, 15, {{71, 4}, {85, 11}, {90, 27}}}};
     const Pose& p = poses[frame & 3];
-    auto wing = [&](double dx, double dy, const Tone& tone) {
+    auto wing = [&] {
+        // Bat wing: arm from the shoulder to the wrist, fingers fanning back, scalloped edge.
         Paint(cr, [&](cairo_t* c) {
-            cairo_move_to(c, 46 + dx, 38 + dy);
-            cairo_line_to(c, p.wx + dx, p.wy + dy);
-            cairo_line_to(c, p.t1x + dx, p.t1y + dy);
-            cairo_curve_to(c, p.t1x + dx - 2, p.t1y + 8 + dy, p.t2x - 6 + dx, p.t2y + dy, p.t2x + dx, p.t2y + dy);
-            cairo_curve_to(c, p.t2x - 6 + dx, p.t2y + 6 + dy, p.t3x - 6 + dx, p.t3y + dy, p.t3x + dx, p.t3y + dy);
-            cairo_curve_to(c, 74 + dx, 40 + dy, 64 + dx, 44 + dy, 58 + dx, 44 + dy);
+            cairo_move_to(c, 44, 38);
+            cairo_line_to(c, p.wx, p.wy);
+            cairo_line_to(c, p.t[0][0], p.t[0][1]);
+            double px = p.t[0][0], py = p.t[0][1];
+            auto scallop = [&](double x, double y) {
+                double mx = (px + x) / 2, my = (py + y) / 2;
+                double cx = mx + (p.wx - mx) * 0.32, cy = my + (p.wy - my) * 0.32;
+                cairo_curve_to(c, cx, cy, cx, cy, x, y);
+                px = x, py = y;
+            };
+            scallop(p.t[1][0], p.t[1][1]);
+            scallop(p.t[2][0], p.t[2][1]);
+            scallop(62, 46);
             cairo_close_path(c);
-        }, tone, 1.5, 2.5, 2.0);
-        for (auto [tx, ty] : {std::pair{p.t1x, p.t1y}, {p.t2x, p.t2y}, {p.t3x, p.t3y}})
-            Limb(cr, {{p.wx + dx, p.wy + dy}, {tx + dx, ty + dy}}, 1.0, pal::ClothShadow);
-        Limb(cr, {{46 + dx, 38 + dy}, {p.wx + dx, p.wy + dy}}, 2.5, pal::Cloth);
+        }, kWeb, 1.5, 2.5, 2.0);
+        for (auto& t : p.t) Limb(cr, {{p.wx, p.wy}, {t[0], t[1]}}, 1.0, pal::ClothShadow);
+        Limb(cr, {{44, 38}, {p.wx, p.wy}}, 2.5, pal::Cloth);
     };
-    if ((frame & 3) != 2) wing(-8, -2, Tone{pal::Leather, pal::LeatherShadow, 0x33200F});
     // Tail sweeping back to a barb.
     Paint(cr, [](cairo_t* c) { SmoothPath(c, {{60, 44}, {74, 46}, {86, 52}, {94, 50}, {88, 56}, {74, 54}, {60, 52}}); },
           kHide, 1, 2);
@@ -325,7 +331,7 @@ void Wyvern(cairo_t* cr, int frame) {
     FillFlat(cr, [](cairo_t* c) { SmoothPath(c, {{27, 70}, {31, 65}, {35, 70}, {31, 72}}); }, pal::FireYellow);
     for (double x : {23.0, 27.0, 35.0, 39.0})
         Limb(cr, {{x + 1, 67}, {x, 71}}, 1, pal::ParchmentLight);
-    if ((frame & 3) != 2 || true) wing(0, 0, kWeb);
+    wing();
 }
 
 // ---- catapult ----------------------------------------------------------------------------------

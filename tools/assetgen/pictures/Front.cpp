@@ -14,8 +14,16 @@ namespace {
 
 // Button rectangles in frame co-ordinates: the program places "ok" at (301, 386) and "cancel"
 // at (420, 386) over the frame at (220, 190).
-const Label kOk{"OK", 81, 196, 30, 18, 15};
-const Label kCancel{"CANCEL", 200, 196, 67, 18, 15};
+const Label kOkRect{"OK", 81, 196, 30, 18, 0};
+const Label kCancelRect{"CANCEL", 200, 196, 67, 18, 0};
+
+// Both buttons at the largest size at which CANCEL still fits its 67 pixels.
+std::pair<Label, Label> Buttons(cairo_t* cr) {
+    double size = FitSize(cr, {kOkRect, kCancelRect}, 19, 4);
+    Label ok = kOkRect, cancel = kCancelRect;
+    ok.size = cancel.size = size;
+    return {ok, cancel};
+}
 
 void DrawConsole(cairo_t* cr, bool okLit, bool cancelLit) {
     const double w = 360, h = 220;
@@ -24,7 +32,8 @@ void DrawConsole(cairo_t* cr, bool okLit, bool cancelLit) {
     FillFlat(cr, [](cairo_t* c) { cairo_rectangle(c, 7, 7, 346, 24); }, pal::Parchment, 0.9);
     Stroke(cr, [](cairo_t* c) { cairo_move_to(c, 7, 31.5); cairo_line_to(c, 353, 31.5); }, 1.0, pal::Gold);
     DrawInkFrame(cr, 0, 0, w, h);
-    // Button plates and their labels.
+    // Button ornaments and their labels.
+    auto [kOk, kCancel] = Buttons(cr);
     for (const Label* l : {&kOk, &kCancel}) {
         Stroke(cr, [&](cairo_t* c) {
             cairo_move_to(c, l->x - 8, l->y + l->h / 2);
@@ -50,7 +59,7 @@ dxg::PictureEntry MakeConsole() {
 dxg::PictureEntry MakeConsoleButton(bool ok) {
     Canvas c(360, 220);
     DrawConsole(c.cr(), ok, !ok);
-    const Label& l = ok ? kOk : kCancel;
+    const Label& l = ok ? kOkRect : kCancelRect;
     return CropEntry(ok ? "ok" : "cancel", c, int(l.x), int(l.y), int(l.w), int(l.h));
 }
 

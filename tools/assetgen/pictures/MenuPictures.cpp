@@ -172,7 +172,8 @@ std::vector<Label> PanelItems(Panel panel) {
     return {};
 }
 
-void DrawPanelTitle(cairo_t* cr, const std::string& text, double cx, double baseline, double size) {
+void DrawPanelTitle(cairo_t* cr, const std::string& text, double cx, double baseline, double size,
+                    double ruleGap = 6) {
     // A rubricated first letter, the rest in ink, with a gold rule under it.
     double w = TextWidth(cr, Font::SerifSemibold, size, text);
     double first = TextWidth(cr, Font::SerifSemibold, size * 1.25, text.substr(0, 1));
@@ -180,10 +181,10 @@ void DrawPanelTitle(cairo_t* cr, const std::string& text, double cx, double base
     DrawText(cr, Font::SerifSemibold, size * 1.25, x, baseline, text.substr(0, 1), pal::Rubric);
     DrawText(cr, Font::SerifSemibold, size, x + first, baseline, text.substr(1), pal::Ink);
     double rx0 = cx - w / 2 - 10, rx1 = cx + w / 2 + 10;
-    Stroke(cr, [&](cairo_t* c) { cairo_move_to(c, rx0, baseline + 6); cairo_line_to(c, rx1, baseline + 6); }, 1.2,
-           pal::Gold);
-    DrawDiamond(cr, rx0 - 4, baseline + 6, 3);
-    DrawDiamond(cr, rx1 + 4, baseline + 6, 3);
+    double ry = baseline + ruleGap;
+    Stroke(cr, [&](cairo_t* c) { cairo_move_to(c, rx0, ry); cairo_line_to(c, rx1, ry); }, 1.2, pal::Gold);
+    DrawDiamond(cr, rx0 - 4, ry, 3);
+    DrawDiamond(cr, rx1 + 4, ry, 3);
 }
 
 void DrawPanel(Canvas& c, Panel panel, int litItem) {
@@ -210,7 +211,7 @@ void DrawPanel(Canvas& c, Panel panel, int litItem) {
         break;
     }
     case Panel::Scores: {
-        DrawPanelTitle(cr, "HIGH SCORES", 235, 31, 24);
+        DrawPanelTitle(cr, "HIGH SCORES", 235, 29, 24, 4);
         // The table: ten rows 23 pixels apart from y 213; rank at 340, name at 420, score at 600.
         double tx = 330 - kPanelX, ty = 208 - kPanelY, tw = 380, th = 240;
         DrawInset(cr, tx, ty, tw, th, pal::White);

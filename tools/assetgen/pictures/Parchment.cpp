@@ -117,8 +117,9 @@ void DrawLabel(cairo_t* cr, const Label& l, bool lit) {
         // Gold underline a little below the baseline, drawn first so descenders stay on top.
         double uy = base + std::max(2.0, l.size * 0.14);
         cairo_new_path(cr);
-        cairo_move_to(cr, tx - 1, uy);
-        cairo_line_to(cr, tx + ext.x_advance + 1, uy);
+        // Kept inside the item rectangle: the lit picture is cut to it.
+        cairo_move_to(cr, std::max(tx - 1, l.x + 3), uy);
+        cairo_line_to(cr, std::min(tx + ext.x_advance + 1, l.x + l.w - 3), uy);
         cairo_set_line_width(cr, std::max(1.5, l.size * 0.08));
         SetColor(cr, pal::Gold);
         cairo_stroke(cr);

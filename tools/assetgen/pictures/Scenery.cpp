@@ -261,12 +261,27 @@ void DrawMiddleRange(cairo_t* cr) {
     cairo_new_path(cr);
     RangePath(cr, Unrolled(r), 152);
     cairo_clip(cr);
-    // Darker basalt on the shelf, scrub on the lower slopes.
-    FillFlat(cr, [](cairo_t* c) { SmoothPath(c, {{326, 62}, {372, 64}, {452, 65}, {498, 62}, {480, 100}, {340, 100}}); },
-             pal::Basalt, 0.75);
+    // Old black lava on the shelf, fading down into the rock, with one warm crack.
+    {
+        cairo_pattern_t* g = cairo_pattern_create_linear(0, 58, 0, 104);
+        cairo_pattern_add_color_stop_rgba(g, 0, 0x3E / 255.0, 0x32 / 255.0, 0x36 / 255.0, 0.9);
+        cairo_pattern_add_color_stop_rgba(g, 1, 0x3E / 255.0, 0x32 / 255.0, 0x36 / 255.0, 0.0);
+        cairo_new_path(cr);
+        PolyPath(cr, {{318, 44}, {334, 58}, {372, 64}, {412, 60}, {452, 65}, {491, 58}, {509, 40}, {520, 104}, {310, 104}});
+        cairo_set_source(cr, g);
+        cairo_fill(cr);
+        cairo_pattern_destroy(g);
+    }
+    for (auto [w, c] : {std::pair{3.0, pal::Ember}, {1.2, pal::FireOrange}}) {
+        cairo_new_path(cr);
+        PolyPath(cr, {{408, 62}, {404, 72}, {410, 80}, {405, 92}}, false);
+        cairo_set_line_width(cr, w);
+        SetColor(cr, c);
+        cairo_stroke(cr);
+    }
     VerticalGradient(cr, 0, 112, 800, 40, {{0, pal::Rock}, {1, Mix(pal::RockShadow, pal::LeafShadow, 0.5)}});
-    Scatter(800, 70, 0x5C2B, [&](double x, double u, double v) {
-        double y = 100 + u * 48, w = 5 + v * 9;
+    Scatter(800, 40, 0x5C2B, [&](double x, double u, double v) {
+        double y = 104 + u * 44, w = 4 + v * 6;
         FillFlat(cr, [&](cairo_t* c) { EllipsePath(c, x, y, w, w * 0.5); }, pal::LeafShadow);
         FillFlat(cr, [&](cairo_t* c) { EllipsePath(c, x - w * 0.25, y - w * 0.15, w * 0.55, w * 0.28); },
                  Mix(pal::Leaf, pal::Rock, 0.4));
@@ -400,7 +415,7 @@ void DrawVolcano(cairo_t* cr, int frame) {
     // Smoke puffs rising and drifting right.
     for (int i = 0; i < 4; ++i) {
         double age = (i + frame / 3.0) / 4.0;
-        double x = 80 + age * 20 + (i % 2) * 4, y = 40 - age * 38, r = 5 + age * 9;
+        double x = 80 + age * 20 + (i % 2) * 4, y = 40 - age * 30, r = 4 + age * 7;
         Paint(cr, [&](cairo_t* c) { EllipsePath(c, x, y, r, r * 0.8); },
               Tone{pal::SmokeLight, pal::Smoke, Mix(pal::Smoke, pal::Outline, 0.4)}, 1.5, 2.5, 1.4);
     }
