@@ -26,23 +26,40 @@ struct Catalogued {
 
 // data/menu.dxg in file order. Indices 0..6 and 24..33 are read by position.
 const Catalogued kMenu[] = {
-    {"menuback", 800, 600, 0, 0, 1, false},   {"mainstart", 160, 46, 0, 0, 1, false},
-    {"mainoptions", 160, 46, 0, 0, 1, false}, {"mainscores", 160, 46, 0, 0, 1, false},
-    {"mainhelp", 160, 46, 0, 0, 1, false},    {"mainhome", 160, 46, 0, 0, 1, false},
-    {"mainexit", 160, 46, 0, 0, 1, false},    {"console", 360, 220, 0, 0, 1, false},
-    {"optionsback", 470, 390, 0, 0, 1, false}, {"scoreback", 470, 390, 0, 0, 1, false},
-    {"helpback", 470, 390, 0, 0, 1, false},   {"window", 110, 40, 0, 0, 1, false},
-    {"full", 160, 36, 0, 0, 1, false},        {"muson", 56, 32, 0, 0, 1, false},
-    {"musoff", 50, 32, 0, 0, 1, false},       {"soundon", 56, 32, 0, 0, 1, false},
-    {"soundoff", 48, 32, 0, 0, 1, false},     {"backactive", 90, 30, 0, 0, 1, false},
-    {"clearscore", 130, 30, 0, 0, 1, false},  {"viewscore", 230, 30, 0, 0, 1, false},
-    {"prev", 90, 28, 0, 0, 1, false},         {"next", 70, 28, 0, 0, 1, false},
-    {"ok", 30, 18, 0, 0, 1, false},           {"cancel", 67, 18, 0, 0, 1, false},
-    {"help1", 470, 300, 0, 0, 1, false},      {"help2", 470, 300, 0, 0, 1, false},
-    {"help3", 470, 300, 0, 0, 1, false},      {"help4", 470, 300, 0, 0, 1, false},
-    {"help5", 470, 300, 0, 0, 1, false},      {"help6", 470, 300, 0, 0, 1, false},
-    {"help7", 470, 300, 0, 0, 1, false},      {"help8", 470, 300, 0, 0, 1, false},
-    {"help9", 470, 300, 0, 0, 1, false},      {"help10", 470, 300, 0, 0, 1, false},
+    {"menuback", 800, 600, 0, 0, 1, false},
+    {"mainstart", 160, 46, 0, 0, 1, false},
+    {"mainoptions", 160, 46, 0, 0, 1, false},
+    {"mainscores", 160, 46, 0, 0, 1, false},
+    {"mainhelp", 160, 46, 0, 0, 1, false},
+    {"mainhome", 160, 46, 0, 0, 1, false},
+    {"mainexit", 160, 46, 0, 0, 1, false},
+    {"console", 360, 220, 0, 0, 1, false},
+    {"optionsback", 470, 390, 0, 0, 1, false},
+    {"scoreback", 470, 390, 0, 0, 1, false},
+    {"helpback", 470, 390, 0, 0, 1, false},
+    {"window", 110, 40, 0, 0, 1, false},
+    {"full", 160, 36, 0, 0, 1, false},
+    {"muson", 56, 32, 0, 0, 1, false},
+    {"musoff", 50, 32, 0, 0, 1, false},
+    {"soundon", 56, 32, 0, 0, 1, false},
+    {"soundoff", 48, 32, 0, 0, 1, false},
+    {"backactive", 90, 30, 0, 0, 1, false},
+    {"clearscore", 130, 30, 0, 0, 1, false},
+    {"viewscore", 230, 30, 0, 0, 1, false},
+    {"prev", 90, 28, 0, 0, 1, false},
+    {"next", 70, 28, 0, 0, 1, false},
+    {"ok", 30, 18, 0, 0, 1, false},
+    {"cancel", 67, 18, 0, 0, 1, false},
+    {"help1", 470, 300, 0, 0, 1, false},
+    {"help2", 470, 300, 0, 0, 1, false},
+    {"help3", 470, 300, 0, 0, 1, false},
+    {"help4", 470, 300, 0, 0, 1, false},
+    {"help5", 470, 300, 0, 0, 1, false},
+    {"help6", 470, 300, 0, 0, 1, false},
+    {"help7", 470, 300, 0, 0, 1, false},
+    {"help8", 470, 300, 0, 0, 1, false},
+    {"help9", 470, 300, 0, 0, 1, false},
+    {"help10", 470, 300, 0, 0, 1, false},
 };
 
 // data/gamegraphic.dxg in file order. Indices 1 and 25..27 are read by position.
@@ -98,12 +115,24 @@ const Catalogued kGame[] = {
 
 constexpr uint32_t kKeyRgb = 0xFF00FF;
 
-uint32_t Px(const PictureEntry& e, int x, int y) { return e.pixels[size_t(y) * e.width + x] & 0xFFFFFF; }
-int R(uint32_t p) { return int(p >> 16) & 255; }
-int G(uint32_t p) { return int(p >> 8) & 255; }
-int B(uint32_t p) { return int(p) & 255; }
-double Luma(uint32_t p) { return 0.299 * R(p) + 0.587 * G(p) + 0.114 * B(p); }
-int Diff(uint32_t a, uint32_t b) { return std::abs(R(a) - R(b)) + std::abs(G(a) - G(b)) + std::abs(B(a) - B(b)); }
+uint32_t Px(const PictureEntry& e, int x, int y) {
+    return e.pixels[size_t(y) * e.width + x] & 0xFFFFFF;
+}
+int R(uint32_t p) {
+    return int(p >> 16) & 255;
+}
+int G(uint32_t p) {
+    return int(p >> 8) & 255;
+}
+int B(uint32_t p) {
+    return int(p) & 255;
+}
+double Luma(uint32_t p) {
+    return 0.299 * R(p) + 0.587 * G(p) + 0.114 * B(p);
+}
+int Diff(uint32_t a, uint32_t b) {
+    return std::abs(R(a) - R(b)) + std::abs(G(a) - G(b)) + std::abs(B(a) - B(b));
+}
 
 // A pixel tinted towards the key: red and blue both well above green and close to each other.
 // Anti-aliasing against magenta produces exactly this; none of the art's own colours do.
@@ -112,7 +141,7 @@ bool MagentaTinted(uint32_t p) {
 }
 
 class PicturesTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         menu_ = new std::vector<PictureEntry>(assetgen::MakeMenuPictures());
         game_ = new std::vector<PictureEntry>(assetgen::MakeGamePictures());
@@ -129,7 +158,8 @@ protected:
         ADD_FAILURE() << "no entry " << name;
         return v.front();
     }
-    static void CheckCatalogue(const std::vector<PictureEntry>& got, const Catalogued* want, size_t count) {
+    static void CheckCatalogue(const std::vector<PictureEntry>& got, const Catalogued* want,
+                               size_t count) {
         ASSERT_EQ(got.size(), count);
         std::set<std::string> names;
         for (size_t i = 0; i < count; ++i) {
@@ -201,8 +231,10 @@ TEST_F(PicturesTest, KeyedEdgesCarryNoTintOfTheKey) {
             for (int x = 0; x < e.width; ++x) {
                 uint32_t p = Px(e, x, y);
                 if (p == kKeyRgb) continue;
-                bool edge = (x > 0 && Px(e, x - 1, y) == kKeyRgb) || (x + 1 < e.width && Px(e, x + 1, y) == kKeyRgb) ||
-                            (y > 0 && Px(e, x, y - 1) == kKeyRgb) || (y + 1 < e.height && Px(e, x, y + 1) == kKeyRgb);
+                bool edge = (x > 0 && Px(e, x - 1, y) == kKeyRgb) ||
+                            (x + 1 < e.width && Px(e, x + 1, y) == kKeyRgb) ||
+                            (y > 0 && Px(e, x, y - 1) == kKeyRgb) ||
+                            (y + 1 < e.height && Px(e, x, y + 1) == kKeyRgb);
                 if (edge && MagentaTinted(p)) ++tinted;
             }
         EXPECT_EQ(tinted, 0) << e.name;
@@ -226,11 +258,13 @@ TEST_F(PicturesTest, MountainLayersTileSeamlessly) {
             return keyMismatch * 255 + colour / e.height;
         };
         std::vector<int> steps;
-        for (int x = 0; x + 1 < e.width; ++x) steps.push_back(columnStep(x, x + 1));
+        for (int x = 0; x + 1 < e.width; ++x)
+            steps.push_back(columnStep(x, x + 1));
         std::sort(steps.begin(), steps.end());
         int typical = steps[steps.size() * 98 / 100];
         int seam = columnStep(e.width - 1, 0);
-        EXPECT_LE(seam, std::max(typical, 40)) << name << ": the right edge does not continue into the left";
+        EXPECT_LE(seam, std::max(typical, 40))
+            << name << ": the right edge does not continue into the left";
     }
 }
 
@@ -240,7 +274,8 @@ TEST_F(PicturesTest, GrilleTilesFromTopToBottom) {
     for (int x = 0; x < e.width; ++x) {
         step += Diff(Px(e, x, e.height - 1), Px(e, x, 0));
         bool anyBar = false;
-        for (int y = 0; y < e.height; ++y) anyBar |= Px(e, x, y) != kKeyRgb;
+        for (int y = 0; y < e.height; ++y)
+            anyBar |= Px(e, x, y) != kKeyRgb;
         keyedColumns += !anyBar;
     }
     EXPECT_LE(step / e.width, 40);
@@ -255,8 +290,10 @@ TEST_F(PicturesTest, AnimationsChangeFromFrameToFrame) {
             bool differs = false;
             for (int y = 0; y < e.height && !differs; ++y)
                 for (int x = 0; x < e.patternWidth && !differs; ++x)
-                    differs = Px(e, f * e.patternWidth + x, y) != Px(e, (f + 1) * e.patternWidth + x, y);
-            EXPECT_TRUE(differs) << e.name << " frames " << f << " and " << f + 1 << " are identical";
+                    differs =
+                        Px(e, f * e.patternWidth + x, y) != Px(e, (f + 1) * e.patternWidth + x, y);
+            EXPECT_TRUE(differs) << e.name << " frames " << f << " and " << f + 1
+                                 << " are identical";
         }
     }
 }
@@ -266,10 +303,12 @@ TEST_F(PicturesTest, DayAndNightDifferButShareTheHorizon) {
     const PictureEntry& night = Game("nightback");
     double dayLuma = 0, nightLuma = 0;
     for (int y = 0; y < 300; ++y)
-        for (int x = 0; x < 800; ++x) dayLuma += Luma(Px(day, x, y)), nightLuma += Luma(Px(night, x, y));
+        for (int x = 0; x < 800; ++x)
+            dayLuma += Luma(Px(day, x, y)), nightLuma += Luma(Px(night, x, y));
     EXPECT_GT((dayLuma - nightLuma) / (800 * 300), 60.0);
     // The same land below the horizon, only darker at night.
-    for (int x = 0; x < 800; x += 40) EXPECT_LT(Luma(Px(night, x, 500)), Luma(Px(day, x, 500)));
+    for (int x = 0; x < 800; x += 40)
+        EXPECT_LT(Luma(Px(night, x, 500)), Luma(Px(day, x, 500)));
 }
 
 // Black and red program text lands on these areas, so they must stay light.
@@ -282,21 +321,22 @@ struct TextArea {
 
 TEST_F(PicturesTest, AreasUnderProgramTextStayLight) {
     const TextArea areas[] = {
-        {false, "statusbar", 62, 36, 66, 25, 180},   // level
-        {false, "statusbar", 178, 36, 86, 25, 180},  // score
-        {false, "statusbar", 712, 27, 84, 35, 180},  // bonus seconds
-        {false, "scale", 0, 1, 195, 18, 150},        // level clock over the bar
-        {false, "console", 10, 35, 340, 150, 190},   // dialog texts
+        {false, "statusbar", 62, 36, 66, 25, 180},  // level
+        {false, "statusbar", 178, 36, 86, 25, 180}, // score
+        {false, "statusbar", 712, 27, 84, 35, 180}, // bonus seconds
+        {false, "scale", 0, 1, 195, 18, 150},       // level clock over the bar
+        {false, "console", 10, 35, 340, 150, 190},  // dialog texts
         {true, "console", 10, 35, 340, 150, 190},
         {true, "optionsback", 220, 182, 206, 26, 200}, // country field
         {true, "optionsback", 155, 237, 126, 26, 200}, // boss-key field
-        {true, "scoreback", 20, 43, 370, 230, 200},  // high-score rows
+        {true, "scoreback", 20, 43, 370, 230, 200},    // high-score rows
     };
     for (const TextArea& a : areas) {
         const PictureEntry& e = a.menuFile ? Menu(a.picture) : Game(a.picture);
         double darkest = 255;
         for (int y = a.y; y < a.y + a.h; ++y)
-            for (int x = a.x; x < a.x + a.w; ++x) darkest = std::min(darkest, Luma(Px(e, x, y)));
+            for (int x = a.x; x < a.x + a.w; ++x)
+                darkest = std::min(darkest, Luma(Px(e, x, y)));
         EXPECT_GE(darkest, a.minLuma) << a.picture << " at " << a.x << "," << a.y;
     }
     // The red banners ("LEVEL n", "GAME OVER") cross the sky at y 280..331: no red, no black.
@@ -312,7 +352,8 @@ TEST_F(PicturesTest, AreasUnderProgramTextStayLight) {
 }
 
 // A lit picture must match the picture it is laid over everywhere but its label.
-int DifferingPixels(const PictureEntry& lit, const PictureEntry& under, int ox, int oy, bool borderOnly) {
+int DifferingPixels(const PictureEntry& lit, const PictureEntry& under, int ox, int oy,
+                    bool borderOnly) {
     int differing = 0;
     for (int y = 0; y < lit.height; ++y)
         for (int x = 0; x < lit.width; ++x) {
@@ -331,28 +372,30 @@ TEST_F(PicturesTest, HighlightsAreLitCopiesOfWhatLiesUnderThem) {
         int x, y; // the lit picture's place in the picture under it
     };
     const Over overs[] = {
-        {true, "mainstart", "menuback", 50, 190},  {true, "mainoptions", "menuback", 50, 241},
-        {true, "mainscores", "menuback", 50, 295}, {true, "mainhelp", "menuback", 50, 348},
-        {true, "mainhome", "menuback", 50, 399},   {true, "mainexit", "menuback", 50, 451},
-        {true, "window", "optionsback", 143, 13},  {true, "full", "optionsback", 267, 17},
-        {true, "muson", "optionsback", 148, 74},   {true, "musoff", "optionsback", 212, 75},
-        {true, "soundon", "optionsback", 151, 129}, {true, "soundoff", "optionsback", 214, 130},
+        {true, "mainstart", "menuback", 50, 190},    {true, "mainoptions", "menuback", 50, 241},
+        {true, "mainscores", "menuback", 50, 295},   {true, "mainhelp", "menuback", 50, 348},
+        {true, "mainhome", "menuback", 50, 399},     {true, "mainexit", "menuback", 50, 451},
+        {true, "window", "optionsback", 143, 13},    {true, "full", "optionsback", 267, 17},
+        {true, "muson", "optionsback", 148, 74},     {true, "musoff", "optionsback", 212, 75},
+        {true, "soundon", "optionsback", 151, 129},  {true, "soundoff", "optionsback", 214, 130},
         {true, "backactive", "optionsback", 1, 334}, {true, "backactive", "scoreback", 1, 334},
-        {true, "backactive", "helpback", 1, 334},  {true, "clearscore", "scoreback", 0, 300},
-        {true, "viewscore", "scoreback", 230, 301}, {true, "prev", "helpback", 3, 303},
-        {true, "next", "helpback", 394, 304},      {true, "ok", "console", 81, 196},
-        {true, "cancel", "console", 200, 196},     {false, "ok", "console", 81, 196},
+        {true, "backactive", "helpback", 1, 334},    {true, "clearscore", "scoreback", 0, 300},
+        {true, "viewscore", "scoreback", 230, 301},  {true, "prev", "helpback", 3, 303},
+        {true, "next", "helpback", 394, 304},        {true, "ok", "console", 81, 196},
+        {true, "cancel", "console", 200, 196},       {false, "ok", "console", 81, 196},
         {false, "cancel", "console", 200, 196},
     };
     for (const Over& o : overs) {
         const PictureEntry& lit = o.menuFile ? Menu(o.lit) : Game(o.lit);
         const PictureEntry& under = o.menuFile ? Menu(o.under) : Game(o.under);
         SCOPED_TRACE(std::string(o.lit) + " over " + o.under);
-        EXPECT_EQ(DifferingPixels(lit, under, o.x, o.y, true), 0) << "the surroundings do not match";
+        EXPECT_EQ(DifferingPixels(lit, under, o.x, o.y, true), 0)
+            << "the surroundings do not match";
         EXPECT_GT(DifferingPixels(lit, under, o.x, o.y, false), 20) << "the label is not lit";
     }
     // The dialog frame and its buttons are the same pictures in both files.
-    for (const char* name : {"console", "ok", "cancel"}) EXPECT_EQ(Menu(name).pixels, Game(name).pixels) << name;
+    for (const char* name : {"console", "ok", "cancel"})
+        EXPECT_EQ(Menu(name).pixels, Game(name).pixels) << name;
 }
 
 TEST(DragonIcon, IsARoundMedallion) {

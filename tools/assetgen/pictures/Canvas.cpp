@@ -1,4 +1,5 @@
-// Canvas.cpp -- cairo surfaces, shading, paths, and resolving drawings into keyed or opaque entries.
+// Canvas.cpp -- cairo surfaces, shading, paths, and resolving drawings into keyed or opaque
+// entries.
 #include "Canvas.h"
 
 #include "pictures/Pictures.h"
@@ -107,8 +108,8 @@ void Stroke(cairo_t* cr, const PathFn& path, double width, uint32_t color) {
     cairo_stroke(cr);
 }
 
-void Paint(cairo_t* cr, const PathFn& path, const Tone& tone, double lightDepth,
-           double shadowDepth, double ink) {
+void Paint(cairo_t* cr, const PathFn& path, const Tone& tone, double lightDepth, double shadowDepth,
+           double ink) {
     FillShaded(cr, path, tone, lightDepth, shadowDepth);
     if (ink > 0) Stroke(cr, path, ink);
 }
@@ -137,9 +138,10 @@ void SmoothPath(cairo_t* cr, const std::vector<std::pair<double, double>>& pts, 
     long segments = close ? long(n) : long(n) - 1;
     for (long i = 0; i < segments; ++i) {
         auto p0 = at(i - 1), p1 = at(i), p2 = at(i + 1), p3 = at(i + 2);
-        cairo_curve_to(cr, p1.first + (p2.first - p0.first) / 6, p1.second + (p2.second - p0.second) / 6,
-                       p2.first - (p3.first - p1.first) / 6, p2.second - (p3.second - p1.second) / 6,
-                       p2.first, p2.second);
+        cairo_curve_to(cr, p1.first + (p2.first - p0.first) / 6,
+                       p1.second + (p2.second - p0.second) / 6,
+                       p2.first - (p3.first - p1.first) / 6,
+                       p2.second - (p3.second - p1.second) / 6, p2.first, p2.second);
     }
     if (close) cairo_close_path(cr);
 }
@@ -199,8 +201,9 @@ std::vector<uint32_t> ResolveKeyed(const Canvas& c, std::optional<uint32_t> unde
         for (int x = 0; x < c.width(); ++x) {
             uint32_t p = row[x];
             uint32_t a = p >> 24;
-            bool covered = mode == KeyMode::Threshold ? a >= 128
-                                                      : a * 16 > uint32_t(kBayer[y & 3][x & 3]) * 255 + 127;
+            bool covered = mode == KeyMode::Threshold
+                               ? a >= 128
+                               : a * 16 > uint32_t(kBayer[y & 3][x & 3]) * 255 + 127;
             out[size_t(y) * c.width() + x] = covered ? NudgeOffKey(Whole(p, under)) : 0xFF00FF;
         }
     }

@@ -24,14 +24,22 @@ struct FaceName {
 
 FaceName NameOf(Font f) {
     switch (f) {
-    case Font::Serif: return {"Linux Libertine O", "Regular"};
-    case Font::SerifItalic: return {"Linux Libertine O", "Italic"};
-    case Font::SerifBold: return {"Linux Libertine O", "Bold"};
-    case Font::SerifSemibold: return {"Linux Libertine O", "Semibold"};
-    case Font::Display: return {"Linux Libertine Display O", "Regular"};
-    case Font::Sans: return {"Linux Biolinum O", "Regular"};
-    case Font::SansBold: return {"Linux Biolinum O", "Bold"};
-    case Font::Ui: return {"DejaVu Sans", "Book"};
+    case Font::Serif:
+        return {"Linux Libertine O", "Regular"};
+    case Font::SerifItalic:
+        return {"Linux Libertine O", "Italic"};
+    case Font::SerifBold:
+        return {"Linux Libertine O", "Bold"};
+    case Font::SerifSemibold:
+        return {"Linux Libertine O", "Semibold"};
+    case Font::Display:
+        return {"Linux Libertine Display O", "Regular"};
+    case Font::Sans:
+        return {"Linux Biolinum O", "Regular"};
+    case Font::SansBold:
+        return {"Linux Biolinum O", "Bold"};
+    case Font::Ui:
+        return {"DejaVu Sans", "Book"};
     }
     throw std::logic_error("unknown font");
 }
@@ -54,9 +62,11 @@ struct FaceCache {
 
     // Everything is handed back at exit, so leak checkers see a clean run.
     ~FaceCache() {
-        for (auto& [font, face] : faces) cairo_font_face_destroy(face);
+        for (auto& [font, face] : faces)
+            cairo_font_face_destroy(face);
         cairo_debug_reset_static_data();
-        for (FT_Face f : ftFaces) FT_Done_Face(f);
+        for (FT_Face f : ftFaces)
+            FT_Done_Face(f);
         if (library) FT_Done_FreeType(library);
         if (fontconfigUp) FcFini();
     }
@@ -74,7 +84,8 @@ cairo_font_face_t* FontFace(Font font) {
     std::lock_guard<std::mutex> guard(cache.lock);
     if (auto it = cache.faces.find(font); it != cache.faces.end()) return it->second;
     FaceName face = NameOf(font);
-    if (!cache.fontconfigUp && !FcInit()) throw std::runtime_error("fontconfig cannot be initialised");
+    if (!cache.fontconfigUp && !FcInit())
+        throw std::runtime_error("fontconfig cannot be initialised");
     cache.fontconfigUp = true;
     FcPattern* want = FcPatternCreate();
     FcPatternAddString(want, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.family));
@@ -87,7 +98,8 @@ cairo_font_face_t* FontFace(Font font) {
     if (!got || !HasValue(got, FC_FAMILY, face.family) || !HasValue(got, FC_STYLE, face.style)) {
         if (got) FcPatternDestroy(got);
         throw std::runtime_error(std::string("font not installed: ") + face.family + " " +
-                                 face.style + " (install fonts-linuxlibertine and fonts-dejavu-core)");
+                                 face.style +
+                                 " (install fonts-linuxlibertine and fonts-dejavu-core)");
     }
     FcChar8* file = nullptr;
     int index = 0;
@@ -141,8 +153,7 @@ void DrawText(cairo_t* cr, Font font, double size, double x, double y, const std
 }
 
 double DrawParagraph(cairo_t* cr, Font font, double size, double x, double y, double width,
-                     double lineHeight, const std::string& text, uint32_t color,
-                     uint32_t rubric) {
+                     double lineHeight, const std::string& text, uint32_t color, uint32_t rubric) {
     // Words keep their stars as \x01 marks: a colour change may fall inside a word ("*F12*,").
     struct Word {
         std::string text;

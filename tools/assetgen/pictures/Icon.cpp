@@ -95,7 +95,8 @@ std::string MakeDragonSvg() {
             if (at < best) best = at, tag = t;
         }
         size_t end = best == std::string::npos ? best : best + tag.size();
-        while (end < svg.size() && std::isdigit(static_cast<unsigned char>(svg[end]))) ++end;
+        while (end < svg.size() && std::isdigit(static_cast<unsigned char>(svg[end])))
+            ++end;
         if (best == std::string::npos) {
             out.append(svg, pos, std::string::npos);
             break;
