@@ -218,25 +218,29 @@ TEST_F(DxgToolTest, PackReadsAHandWrittenManifest) {
 }
 
 TEST_F(DxgToolTest, BadManifestsAreRefusedWithTheirLine) {
+    const std::string m = Path("m.txt") + ": ";
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"picture\n", "line 1: the manifest must start with a \"collection\" line"},
-        {"collection sounds\n", "line 1: collection must be \"pictures\" or \"waves\""},
+        {"picture\n", m + "line 1: the manifest must start with a \"collection\" line"},
+        {"collection sounds\n", m + "line 1: collection must be \"pictures\" or \"waves\""},
         {"collection pictures\npicture\nfile a.png\ncolour red\n",
-         "line 4: unknown key \"colour\""},
-        {"collection pictures\npicture\nfile a.png\npatternwidth 12x\n", "line 4: not a number"},
+         m + "line 4: unknown key \"colour\""},
+        {"collection pictures\npicture\nfile a.png\npatternwidth 12x\n",
+         m + "line 4: not a number"},
         {"collection pictures\npicture\nfile a.png\ntransparent 2\n",
-         "line 4: number out of range"},
-        {"collection pictures\npicture\nname a\\q\n", "line 3: bad escape in name"},
-        {"collection waves\nwave\nname a\n", "wave \"a\" has no file"},
+         m + "line 4: number out of range"},
+        {"collection pictures\npicture\nname a\\q\n", m + "line 3: bad escape in name"},
+        {"collection waves\nwave\nname a\n", m + "wave \"a\" has no file"},
         {"collection pictures\npicture\nfile a.png\nbitcount 16\n",
-         "line 4: bitcount must be 24 or 32"},
+         m + "line 4: bitcount must be 24 or 32"},
+        {"collection pictures\npicture\nfile nothere.png\n",
+         "Cannot read PNG \"" + Path("nothere.png") + "\": file not found"},
     };
     for (const auto& [text, message] : cases) {
         SCOPED_TRACE(text);
         WriteText("m.txt", text);
         Result r = Tool({"pack", Path("m.txt"), Path("o.dxg")});
         EXPECT_EQ(r.Status, 1);
-        EXPECT_EQ(r.Err, Path("m.txt") + ": " + message + "\n");
+        EXPECT_EQ(r.Err, message + "\n");
     }
 }
 
