@@ -34,8 +34,7 @@ TBonusSprite::TBonusSprite(TSprite* engine) : TImageSprite(engine) {
     AnimBase = 0;
     AnimLoop = false;
     Shown = true;
-    icon_ = BonusKind == 1 ? &GamePictureAt(PistolKind + kPistolIconBase)
-                           : &GamePicture("bonusindicator");
+    generic_ = &GamePicture("bonusindicator");
 }
 
 void TBonusSprite::Step(int32_t frames) {
@@ -48,7 +47,10 @@ void TBonusSprite::Step(int32_t frames) {
 
 void TBonusSprite::Paint() {
     TImageSprite::Paint();
-    if (icon_ && Engine()) icon_->DrawPattern(Engine()->Target(), X, Y, 0);
+    if (!Engine()) return;
+    TPictureCollectionItem& icon =
+        BonusKind == 1 ? GamePictureAt(PistolKind + kPistolIconBase) : *generic_;
+    icon.DrawPattern(Engine()->Target(), X, Y, 0);
 }
 
 void TBonusSprite::PickUp() {

@@ -22,7 +22,7 @@ class TBonusSprite : public TImageSprite {
     uint8_t FlapCounter = 0;
 
   private:
-    TPictureCollectionItem* icon_ = nullptr;
+    TPictureCollectionItem* generic_ = nullptr; // "bonusindicator"
 };
 
 class TBonusIndicatorSprite : public TImageSprite {
