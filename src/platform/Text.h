@@ -30,6 +30,8 @@ public:
     // Drops every cached face and string (tests; a font change on the system).
     void Reset();
 
+    ~TextRenderer();
+
 private:
     TextRenderer() = default;
     struct Impl;

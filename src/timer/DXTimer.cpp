@@ -61,7 +61,9 @@ int TCustomDXTimer::OnIdle() {
     if (lagCount < 1) lagCount = 1;
     lastTick_ = now;
     if (OnTimer) OnTimer(*this, lagCount);
-    return interval_;
+    // The frame itself took time: the next one is due Interval after this one started.
+    uint32_t spent = platform::Current().Ticks() - now;
+    return spent >= uint32_t(interval_) ? 0 : int(uint32_t(interval_) - spent);
 }
 
 void TCustomDXTimer::AppActivation(bool active) {

@@ -8,6 +8,8 @@
 
 #include <SDL.h>
 
+#include <time.h>
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -141,7 +143,22 @@ public:
             if (Translate(e, event)) return true;
         return false;
     }
-    void WaitEvent(int timeoutMs) override { SDL_WaitEventTimeout(nullptr, std::max(timeoutMs, 0)); }
+    void WaitEvent(int timeoutMs) override {
+        SDL_PumpEvents();
+        if (timeoutMs <= 0 || SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return;
+        // A running frame timer asks for short waits. SDL's event wait overshoots them by
+        // several milliseconds (50 instead of 62.5 frames per second), so sleep instead: events
+        // that come meanwhile are handled before the frame, as they would be anyway. The last
+        // millisecond is slept in small steps so the frame starts right on its tick.
+        if (timeoutMs == 1) {
+            timespec ts{0, 250000};
+            nanosleep(&ts, nullptr);
+        } else if (timeoutMs <= 50) {
+            SDL_Delay(Uint32(timeoutMs - 1));
+        } else {
+            SDL_WaitEventTimeout(nullptr, timeoutMs);
+        }
+    }
 
     int ShowCursor(bool show) override {
         cursorCount_ += show ? 1 : -1;

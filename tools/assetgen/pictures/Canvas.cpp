@@ -1,4 +1,5 @@
-// Canvas.cpp -- cairo surfaces, shading, paths, and resolving drawings into keyed or opaque entries.
+// Canvas.cpp -- cairo surfaces, shading, paths, and resolving drawings into keyed or opaque
+// entries.
 #include "Canvas.h"
 
 #include "pictures/Pictures.h"
@@ -68,10 +69,11 @@ void FillFlat(cairo_t* cr, const PathFn& path, uint32_t color, double alpha) {
 
 void FillShaded(cairo_t* cr, const PathFn& path, const Tone& tone, double lightDepth,
                 double shadowDepth) {
+    // Plain fills and clips only (no groups), so the same drawing also stays vector in SVG. The
+    // path must be one shape without overlapping parts, because the shadow is cut out even-odd.
     auto shifted = [&](double dx, double dy) {
         cairo_save(cr);
         cairo_translate(cr, dx, dy);
-        cairo_new_path(cr);
         path(cr);
         cairo_restore(cr);
     };
@@ -82,19 +84,19 @@ void FillShaded(cairo_t* cr, const PathFn& path, const Tone& tone, double lightD
     SetColor(cr, tone.light);
     cairo_paint(cr);
     // Base wherever the point up-left of it is still inside: only the upper-left rim stays light.
+    cairo_new_path(cr);
     shifted(lightDepth * 0.7, lightDepth);
     SetColor(cr, tone.base);
     cairo_fill(cr);
-    // Shadow wherever the point down-right of it falls outside: a shadow layer with the shape,
-    // moved up-left, cut out of it (works for paths made of several overlapping parts too).
-    cairo_push_group(cr);
-    SetColor(cr, tone.shadow);
-    cairo_paint(cr);
+    // Shadow wherever the point down-right of it falls outside.
+    double x1, y1, x2, y2;
+    cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
+    cairo_new_path(cr);
+    cairo_rectangle(cr, x1 - 1, y1 - 1, x2 - x1 + 2, y2 - y1 + 2);
     shifted(-shadowDepth * 0.7, -shadowDepth);
-    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+    SetColor(cr, tone.shadow);
     cairo_fill(cr);
-    cairo_pop_group_to_source(cr);
-    cairo_paint(cr);
     cairo_restore(cr);
 }
 
@@ -106,8 +108,8 @@ void Stroke(cairo_t* cr, const PathFn& path, double width, uint32_t color) {
     cairo_stroke(cr);
 }
 
-void Paint(cairo_t* cr, const PathFn& path, const Tone& tone, double lightDepth,
-           double shadowDepth, double ink) {
+void Paint(cairo_t* cr, const PathFn& path, const Tone& tone, double lightDepth, double shadowDepth,
+           double ink) {
     FillShaded(cr, path, tone, lightDepth, shadowDepth);
     if (ink > 0) Stroke(cr, path, ink);
 }
@@ -136,9 +138,10 @@ void SmoothPath(cairo_t* cr, const std::vector<std::pair<double, double>>& pts, 
     long segments = close ? long(n) : long(n) - 1;
     for (long i = 0; i < segments; ++i) {
         auto p0 = at(i - 1), p1 = at(i), p2 = at(i + 1), p3 = at(i + 2);
-        cairo_curve_to(cr, p1.first + (p2.first - p0.first) / 6, p1.second + (p2.second - p0.second) / 6,
-                       p2.first - (p3.first - p1.first) / 6, p2.second - (p3.second - p1.second) / 6,
-                       p2.first, p2.second);
+        cairo_curve_to(cr, p1.first + (p2.first - p0.first) / 6,
+                       p1.second + (p2.second - p0.second) / 6,
+                       p2.first - (p3.first - p1.first) / 6,
+                       p2.second - (p3.second - p1.second) / 6, p2.first, p2.second);
     }
     if (close) cairo_close_path(cr);
 }
@@ -198,8 +201,9 @@ std::vector<uint32_t> ResolveKeyed(const Canvas& c, std::optional<uint32_t> unde
         for (int x = 0; x < c.width(); ++x) {
             uint32_t p = row[x];
             uint32_t a = p >> 24;
-            bool covered = mode == KeyMode::Threshold ? a >= 128
-                                                      : a * 16 > uint32_t(kBayer[y & 3][x & 3]) * 255 + 127;
+            bool covered = mode == KeyMode::Threshold
+                               ? a >= 128
+                               : a * 16 > uint32_t(kBayer[y & 3][x & 3]) * 255 + 127;
             out[size_t(y) * c.width() + x] = covered ? NudgeOffKey(Whole(p, under)) : 0xFF00FF;
         }
     }

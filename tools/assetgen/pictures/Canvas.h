@@ -18,7 +18,7 @@ namespace assetgen {
 
 // A premultiplied ARGB cairo image surface and its context, both freed with the canvas.
 class Canvas {
-public:
+  public:
     Canvas(int width, int height);
     ~Canvas();
     Canvas(const Canvas&) = delete;
@@ -33,7 +33,7 @@ public:
     // Copies another canvas of any size onto this one at (x, y).
     void Blit(const Canvas& from, double x, double y);
 
-private:
+  private:
     int width_, height_;
     cairo_surface_t* surface_;
     cairo_t* cr_;
@@ -41,14 +41,14 @@ private:
 
 // Deterministic integer generator (splitmix32 style); the same seed gives the same art everywhere.
 class Rng {
-public:
+  public:
     explicit Rng(uint32_t seed) : state_(seed) {}
     uint32_t Next();
-    double Unit() { return Next() / 4294967296.0; }           // 0 <= u < 1
+    double Unit() { return Next() / 4294967296.0; } // 0 <= u < 1
     double Range(double a, double b) { return a + (b - a) * Unit(); }
     int Int(int n) { return n <= 0 ? 0 : int(Next() % uint32_t(n)); } // 0..n-1
 
-private:
+  private:
     uint32_t state_;
 };
 

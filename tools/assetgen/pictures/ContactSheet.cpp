@@ -23,8 +23,12 @@ struct Cell {
     int x = 0, y = 0;
 };
 
-int FrameW(const dxg::PictureEntry& e) { return e.patternWidth > 0 ? e.patternWidth : e.width; }
-int FrameH(const dxg::PictureEntry& e) { return e.patternHeight > 0 ? e.patternHeight : e.height; }
+int FrameW(const dxg::PictureEntry& e) {
+    return e.patternWidth > 0 ? e.patternWidth : e.width;
+}
+int FrameH(const dxg::PictureEntry& e) {
+    return e.patternHeight > 0 ? e.patternHeight : e.height;
+}
 
 // Small pictures are shown enlarged so single pixels can be judged.
 int ScaleOf(const dxg::PictureEntry& e) {

@@ -14,19 +14,23 @@ const Tone kRock{pal::RockLight, pal::Rock, pal::RockShadow};
 const Tone kWood{pal::WoodLight, pal::Wood, pal::WoodShadow};
 
 // A flame tongue from (x, y) trailing towards (tx, ty), as a teardrop of the given half width.
-void Flame(cairo_t* cr, double x, double y, double tx, double ty, double halfWidth,
-           uint32_t color, double alpha = 1.0) {
+void Flame(cairo_t* cr, double x, double y, double tx, double ty, double halfWidth, uint32_t color,
+           double alpha = 1.0) {
     double dx = tx - x, dy = ty - y, len = std::hypot(dx, dy);
     if (len < 0.01) return;
     double nx = -dy / len * halfWidth, ny = dx / len * halfWidth;
-    FillFlat(cr, [&](cairo_t* c) {
-        cairo_move_to(c, tx, ty);
-        cairo_curve_to(c, x + dx * 0.45 + nx * 1.2, y + dy * 0.45 + ny * 1.2, x + nx * 1.1 - dx * 0.25,
-                       y + ny * 1.1 - dy * 0.25, x - dx / len * halfWidth, y - dy / len * halfWidth);
-        cairo_curve_to(c, x - nx * 1.1 - dx * 0.25, y - ny * 1.1 - dy * 0.25, x + dx * 0.45 - nx * 1.2,
-                       y + dy * 0.45 - ny * 1.2, tx, ty);
-        cairo_close_path(c);
-    }, color, alpha);
+    FillFlat(
+        cr,
+        [&](cairo_t* c) {
+            cairo_move_to(c, tx, ty);
+            cairo_curve_to(c, x + dx * 0.45 + nx * 1.2, y + dy * 0.45 + ny * 1.2,
+                           x + nx * 1.1 - dx * 0.25, y + ny * 1.1 - dy * 0.25,
+                           x - dx / len * halfWidth, y - dy / len * halfWidth);
+            cairo_curve_to(c, x - nx * 1.1 - dx * 0.25, y - ny * 1.1 - dy * 0.25,
+                           x + dx * 0.45 - nx * 1.2, y + dy * 0.45 - ny * 1.2, tx, ty);
+            cairo_close_path(c);
+        },
+        color, alpha);
 }
 
 // Layers of flame: red outside, then orange, yellow, and a white-hot core.
@@ -34,8 +38,8 @@ void FireBlob(cairo_t* cr, double x, double y, double tx, double ty, double r) {
     const uint32_t tones[4] = {pal::FireRed, pal::FireOrange, pal::FireYellow, pal::FireWhite};
     for (int i = 0; i < 4; ++i) {
         double k = 1.0 - i * 0.22;
-        Flame(cr, x + (tx - x) * i * 0.06, y + (ty - y) * i * 0.06, x + (tx - x) * k, y + (ty - y) * k,
-              r * k, tones[i]);
+        Flame(cr, x + (tx - x) * i * 0.06, y + (ty - y) * i * 0.06, x + (tx - x) * k,
+              y + (ty - y) * k, r * k, tones[i]);
     }
 }
 
@@ -75,12 +79,32 @@ void Star(cairo_t* cr, double cx, double cy, int points, double r1, double r2, d
 
 void DrawArrow(cairo_t* cr) {
     // Pointing left: steel head, ash shaft, red fletching.
-    Stroke(cr, [](cairo_t* c) { cairo_move_to(c, 6, 4); cairo_line_to(c, 29, 4); }, 3.4);
-    Stroke(cr, [](cairo_t* c) { cairo_move_to(c, 6, 4); cairo_line_to(c, 29, 4); }, 1.4, pal::WoodLight);
-    Paint(cr, [](cairo_t* c) { PolyPath(c, {{31, 1}, {25, 1.5}, {22, 4}, {25, 6.5}, {31, 7}, {28, 4}}); },
-          Tone{pal::ClothLight, pal::Cloth, pal::ClothShadow}, 0.8, 1, 1.2);
-    Paint(cr, [](cairo_t* c) { PolyPath(c, {{1, 4}, {8, 1}, {7, 4}, {8, 7}}); },
-          Tone{pal::SteelLight, pal::Steel, pal::SteelShadow}, 0.8, 1, 1.3);
+    Stroke(
+        cr,
+        [](cairo_t* c) {
+            cairo_move_to(c, 6, 4);
+            cairo_line_to(c, 29, 4);
+        },
+        3.4);
+    Stroke(
+        cr,
+        [](cairo_t* c) {
+            cairo_move_to(c, 6, 4);
+            cairo_line_to(c, 29, 4);
+        },
+        1.4, pal::WoodLight);
+    Paint(
+        cr,
+        [](cairo_t* c) {
+            PolyPath(c, {{31, 1}, {25, 1.5}, {22, 4}, {25, 6.5}, {31, 7}, {28, 4}});
+        },
+        Tone{pal::ClothLight, pal::Cloth, pal::ClothShadow}, 0.8, 1, 1.2);
+    Paint(
+        cr,
+        [](cairo_t* c) {
+            PolyPath(c, {{1, 4}, {8, 1}, {7, 4}, {8, 7}});
+        },
+        Tone{pal::SteelLight, pal::Steel, pal::SteelShadow}, 0.8, 1, 1.3);
 }
 
 void DrawArrowUp(cairo_t* cr) {
@@ -107,18 +131,27 @@ void DrawBurnstone(cairo_t* cr, int frame, bool thrownUp) {
     cairo_save(cr);
     cairo_translate(cr, sx, sy);
     cairo_rotate(cr, frame * M_PI / 2);
-    auto rock = [](cairo_t* c) { PolyPath(c, {{-5.5, -2}, {-2, -6}, {3.5, -5}, {6, 0}, {3, 5.5}, {-3, 5}}); };
+    auto rock = [](cairo_t* c) {
+        PolyPath(c, {{-5.5, -2}, {-2, -6}, {3.5, -5}, {6, 0}, {3, 5.5}, {-3, 5}});
+    };
     cairo_restore(cr);
     cairo_save(cr);
     cairo_translate(cr, sx, sy);
     cairo_rotate(cr, frame * M_PI / 2);
     FillFlat(cr, rock, pal::Rock);
-    Stroke(cr, [](cairo_t* c) { cairo_move_to(c, -2, -3); cairo_line_to(c, 1, 0); cairo_line_to(c, 0, 3); }, 1.2,
-           pal::FireOrange);
+    Stroke(
+        cr,
+        [](cairo_t* c) {
+            cairo_move_to(c, -2, -3);
+            cairo_line_to(c, 1, 0);
+            cairo_line_to(c, 0, 3);
+        },
+        1.2, pal::FireOrange);
     Stroke(cr, rock, 1.6);
     cairo_restore(cr);
     // Light from the upper left on the stone.
-    FillFlat(cr, [&](cairo_t* c) { EllipsePath(c, sx - 2, sy - 2, 1.6, 1.3); }, pal::RockLight);
+    FillFlat(
+        cr, [&](cairo_t* c) { EllipsePath(c, sx - 2, sy - 2, 1.6, 1.3); }, pal::RockLight);
 }
 
 void DrawFireShot(cairo_t* cr, int frame) {
@@ -127,7 +160,8 @@ void DrawFireShot(cairo_t* cr, int frame) {
     Flame(cr, 25, 8, 2, 8 + w * 2.5, 6.5, pal::FireRed);
     Flame(cr, 24, 8, 6, 8 - w * 2, 5.0, pal::FireOrange);
     Flame(cr, 26, 8, 11, 8 + w, 3.6, pal::FireYellow);
-    FillFlat(cr, [](cairo_t* c) { EllipsePath(c, 26, 8, 3.2, 2.6); }, pal::FireWhite);
+    FillFlat(
+        cr, [](cairo_t* c) { EllipsePath(c, 26, 8, 3.2, 2.6); }, pal::FireWhite);
 }
 
 void DrawFireball(cairo_t* cr) {
@@ -138,13 +172,22 @@ void DrawFireball(cairo_t* cr) {
 
 void DrawIceShot(cairo_t* cr, int frame) {
     // A crystal shard pointing right with frost glinting behind it.
-    auto shard = [](cairo_t* c) { PolyPath(c, {{31, 8}, {20, 3}, {6, 6}, {2, 8}, {6, 10}, {20, 13}}); };
+    auto shard = [](cairo_t* c) {
+        PolyPath(c, {{31, 8}, {20, 3}, {6, 6}, {2, 8}, {6, 10}, {20, 13}});
+    };
     FillShaded(cr, shard, Tone{pal::IceWhite, pal::IceLight, pal::Ice}, 1.2, 2.2);
-    Stroke(cr, [](cairo_t* c) { cairo_move_to(c, 31, 8); cairo_line_to(c, 6, 8); }, 1.0, pal::Ice);
+    Stroke(
+        cr,
+        [](cairo_t* c) {
+            cairo_move_to(c, 31, 8);
+            cairo_line_to(c, 6, 8);
+        },
+        1.0, pal::Ice);
     Stroke(cr, shard, 1.4, pal::IceDeep);
     for (int i = 0; i < 3; ++i) {
         double x = 3 + i * 5 + frame * 2, y = i % 2 ? 3 : 13;
-        FillFlat(cr, [&](cairo_t* c) { Star(c, x, y, 4, 2.6, 0.8, frame * 0.4); }, pal::IceWhite);
+        FillFlat(
+            cr, [&](cairo_t* c) { Star(c, x, y, 4, 2.6, 0.8, frame * 0.4); }, pal::IceWhite);
     }
 }
 
@@ -176,19 +219,25 @@ void DrawBubble(cairo_t* cr, int frame) {
     cairo_stroke(cr);
     // A glint that walks round the lower right.
     double g = M_PI * (0.1 + frame * 0.12);
-    FillFlat(cr, [&](cairo_t* c) { Star(c, 16 + std::cos(g) * 14.6, 16 + std::sin(g) * 14.6, 4, 3.2, 0.9, 0); },
-             pal::White);
+    FillFlat(
+        cr,
+        [&](cairo_t* c) {
+            Star(c, 16 + std::cos(g) * 14.6, 16 + std::sin(g) * 14.6, 4, 3.2, 0.9, 0);
+        },
+        pal::White);
 }
 
 void DrawIcon(cairo_t* cr, Icon icon) {
     switch (icon) {
     case Icon::Star: {
         // A gold eight-pointed star: "something good" for the bonuses that share this icon.
-        auto star = [](cairo_t* c) { Star(c, 16, 16, 8, 12.5, 5.5, -M_PI / 2); };
-        FillShaded(cr, star, Tone{pal::GoldLight, pal::Gold, pal::GoldDark}, 1.2, 1.0);
-        Stroke(cr, star, 1.6);
-        FillFlat(cr, [](cairo_t* c) { EllipsePath(c, 16, 16, 3.4, 3.4); }, pal::Rubric);
-        FillFlat(cr, [](cairo_t* c) { EllipsePath(c, 15, 15, 1.2, 1.2); }, pal::ClothLight);
+        auto star = [](cairo_t* c) { Star(c, 16, 16, 8, 12.5, 7.5, -M_PI / 2); };
+        FillShaded(cr, star, Tone{pal::ParchmentLight, pal::GoldLight, pal::Gold}, 1.5, 1.5);
+        Stroke(cr, star, 1.3, pal::GoldDark);
+        FillFlat(
+            cr, [](cairo_t* c) { EllipsePath(c, 16, 16, 3.4, 3.4); }, pal::Rubric);
+        FillFlat(
+            cr, [](cairo_t* c) { EllipsePath(c, 15, 15, 1.2, 1.2); }, pal::ClothLight);
         break;
     }
     case Icon::Fireball: {
@@ -202,9 +251,11 @@ void DrawIcon(cairo_t* cr, Icon icon) {
         };
         FillFlat(cr, ball, pal::FireRed);
         Stroke(cr, ball, 1.6, pal::Ember);
-        FillFlat(cr, [](cairo_t* c) { EllipsePath(c, 19, 19, 7.5, 7.5); }, pal::FireOrange);
+        FillFlat(
+            cr, [](cairo_t* c) { EllipsePath(c, 19, 19, 7.5, 7.5); }, pal::FireOrange);
         Flame(cr, 19.5, 19.5, 8, 8, 5.5, pal::FireYellow);
-        FillFlat(cr, [](cairo_t* c) { EllipsePath(c, 20, 20, 3.6, 3.6); }, pal::FireWhite);
+        FillFlat(
+            cr, [](cairo_t* c) { EllipsePath(c, 20, 20, 3.6, 3.6); }, pal::FireWhite);
         break;
     }
     case Icon::Ice:
@@ -228,7 +279,8 @@ void DrawIcon(cairo_t* cr, Icon icon) {
                 cairo_stroke(cr);
             }
         }
-        FillFlat(cr, [](cairo_t* c) { Star(c, 16, 16, 6, 4, 2.5, 0); }, pal::IceLight);
+        FillFlat(
+            cr, [](cairo_t* c) { Star(c, 16, 16, 6, 4, 2.5, 0); }, pal::IceLight);
         break;
     case Icon::Flash: {
         auto bolt = [](cairo_t* c) {
@@ -243,10 +295,14 @@ void DrawIcon(cairo_t* cr, Icon icon) {
 
 int BlastFrames(Blast blast) {
     switch (blast) {
-    case Blast::DragonDamage: return 8;
-    case Blast::HeroKill: return 16;
-    case Blast::EnemyKill: return 12;
-    default: return 10;
+    case Blast::DragonDamage:
+        return 8;
+    case Blast::HeroKill:
+        return 16;
+    case Blast::EnemyKill:
+        return 12;
+    default:
+        return 10;
     }
 }
 
@@ -259,16 +315,26 @@ void DrawBlast(cairo_t* cr, Blast blast, int frame) {
         // A sharp white-gold hit star that bursts into sparks.
         double r = frame < 3 ? 10 + frame * 4 : 18 - (frame - 3) * 2.8;
         if (frame < 5) {
-            FillFlat(cr, [&](cairo_t* c) { Star(c, cx, cy, 6, r, r * 0.4, frame * 0.3); }, pal::FireOrange);
-            FillFlat(cr, [&](cairo_t* c) { Star(c, cx, cy, 6, r * 0.7, r * 0.28, frame * 0.3); }, pal::FireYellow);
-            FillFlat(cr, [&](cairo_t* c) { EllipsePath(c, cx, cy, r * 0.25, r * 0.25); }, pal::FireWhite);
+            FillFlat(
+                cr, [&](cairo_t* c) { Star(c, cx, cy, 6, r, r * 0.4, frame * 0.3); },
+                pal::FireOrange);
+            FillFlat(
+                cr, [&](cairo_t* c) { Star(c, cx, cy, 6, r * 0.7, r * 0.28, frame * 0.3); },
+                pal::FireYellow);
+            FillFlat(
+                cr, [&](cairo_t* c) { EllipsePath(c, cx, cy, r * 0.25, r * 0.25); },
+                pal::FireWhite);
         }
         Rng rng(0xDA3A6E);
         for (int i = 0; i < 10; ++i) {
             double a = rng.Range(0, 2 * M_PI), v = rng.Range(2.5, 4.0);
             double d = 4 + v * frame * 1.1, s = 2.4 * (1 - t) + 0.6;
-            FillFlat(cr, [&](cairo_t* c) { Star(c, cx + std::cos(a) * d, cy + std::sin(a) * d, 4, s * 1.6, s * 0.5, a); },
-                     i % 3 ? pal::FireYellow : pal::FireWhite);
+            FillFlat(
+                cr,
+                [&](cairo_t* c) {
+                    Star(c, cx + std::cos(a) * d, cy + std::sin(a) * d, 4, s * 1.6, s * 0.5, a);
+                },
+                i % 3 ? pal::FireYellow : pal::FireWhite);
         }
         break;
     }
@@ -285,22 +351,34 @@ void DrawBlast(cairo_t* cr, Blast blast, int frame) {
             double age = (t - delay) / (1 - delay);
             if (age < 0) continue;
             double grow = std::min(1.0, age * 3.5);
-            double x = cx + std::cos(a) * d * (0.3 + 0.7 * grow), y = cy + std::sin(a) * d * (0.3 + 0.7 * grow) - age * 6;
+            double x = cx + std::cos(a) * d * (0.3 + 0.7 * grow),
+                   y = cy + std::sin(a) * d * (0.3 + 0.7 * grow) - age * 6;
             double r = size * (0.35 + 0.65 * grow) * (age > 0.7 ? 1 - (age - 0.7) * 2.2 : 1.0);
             if (r <= 0.5) continue;
             uint32_t outer = age < 0.35 ? pal::FireOrange : age < 0.6 ? pal::FireRed : pal::Smoke;
-            uint32_t inner = age < 0.25 ? pal::FireWhite : age < 0.5 ? pal::FireYellow : age < 0.7 ? pal::FireOrange : pal::SmokeLight;
+            uint32_t inner = age < 0.25  ? pal::FireWhite
+                             : age < 0.5 ? pal::FireYellow
+                             : age < 0.7 ? pal::FireOrange
+                                         : pal::SmokeLight;
             double alpha = age > 0.75 ? 0.55 : 1.0; // late smoke dithers, so it looks thin
-            FillFlat(cr, [&](cairo_t* c) { EllipsePath(c, x, y, r, r * 0.92); }, outer, alpha);
-            FillFlat(cr, [&](cairo_t* c) { EllipsePath(c, x - r * 0.2, y - r * 0.25, r * 0.62, r * 0.58); }, inner,
-                     alpha);
+            FillFlat(
+                cr, [&](cairo_t* c) { EllipsePath(c, x, y, r, r * 0.92); }, outer, alpha);
+            FillFlat(
+                cr,
+                [&](cairo_t* c) { EllipsePath(c, x - r * 0.2, y - r * 0.25, r * 0.62, r * 0.58); },
+                inner, alpha);
         }
         if (t < 0.3) {
             // The first flash: a white-hot star inside a yellow ball.
             double r = (big ? 12 : 9) * (1 + t * 2.5);
-            FillFlat(cr, [&](cairo_t* c) { Star(c, cx, cy, 8, r * 1.45, r * 0.8, frame * 0.25); }, pal::FireOrange);
-            FillFlat(cr, [&](cairo_t* c) { EllipsePath(c, cx, cy, r, r); }, pal::FireYellow);
-            FillFlat(cr, [&](cairo_t* c) { EllipsePath(c, cx - 1, cy - 1, r * 0.6, r * 0.6); }, pal::FireWhite);
+            FillFlat(
+                cr, [&](cairo_t* c) { Star(c, cx, cy, 8, r * 1.45, r * 0.8, frame * 0.25); },
+                pal::FireOrange);
+            FillFlat(
+                cr, [&](cairo_t* c) { EllipsePath(c, cx, cy, r, r); }, pal::FireYellow);
+            FillFlat(
+                cr, [&](cairo_t* c) { EllipsePath(c, cx - 1, cy - 1, r * 0.6, r * 0.6); },
+                pal::FireWhite);
         }
         break;
     }
@@ -309,30 +387,46 @@ void DrawBlast(cairo_t* cr, Blast blast, int frame) {
         Rng rng(0xDEB815);
         if (frame < 4) {
             double r = 8 + frame * 5;
-            FillFlat(cr, [&](cairo_t* c) { Star(c, cx, cy, 9, r, r * 0.55, 0.2); }, pal::FireOrange);
-            FillFlat(cr, [&](cairo_t* c) { EllipsePath(c, cx, cy, r * 0.5, r * 0.5); }, pal::FireYellow);
+            FillFlat(
+                cr, [&](cairo_t* c) { Star(c, cx, cy, 9, r, r * 0.55, 0.2); }, pal::FireOrange);
+            FillFlat(
+                cr, [&](cairo_t* c) { EllipsePath(c, cx, cy, r * 0.5, r * 0.5); }, pal::FireYellow);
         }
         for (int i = 0; i < 7; ++i) {
             double a = rng.Range(0, 2 * M_PI), d = rng.Range(4, 12), r = rng.Range(7, 11);
             double k = std::min(1.0, t * 2.5);
-            double x = cx + std::cos(a) * d * (0.5 + k), y = cy + std::sin(a) * d * (0.5 + k) - t * 8;
+            double x = cx + std::cos(a) * d * (0.5 + k),
+                   y = cy + std::sin(a) * d * (0.5 + k) - t * 8;
             double rr = r * (0.4 + 0.6 * k) * (t > 0.6 ? 1 - (t - 0.6) * 2.2 : 1.0);
             if (frame < 2 || rr < 0.5) continue;
-            FillFlat(cr, [&](cairo_t* c) { EllipsePath(c, x, y, rr, rr); }, pal::Smoke, t > 0.5 ? 0.55 : 1.0);
-            FillFlat(cr, [&](cairo_t* c) { EllipsePath(c, x - rr * 0.3, y - rr * 0.3, rr * 0.55, rr * 0.5); },
-                     pal::SmokeLight, t > 0.5 ? 0.55 : 1.0);
+            FillFlat(
+                cr, [&](cairo_t* c) { EllipsePath(c, x, y, rr, rr); }, pal::Smoke,
+                t > 0.5 ? 0.55 : 1.0);
+            FillFlat(
+                cr,
+                [&](cairo_t* c) {
+                    EllipsePath(c, x - rr * 0.3, y - rr * 0.3, rr * 0.55, rr * 0.5);
+                },
+                pal::SmokeLight, t > 0.5 ? 0.55 : 1.0);
         }
         for (int i = 0; i < 9; ++i) {
             double a = rng.Range(-M_PI, 0.3), v = rng.Range(2.0, 3.4), spin = rng.Range(-1, 1);
-            double x = cx + std::cos(a) * v * frame * 2.2, y = cy + std::sin(a) * v * frame * 2.2 + frame * frame * 0.35;
+            double x = cx + std::cos(a) * v * frame * 2.2,
+                   y = cy + std::sin(a) * v * frame * 2.2 + frame * frame * 0.35;
             cairo_save(cr);
             cairo_translate(cr, x, y);
             cairo_rotate(cr, spin * frame);
             if (i % 2)
-                Paint(cr, [](cairo_t* c) { cairo_rectangle(c, -4, -1.3, 8, 2.6); }, kWood, 0.6, 0.8, 1.2);
+                Paint(
+                    cr, [](cairo_t* c) { cairo_rectangle(c, -4, -1.3, 8, 2.6); }, kWood, 0.6, 0.8,
+                    1.2);
             else
-                Paint(cr, [](cairo_t* c) { PolyPath(c, {{-2.5, -2}, {2, -2.5}, {3, 1.5}, {-1.5, 2.5}}); }, kRock, 0.6,
-                      0.8, 1.2);
+                Paint(
+                    cr,
+                    [](cairo_t* c) {
+                        PolyPath(c, {{-2.5, -2}, {2, -2.5}, {3, 1.5}, {-1.5, 2.5}});
+                    },
+                    kRock, 0.6, 0.8, 1.2);
             cairo_restore(cr);
         }
         break;
@@ -349,14 +443,17 @@ void DrawBlast(cairo_t* cr, Blast blast, int frame) {
             cairo_stroke(cr);
         }
         if (frame < 3)
-            FillFlat(cr, [&](cairo_t* c) { Star(c, cx, cy, 6, 10 + frame * 3, 4, 0); }, pal::IceWhite);
+            FillFlat(
+                cr, [&](cairo_t* c) { Star(c, cx, cy, 6, 10 + frame * 3, 4, 0); }, pal::IceWhite);
         for (int i = 0; i < 10; ++i) {
             double a = rng.Range(0, 2 * M_PI), v = rng.Range(2.2, 3.2), len = rng.Range(5, 9);
             double d = 3 + v * frame * 1.3, ca = std::cos(a), sa = std::sin(a);
             double s = len * (frame < 7 ? 1.0 : 1 - (frame - 6) * 0.22);
             double x = cx + ca * d, y = cy + sa * d + frame * frame * 0.12;
             auto shard = [&](cairo_t* c) {
-                PolyPath(c, {{x + ca * s, y + sa * s}, {x - sa * 2, y + ca * 2}, {x - ca * s * 0.4, y - sa * s * 0.4},
+                PolyPath(c, {{x + ca * s, y + sa * s},
+                             {x - sa * 2, y + ca * 2},
+                             {x - ca * s * 0.4, y - sa * s * 0.4},
                              {x + sa * 2, y - ca * 2}});
             };
             FillShaded(cr, shard, Tone{pal::IceWhite, pal::IceLight, pal::Ice}, 0.8, 1.2);
@@ -375,8 +472,10 @@ void DrawBlast(cairo_t* cr, Blast blast, int frame) {
         }
         if (frame < 7) {
             double r = 7 - frame * 0.7;
-            FillFlat(cr, [&](cairo_t* c) { EllipsePath(c, cx, cy, r + 3, r + 3); }, pal::Bolt);
-            FillFlat(cr, [&](cairo_t* c) { EllipsePath(c, cx, cy, r, r); }, pal::White);
+            FillFlat(
+                cr, [&](cairo_t* c) { EllipsePath(c, cx, cy, r + 3, r + 3); }, pal::Bolt);
+            FillFlat(
+                cr, [&](cairo_t* c) { EllipsePath(c, cx, cy, r, r); }, pal::White);
         }
         break;
     }

@@ -17,21 +17,29 @@ namespace assetgen {
 
 namespace {
 
-struct FontSpec {
+struct FaceName {
     const char* family;
     const char* style;
 };
 
-FontSpec SpecOf(Font f) {
+FaceName NameOf(Font f) {
     switch (f) {
-    case Font::Serif: return {"Linux Libertine O", "Regular"};
-    case Font::SerifItalic: return {"Linux Libertine O", "Italic"};
-    case Font::SerifBold: return {"Linux Libertine O", "Bold"};
-    case Font::SerifSemibold: return {"Linux Libertine O", "Semibold"};
-    case Font::Display: return {"Linux Libertine Display O", "Regular"};
-    case Font::Sans: return {"Linux Biolinum O", "Regular"};
-    case Font::SansBold: return {"Linux Biolinum O", "Bold"};
-    case Font::Ui: return {"DejaVu Sans", "Book"};
+    case Font::Serif:
+        return {"Linux Libertine O", "Regular"};
+    case Font::SerifItalic:
+        return {"Linux Libertine O", "Italic"};
+    case Font::SerifBold:
+        return {"Linux Libertine O", "Bold"};
+    case Font::SerifSemibold:
+        return {"Linux Libertine O", "Semibold"};
+    case Font::Display:
+        return {"Linux Libertine Display O", "Regular"};
+    case Font::Sans:
+        return {"Linux Biolinum O", "Regular"};
+    case Font::SansBold:
+        return {"Linux Biolinum O", "Bold"};
+    case Font::Ui:
+        return {"DejaVu Sans", "Book"};
     }
     throw std::logic_error("unknown font");
 }
@@ -49,6 +57,19 @@ struct FaceCache {
     std::mutex lock;
     FT_Library library = nullptr;
     std::map<Font, cairo_font_face_t*> faces;
+    std::vector<FT_Face> ftFaces;
+    bool fontconfigUp = false;
+
+    // Everything is handed back at exit, so leak checkers see a clean run.
+    ~FaceCache() {
+        for (auto& [font, face] : faces)
+            cairo_font_face_destroy(face);
+        cairo_debug_reset_static_data();
+        for (FT_Face f : ftFaces)
+            FT_Done_Face(f);
+        if (library) FT_Done_FreeType(library);
+        if (fontconfigUp) FcFini();
+    }
 };
 
 FaceCache& Cache() {
@@ -62,20 +83,23 @@ cairo_font_face_t* FontFace(Font font) {
     FaceCache& cache = Cache();
     std::lock_guard<std::mutex> guard(cache.lock);
     if (auto it = cache.faces.find(font); it != cache.faces.end()) return it->second;
-    FontSpec spec = SpecOf(font);
-    if (!FcInit()) throw std::runtime_error("fontconfig cannot be initialised");
+    FaceName face = NameOf(font);
+    if (!cache.fontconfigUp && !FcInit())
+        throw std::runtime_error("fontconfig cannot be initialised");
+    cache.fontconfigUp = true;
     FcPattern* want = FcPatternCreate();
-    FcPatternAddString(want, FC_FAMILY, reinterpret_cast<const FcChar8*>(spec.family));
-    FcPatternAddString(want, FC_STYLE, reinterpret_cast<const FcChar8*>(spec.style));
+    FcPatternAddString(want, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.family));
+    FcPatternAddString(want, FC_STYLE, reinterpret_cast<const FcChar8*>(face.style));
     FcConfigSubstitute(nullptr, want, FcMatchPattern);
     FcDefaultSubstitute(want);
     FcResult result;
     FcPattern* got = FcFontMatch(nullptr, want, &result);
     FcPatternDestroy(want);
-    if (!got || !HasValue(got, FC_FAMILY, spec.family) || !HasValue(got, FC_STYLE, spec.style)) {
+    if (!got || !HasValue(got, FC_FAMILY, face.family) || !HasValue(got, FC_STYLE, face.style)) {
         if (got) FcPatternDestroy(got);
-        throw std::runtime_error(std::string("font not installed: ") + spec.family + " " +
-                                 spec.style + " (install fonts-linuxlibertine and fonts-dejavu-core)");
+        throw std::runtime_error(std::string("font not installed: ") + face.family + " " +
+                                 face.style +
+                                 " (install fonts-linuxlibertine and fonts-dejavu-core)");
     }
     FcChar8* file = nullptr;
     int index = 0;
@@ -86,10 +110,11 @@ cairo_font_face_t* FontFace(Font font) {
 
     if (!cache.library && FT_Init_FreeType(&cache.library))
         throw std::runtime_error("freetype cannot be initialised");
-    FT_Face face = nullptr;
-    if (FT_New_Face(cache.library, path.c_str(), index, &face))
+    FT_Face ftFace = nullptr;
+    if (FT_New_Face(cache.library, path.c_str(), index, &ftFace))
         throw std::runtime_error("cannot open font file " + path);
-    cairo_font_face_t* cf = cairo_ft_font_face_create_for_ft_face(face, 0);
+    cache.ftFaces.push_back(ftFace);
+    cairo_font_face_t* cf = cairo_ft_font_face_create_for_ft_face(ftFace, 0);
     cache.faces[font] = cf;
     return cf;
 }
@@ -128,8 +153,7 @@ void DrawText(cairo_t* cr, Font font, double size, double x, double y, const std
 }
 
 double DrawParagraph(cairo_t* cr, Font font, double size, double x, double y, double width,
-                     double lineHeight, const std::string& text, uint32_t color,
-                     uint32_t rubric) {
+                     double lineHeight, const std::string& text, uint32_t color, uint32_t rubric) {
     // Words keep their stars as \x01 marks: a colour change may fall inside a word ("*F12*,").
     struct Word {
         std::string text;

@@ -35,7 +35,6 @@ void DrawText(cairo_t* cr, Font font, double size, double x, double y, const std
 // Word-wrapped paragraph starting with its first baseline at y; returns the baseline after the
 // last line. Words in *stars* are rubricated (red). A "\n" forces a line break.
 double DrawParagraph(cairo_t* cr, Font font, double size, double x, double y, double width,
-                     double lineHeight, const std::string& text, uint32_t color,
-                     uint32_t rubric);
+                     double lineHeight, const std::string& text, uint32_t color, uint32_t rubric);
 
 } // namespace assetgen

@@ -17,7 +17,7 @@ dxg::PictureEntry MakeStatusBar(); // "statusbar", 800 x 68
 dxg::PictureEntry MakeScale();     // "scale", 195 one-pixel columns of 20 rows
 
 // The same art drawn into another picture (the help pages show the status bar).
-void DrawStatusBar(cairo_t* cr);      // 800 x 68
+void DrawStatusBar(cairo_t* cr);               // 800 x 68
 void DrawScaleColumns(cairo_t* cr, int count); // the first `count` columns of the scale
 
 // Help page 1..10 (470 x 300): every word of help is painted in.

@@ -27,7 +27,13 @@ void Page(cairo_t* cr, int page, const std::string& title) {
     DrawText(cr, Font::SerifSemibold, 20, x, 36, title.substr(1), pal::Ink);
     std::string num = std::to_string(page) + " / 10";
     DrawText(cr, Font::SerifItalic, 13, kW - 20, 34, num, pal::Sepia, 1.0);
-    Stroke(cr, [](cairo_t* c) { cairo_move_to(c, 18, 44.5); cairo_line_to(c, kW - 18, 44.5); }, 1.0, pal::Gold);
+    Stroke(
+        cr,
+        [](cairo_t* c) {
+            cairo_move_to(c, 18, 44.5);
+            cairo_line_to(c, kW - 18, 44.5);
+        },
+        1.0, pal::Gold);
     DrawDiamond(cr, kW / 2, 44.5, 3.5);
 }
 
@@ -55,10 +61,15 @@ void BubbleWith(cairo_t* cr, double x, double y, Icon icon) {
 void ArrowKey(cairo_t* cr, double x, double y, int dir) {
     DrawKeyCap(cr, x, y, "");
     double cx = x + 9.7, cy = y + 8.5;
-    const double pts[4][6] = {{0, -4, 4, 3, -4, 3}, {0, 4, 4, -3, -4, -3}, {-4, 0, 3, -4, 3, 4}, {4, 0, -3, -4, -3, 4}};
+    const double pts[4][6] = {
+        {0, -4, 4, 3, -4, 3}, {0, 4, 4, -3, -4, -3}, {-4, 0, 3, -4, 3, 4}, {4, 0, -3, -4, -3, 4}};
     const double* p = pts[dir];
-    FillFlat(cr, [&](cairo_t* c) { PolyPath(c, {{cx + p[0], cy + p[1]}, {cx + p[2], cy + p[3]}, {cx + p[4], cy + p[5]}}); },
-             pal::Ink);
+    FillFlat(
+        cr,
+        [&](cairo_t* c) {
+            PolyPath(c, {{cx + p[0], cy + p[1]}, {cx + p[2], cy + p[3]}, {cx + p[4], cy + p[5]}});
+        },
+        pal::Ink);
 }
 
 // Four keys in the inverted-T of a cursor block, top-left at (x, y).
@@ -81,28 +92,37 @@ void Mouse(cairo_t* cr, double x, double y) {
     auto body = [&](cairo_t* c) { RoundRectPath(c, x, y, 40, 60, 18); };
     FillShaded(cr, body, Tone{pal::ParchmentLight, pal::ParchmentShadow, pal::ParchmentDeep}, 2, 3);
     // The left button, lit red: it fires.
-    FillFlat(cr, [&](cairo_t* c) {
-        cairo_move_to(c, x + 19.5, y + 1);
-        cairo_arc_negative(c, x + 18, y + 18, 17, -M_PI / 2, -M_PI);
-        cairo_line_to(c, x + 1, y + 24);
-        cairo_line_to(c, x + 19.5, y + 24);
-        cairo_close_path(c);
-    }, pal::Rubric);
+    FillFlat(
+        cr,
+        [&](cairo_t* c) {
+            cairo_move_to(c, x + 19.5, y + 1);
+            cairo_arc_negative(c, x + 18, y + 18, 17, -M_PI / 2, -M_PI);
+            cairo_line_to(c, x + 1, y + 24);
+            cairo_line_to(c, x + 19.5, y + 24);
+            cairo_close_path(c);
+        },
+        pal::Rubric);
     Stroke(cr, body, 1.6, pal::Ink);
-    Stroke(cr, [&](cairo_t* c) {
-        cairo_move_to(c, x + 20, y);
-        cairo_line_to(c, x + 20, y + 24);
-        cairo_move_to(c, x + 1, y + 24);
-        cairo_line_to(c, x + 39, y + 24);
-    }, 1.2, pal::Ink);
+    Stroke(
+        cr,
+        [&](cairo_t* c) {
+            cairo_move_to(c, x + 20, y);
+            cairo_line_to(c, x + 20, y + 24);
+            cairo_move_to(c, x + 1, y + 24);
+            cairo_line_to(c, x + 39, y + 24);
+        },
+        1.2, pal::Ink);
     // Arrows all round: moving it steers.
     for (int i = 0; i < 4; ++i) {
         double a = i * M_PI / 2, cx = x + 20 + std::cos(a) * 40, cy = y + 30 + std::sin(a) * 42;
-        FillFlat(cr, [&](cairo_t* c) {
-            PolyPath(c, {{cx + std::cos(a) * 6, cy + std::sin(a) * 6},
-                         {cx - std::sin(a) * 5, cy + std::cos(a) * 5},
-                         {cx + std::sin(a) * 5, cy - std::cos(a) * 5}});
-        }, pal::Sepia);
+        FillFlat(
+            cr,
+            [&](cairo_t* c) {
+                PolyPath(c, {{cx + std::cos(a) * 6, cy + std::sin(a) * 6},
+                             {cx - std::sin(a) * 5, cy + std::cos(a) * 5},
+                             {cx + std::sin(a) * 5, cy - std::cos(a) * 5}});
+            },
+            pal::Sepia);
     }
 }
 
@@ -120,30 +140,50 @@ void Gamepad(cairo_t* cr, double x, double y) {
     FillShaded(cr, body, Tone{pal::ParchmentLight, pal::ParchmentShadow, pal::ParchmentDeep}, 2, 3);
     Stroke(cr, body, 1.6, pal::Ink);
     // D-pad and stick on the left.
-    FillFlat(cr, [&](cairo_t* c) {
-        cairo_rectangle(c, x + 15, y + 17, 18, 6);
-        cairo_rectangle(c, x + 21, y + 11, 6, 18);
-    }, pal::Ink);
-    FillFlat(cr, [&](cairo_t* c) { EllipsePath(c, x + 48, y + 29, 7, 7); }, pal::Sepia);
-    FillFlat(cr, [&](cairo_t* c) { EllipsePath(c, x + 47, y + 28, 4, 4); }, pal::ParchmentShadow);
+    FillFlat(
+        cr,
+        [&](cairo_t* c) {
+            cairo_rectangle(c, x + 15, y + 17, 18, 6);
+            cairo_rectangle(c, x + 21, y + 11, 6, 18);
+        },
+        pal::Ink);
+    FillFlat(
+        cr, [&](cairo_t* c) { EllipsePath(c, x + 48, y + 29, 7, 7); }, pal::Sepia);
+    FillFlat(
+        cr, [&](cairo_t* c) { EllipsePath(c, x + 47, y + 28, 4, 4); }, pal::ParchmentShadow);
     // Buttons: A lit red.
-    const struct { double dx, dy; const char* name; } buttons[] = {{100, 27, "A"}, {110, 18, "B"}, {90, 18, "X"}, {100, 9, "Y"}};
+    const struct {
+        double dx, dy;
+        const char* name;
+    } buttons[] = {{100, 27, "A"}, {110, 18, "B"}, {90, 18, "X"}, {100, 9, "Y"}};
     for (auto& b : buttons) {
         bool fire = b.name[0] == 'A';
-        FillFlat(cr, [&](cairo_t* c) { EllipsePath(c, x + b.dx, y + b.dy, 5, 5); }, fire ? pal::Rubric : pal::ParchmentDeep);
-        Stroke(cr, [&](cairo_t* c) { EllipsePath(c, x + b.dx, y + b.dy, 5, 5); }, 1.0, pal::Ink);
-        DrawText(cr, Font::SansBold, 7, x + b.dx, y + b.dy + 2.5, b.name, fire ? pal::White : pal::Ink, 0.5);
+        FillFlat(
+            cr, [&](cairo_t* c) { EllipsePath(c, x + b.dx, y + b.dy, 5, 5); },
+            fire ? pal::Rubric : pal::ParchmentDeep);
+        Stroke(
+            cr, [&](cairo_t* c) { EllipsePath(c, x + b.dx, y + b.dy, 5, 5); }, 1.0, pal::Ink);
+        DrawText(cr, Font::SansBold, 7, x + b.dx, y + b.dy + 2.5, b.name,
+                 fire ? pal::White : pal::Ink, 0.5);
     }
 }
 
 void Callout(cairo_t* cr, double x1, double y1, double x2, double y2, int n) {
-    Stroke(cr, [&](cairo_t* c) { cairo_move_to(c, x1, y1); cairo_line_to(c, x2, y2); }, 1.0, pal::Rubric);
-    FillFlat(cr, [&](cairo_t* c) { EllipsePath(c, x2, y2, 7, 7); }, pal::Rubric);
+    Stroke(
+        cr,
+        [&](cairo_t* c) {
+            cairo_move_to(c, x1, y1);
+            cairo_line_to(c, x2, y2);
+        },
+        1.0, pal::Rubric);
+    FillFlat(
+        cr, [&](cairo_t* c) { EllipsePath(c, x2, y2, 7, 7); }, pal::Rubric);
     DrawText(cr, Font::SansBold, 10, x2, y2 + 3.5, std::to_string(n), pal::White, 0.5);
 }
 
 void Number(cairo_t* cr, double x, double y, int n) {
-    FillFlat(cr, [&](cairo_t* c) { EllipsePath(c, x, y, 7, 7); }, pal::Rubric);
+    FillFlat(
+        cr, [&](cairo_t* c) { EllipsePath(c, x, y, 7, 7); }, pal::Rubric);
     DrawText(cr, Font::SansBold, 10, x, y + 3.5, std::to_string(n), pal::White, 0.5);
 }
 
@@ -155,15 +195,17 @@ void DrawHelpPage(cairo_t* cr, int page) {
     case 1: {
         Page(cr, 1, "THE DRAGON'S FLIGHT");
         Art(cr, 62, 58, 0.95, [](cairo_t* c) { DrawWholeDragon(c, 0); });
-        double y = Text(cr, 178, 72, R - 178,
-                        "You are the dragon. Fly over the burning mountains and destroy the archers, "
-                        "riders, wyverns and war machines that rise against you. Stay alive until "
-                        "the level clock runs out.");
+        double y =
+            Text(cr, 178, 72, R - 178,
+                 "You are the dragon. Fly over the burning mountains and destroy the archers, "
+                 "riders, wyverns and war machines that rise against you. Stay alive until "
+                 "the level clock runs out.");
         y = Text(cr, L, std::max(y + 6, 188.0), W,
                  "*Levels.* The first level lasts *60 seconds*. Each new level lasts 10 seconds "
                  "longer, up to *120 seconds*, and the enemies come faster.");
         Text(cr, L, y + 6, W,
-             "*Lives.* You start with *three lives*. The game ends when the last one is lost, or when "
+             "*Lives.* You start with *three lives*. The game ends when the last one is lost, or "
+             "when "
              "you leave it with *Esc*. Then the best scores are kept in the high-score table.");
         break;
     }
@@ -176,7 +218,11 @@ void DrawHelpPage(cairo_t* cr, int page) {
         Cluster(cr, 172, y - 6, "W", "A", "S", "D");
         DrawText(cr, Font::SerifItalic, 13, 250, y + 30, "or keypad", pal::Sepia);
         Cluster(cr, 310, y - 6, "8", "4", "2", "6");
-        struct Row { const char* what; std::vector<std::string> keys; const char* note; };
+        struct Row {
+            const char* what;
+            std::vector<std::string> keys;
+            const char* note;
+        };
         const Row rows[] = {
             {"Breathe fire", {"Ctrl", "or", "Space"}, "hold to keep firing"},
             {"Pause", {"P"}, "press again to go on"},
@@ -205,11 +251,18 @@ void DrawHelpPage(cairo_t* cr, int page) {
         Page(cr, 3, "MOUSE AND GAMEPAD");
         Mouse(cr, 60, 80);
         Text(cr, L, 200, 190,
-             "*Move the mouse* to steer: the dragon follows it. Hold the *left button* to breathe fire.");
+             "*Move the mouse* to steer: the dragon follows it. Hold the *left button* to breathe "
+             "fire.");
         Gamepad(cr, 290, 86);
         Text(cr, 250, 200, R - 250,
              "Steer with the *stick* or the *pad*. The first button, *A*, breathes fire.");
-        Stroke(cr, [](cairo_t* c) { cairo_move_to(c, 235, 64); cairo_line_to(c, 235, 276); }, 0.8, pal::Gold);
+        Stroke(
+            cr,
+            [](cairo_t* c) {
+                cairo_move_to(c, 235, 64);
+                cairo_line_to(c, 235, 276);
+            },
+            0.8, pal::Gold);
         break;
     }
     case 4: {
@@ -264,8 +317,9 @@ void DrawHelpPage(cairo_t* cr, int page) {
         Text(cr, 112, 72, R - 112,
              "*Hawk riders* fly straight at you and shoot arrows ahead of them. *10 points.*");
         Art(cr, L + 16, 112, 0.62, [](cairo_t* c) { DrawEnemy(c, 2, 1); });
-        Text(cr, 112, 136, R - 112,
-             "*Balloon archers* sink in from above the clouds, shooting as they drop. *10 points.*");
+        Text(
+            cr, 112, 136, R - 112,
+            "*Balloon archers* sink in from above the clouds, shooting as they drop. *10 points.*");
         Art(cr, L, 194, 0.82, [](cairo_t* c) { DrawEnemy(c, 3, 0); });
         Text(cr, 112, 206, R - 112,
              "*Wyverns* weave up and down and drop burning stones. They are tough. *20 points.*");
@@ -277,7 +331,7 @@ void DrawHelpPage(cairo_t* cr, int page) {
         for (int k = 4; k <= 7; ++k)
             Art(cr, L + (k - 4) * 44, 60, 0.9, [k](cairo_t* c) { DrawEnemy(c, k, 2); });
         Text(cr, 206, 76, R - 206,
-             "*Archers* march along the ground and loose their arrows up at a slant. *5 points* each.");
+             "*Archers* hold the ground and loose their arrows up at a slant. *5 points* each.");
         Art(cr, L, 160, 1.0, [](cairo_t* c) { DrawEnemy(c, 8, 0); });
         Text(cr, 130, 176, R - 130,
              "*Catapults* hurl burning stones high into the sky. *15 points.*");
@@ -289,7 +343,10 @@ void DrawHelpPage(cairo_t* cr, int page) {
         Page(cr, 7, "WEAPONS");
         Art(cr, L + 6, 66, 1.0, [](cairo_t* c) { DrawFireShot(c, 0); });
         Text(cr, 80, 78, R - 80, "*Fire*, your own breath: always ready. Damage 2.");
-        const struct { Icon icon; const char* text; } rows[] = {
+        const struct {
+            Icon icon;
+            const char* text;
+        } rows[] = {
             {Icon::Fireball, "*Fireball*: damage 4."},
             {Icon::Ice, "*Ice*: damage 4, shatters on impact."},
             {Icon::Flash, "*Lightning*: damage 8."},
@@ -381,7 +438,8 @@ void DrawHelpPage(cairo_t* cr, int page) {
         // A glimpse of the table.
         double ty = std::max(y + 4, 214.0);
         DrawInset(cr, L, ty, 220, 64, pal::White);
-        const char* rows[3][3] = {{"1", "ASTRID", "3120"}, {"2", "BORIS", "2870"}, {"3", "CATALINA", "2410"}};
+        const char* rows[3][3] = {
+            {"1", "ASTRID", "3120"}, {"2", "BORIS", "2870"}, {"3", "CATALINA", "2410"}};
         for (int i = 0; i < 3; ++i) {
             double by = ty + 18 + i * 19;
             DrawText(cr, Font::Serif, 14, L + 14, by, rows[i][0], pal::Ink);
@@ -390,9 +448,12 @@ void DrawHelpPage(cairo_t* cr, int page) {
         }
         cairo_save(cr);
         cairo_translate(cr, 300, ty + 18);
-        FillFlat(cr, [](cairo_t* c) { EllipsePath(c, 18, 12, 22, 22); }, pal::Gold);
-        FillFlat(cr, [](cairo_t* c) { EllipsePath(c, 18, 12, 19, 19); }, pal::ParchmentLight);
-        Stroke(cr, [](cairo_t* c) { EllipsePath(c, 18, 12, 22, 22); }, 1.5, pal::Ink);
+        FillFlat(
+            cr, [](cairo_t* c) { EllipsePath(c, 18, 12, 22, 22); }, pal::Gold);
+        FillFlat(
+            cr, [](cairo_t* c) { EllipsePath(c, 18, 12, 19, 19); }, pal::ParchmentLight);
+        Stroke(
+            cr, [](cairo_t* c) { EllipsePath(c, 18, 12, 22, 22); }, 1.5, pal::Ink);
         DrawLife(cr);
         cairo_restore(cr);
         break;

@@ -6,7 +6,9 @@
 
 #include <cairo-svg.h>
 
+#include <cctype>
 #include <cmath>
+#include <map>
 #include <stdexcept>
 
 namespace assetgen {
@@ -80,7 +82,36 @@ std::string MakeDragonSvg() {
     bool ok = cairo_surface_status(s) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(s);
     if (!ok) throw std::runtime_error("cannot write the SVG icon");
-    return svg;
+    // cairo numbers some ids with process-wide counters; number them from 1 in the order they
+    // appear, so the file is the same whatever was drawn before.
+    std::map<std::string, int> ids;
+    std::string out;
+    size_t pos = 0;
+    while (pos < svg.size()) {
+        size_t best = std::string::npos;
+        std::string tag;
+        for (const char* t : {"surface", "image", "pattern", "source", "mask"}) {
+            size_t at = svg.find(t, pos);
+            if (at < best) best = at, tag = t;
+        }
+        size_t end = best == std::string::npos ? best : best + tag.size();
+        while (end < svg.size() && std::isdigit(static_cast<unsigned char>(svg[end])))
+            ++end;
+        if (best == std::string::npos) {
+            out.append(svg, pos, std::string::npos);
+            break;
+        }
+        out.append(svg, pos, best - pos);
+        std::string number = svg.substr(best + tag.size(), end - best - tag.size());
+        if (number.empty()) {
+            out += tag;
+        } else {
+            auto it = ids.emplace(tag + number, int(ids.size()) + 1).first;
+            out += tag + std::to_string(it->second);
+        }
+        pos = end;
+    }
+    return out;
 }
 
 } // namespace assetgen

@@ -52,7 +52,6 @@ inline constexpr uint32_t Basalt = 0x3E3236;
 inline constexpr uint32_t LeafLight = 0x7DB84E;
 inline constexpr uint32_t Leaf = 0x3F8432;
 inline constexpr uint32_t LeafShadow = 0x22552A;
-inline constexpr uint32_t EarthLight = 0x9A6A3C;
 inline constexpr uint32_t Earth = 0x6E4A2A;
 inline constexpr uint32_t EarthShadow = 0x45301E;
 

@@ -28,7 +28,8 @@ void DrawParchment(cairo_t* cr, double x, double y, double w, double h, uint32_t
         cairo_translate(cr, bx, by);
         cairo_scale(cr, r, r * sq);
         cairo_pattern_t* p = cairo_pattern_create_radial(0, 0, 0, 0, 0, 1);
-        double cr0 = ((tint >> 16) & 255) / 255.0, cg = ((tint >> 8) & 255) / 255.0, cb = (tint & 255) / 255.0;
+        double cr0 = ((tint >> 16) & 255) / 255.0, cg = ((tint >> 8) & 255) / 255.0,
+               cb = (tint & 255) / 255.0;
         cairo_pattern_add_color_stop_rgba(p, 0, cr0, cg, cb, dark ? 0.22 : 0.18);
         cairo_pattern_add_color_stop_rgba(p, 1, cr0, cg, cb, 0);
         cairo_set_source(cr, p);
@@ -62,7 +63,9 @@ void DrawParchment(cairo_t* cr, double x, double y, double w, double h, uint32_t
 }
 
 void DrawDiamond(cairo_t* cr, double cx, double cy, double r) {
-    auto d = [&](cairo_t* c) { PolyPath(c, {{cx, cy - r}, {cx + r * 0.7, cy}, {cx, cy + r}, {cx - r * 0.7, cy}}); };
+    auto d = [&](cairo_t* c) {
+        PolyPath(c, {{cx, cy - r}, {cx + r * 0.7, cy}, {cx, cy + r}, {cx - r * 0.7, cy}});
+    };
     FillFlat(cr, d, pal::Gold);
     Stroke(cr, d, 0.9, pal::GoldDark);
 }
@@ -83,26 +86,34 @@ void DrawInkFrame(cairo_t* cr, double x, double y, double w, double h) {
     cairo_set_line_width(cr, 0.7);
     SetColor(cr, pal::Sepia);
     cairo_stroke(cr);
-    for (auto [cx, cy] : {std::pair{x + 4.5, y + 4.5}, {x + w - 4.5, y + 4.5}, {x + 4.5, y + h - 4.5},
+    for (auto [cx, cy] : {std::pair{x + 4.5, y + 4.5},
+                          {x + w - 4.5, y + 4.5},
+                          {x + 4.5, y + h - 4.5},
                           {x + w - 4.5, y + h - 4.5}})
         DrawDiamond(cr, cx, cy, 4);
 }
 
 void DrawInset(cairo_t* cr, double x, double y, double w, double h, uint32_t fill) {
-    FillFlat(cr, [&](cairo_t* c) { RoundRectPath(c, x, y, w, h, 3); }, fill);
+    FillFlat(
+        cr, [&](cairo_t* c) { RoundRectPath(c, x, y, w, h, 3); }, fill);
     // Shadow along the inner top and left edges: the field sits below the page.
     cairo_save(cr);
     cairo_new_path(cr);
     RoundRectPath(cr, x, y, w, h, 3);
     cairo_clip(cr);
-    FillFlat(cr, [&](cairo_t* c) {
-        cairo_rectangle(c, x - 2, y - 2, w + 4, h + 4);
-        RoundRectPath(c, x + 1.5, y + 2, w, h, 3);
-        cairo_set_fill_rule(c, CAIRO_FILL_RULE_EVEN_ODD);
-    }, pal::ParchmentDeep, 0.5);
+    FillFlat(
+        cr,
+        [&](cairo_t* c) {
+            cairo_rectangle(c, x - 2, y - 2, w + 4, h + 4);
+            RoundRectPath(c, x + 1.5, y + 2, w, h, 3);
+            cairo_set_fill_rule(c, CAIRO_FILL_RULE_EVEN_ODD);
+        },
+        pal::ParchmentDeep, 0.5);
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
     cairo_restore(cr);
-    Stroke(cr, [&](cairo_t* c) { RoundRectPath(c, x + 0.5, y + 0.5, w - 1, h - 1, 3); }, 1.0, pal::Sepia);
+    Stroke(
+        cr, [&](cairo_t* c) { RoundRectPath(c, x + 0.5, y + 0.5, w - 1, h - 1, 3); }, 1.0,
+        pal::Sepia);
 }
 
 void DrawLabel(cairo_t* cr, const Label& l, bool lit) {
@@ -117,8 +128,9 @@ void DrawLabel(cairo_t* cr, const Label& l, bool lit) {
         // Gold underline a little below the baseline, drawn first so descenders stay on top.
         double uy = base + std::max(2.0, l.size * 0.14);
         cairo_new_path(cr);
-        cairo_move_to(cr, tx - 1, uy);
-        cairo_line_to(cr, tx + ext.x_advance + 1, uy);
+        // Kept inside the item rectangle: the lit picture is cut to it.
+        cairo_move_to(cr, std::max(tx - 1, l.x + 3), uy);
+        cairo_line_to(cr, std::min(tx + ext.x_advance + 1, l.x + l.w - 3), uy);
         cairo_set_line_width(cr, std::max(1.5, l.size * 0.08));
         SetColor(cr, pal::Gold);
         cairo_stroke(cr);
@@ -140,10 +152,16 @@ double DrawKeyCap(cairo_t* cr, double x, double y, const std::string& legend, do
     const double h = 20, size = legend.size() > 2 ? 10.5 : 12;
     double w = std::max(minWidth, TextWidth(cr, Font::SansBold, size, legend) + 12);
     // Body, then the lighter top face lit from the upper left.
-    FillFlat(cr, [&](cairo_t* c) { RoundRectPath(c, x, y, w, h, 3.5); }, pal::ParchmentDeep);
-    FillFlat(cr, [&](cairo_t* c) { RoundRectPath(c, x + 1.5, y + 1, w - 4, h - 5, 2.5); }, pal::ParchmentLight);
-    Stroke(cr, [&](cairo_t* c) { RoundRectPath(c, x + 0.5, y + 0.5, w - 1, h - 1, 3.5); }, 1.2, pal::Ink);
-    DrawText(cr, Font::SansBold, size, x + (w - 2.5) / 2, y + 11 + size * 0.3, legend, pal::Ink, 0.5);
+    FillFlat(
+        cr, [&](cairo_t* c) { RoundRectPath(c, x, y, w, h, 3.5); }, pal::ParchmentDeep);
+    FillFlat(
+        cr, [&](cairo_t* c) { RoundRectPath(c, x + 1.5, y + 1, w - 4, h - 5, 2.5); },
+        pal::ParchmentLight);
+    Stroke(
+        cr, [&](cairo_t* c) { RoundRectPath(c, x + 0.5, y + 0.5, w - 1, h - 1, 3.5); }, 1.2,
+        pal::Ink);
+    DrawText(cr, Font::SansBold, size, x + (w - 2.5) / 2, y + 11 + size * 0.3, legend, pal::Ink,
+             0.5);
     return w;
 }
 
