@@ -84,8 +84,11 @@ void MenuKeyDown(int key, bool alt) {
     case VK_DOWN: SelectNext(); break;
     case VK_LEFT:
     case VK_RIGHT:
-        if (MenuScreen == 2 && SelectedItem >= 1 && SelectedItem <= 3)
+        if (MenuScreen == 2 && SelectedItem >= 1 && SelectedItem <= 3) {
+            // The key means the option, not a main-menu entry the pointer happens to rest on.
+            MainMenuHover = false;
             DoMenuAction(); // toggles display mode, music or sound
+        }
         else if (LeftRightMoves())
             key == VK_LEFT ? SelectPrevious() : SelectNext();
         break;

@@ -157,6 +157,14 @@ TEST_F(MenuTest, AMainMenuClickBesideASubScreenOpensThatEntryDirectly) {
     EXPECT_EQ(F("Sprites.TMenuItem"), "9") << "the score items are gone";
 }
 
+TEST_F(MenuTest, LeftAndRightToggleTheOptionEvenWithThePointerOnTheMainMenu) {
+    OpenScreen(2);
+    Run({"mouse move 60 370", "frames 1"}); // resting on help
+    Press(kRight);
+    EXPECT_EQ(N("MenuScreen"), 2);
+    EXPECT_EQ(F("Fullscreen"), "true");
+}
+
 TEST_F(MenuTest, MainMenuClicksBesideTheClearAndBossKeyDialogsAreIgnored) {
     for (int screen : {6, 7}) {
         OpenScreen(screen);
