@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "audio/DXSound.h"
 #include "graphics/DXDraw.h"
 #include "graphics/DXImageList.h"
 #include "input/DXInput.h"
@@ -36,6 +37,8 @@ public:
     TDXTimer DXTimer1;
     TDXInput DXInput1{this};
     TDXTimer DXTimer2;
+    TDXWaveList DXWaveList1;
+    TDXSound DXSound1;
 
     // Start-up and modes (app/MainForm.cpp).
     void FormCreate();
