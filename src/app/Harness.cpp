@@ -19,6 +19,7 @@
 #include "app/Random.h"
 #include "audio/Music.h"
 #include "audio/SoundEvents.h"
+#include "online/GoToLink.h"
 #include "online/ScoreServer.h"
 #include "timer/Application.h"
 #include "world/Hero.h"
@@ -153,6 +154,11 @@ void THarness::Frames(int count) {
         Application().ProcessMessages();
         if (Ended()) break;
         Application().Idle();
+    }
+    // The program's last act after its window closed.
+    if (Ended() && !exitLinkOpened_) {
+        exitLinkOpened_ = true;
+        OpenExitLink();
     }
 }
 
