@@ -7,12 +7,13 @@
 namespace {
 
 class KeyCommands : public FrontEndScenario {
-protected:
+  protected:
     // Main menu -> a running game (past the level banner, when there is one).
     void StartPlaying() {
         OpenScreen(1);
         Press(kEnter);
-        for (int i = 0; i < 200 && F("GameState") != "gsPlaying"; ++i) Run({"frames 1"});
+        for (int i = 0; i < 200 && F("GameState") != "gsPlaying"; ++i)
+            Run({"frames 1"});
         ASSERT_EQ(F("GameState"), "gsPlaying");
     }
     void Type(const std::string& text) { Run({"type " + text, "frames 1"}); }
