@@ -16,6 +16,7 @@
 #include "graphics/DXDraw.h"
 #include "graphics/DXImageList.h"
 #include "input/DXInput.h"
+#include "online/IdHTTP.h"
 #include "platform/Platform.h"
 #include "sprites/DXSprite.h"
 #include "timer/DXForm.h"
@@ -37,6 +38,7 @@ public:
     TDXTimer DXTimer1;
     TDXInput DXInput1{this};
     TDXTimer DXTimer2;
+    TIdHTTP IdHTTP1;
     TDXWaveList DXWaveList1;
     TDXSound DXSound1;
 
