@@ -244,11 +244,13 @@ TEST_F(KeyCommands, DecliningToSendEndsOnTheHighScoreScreen) {
     EXPECT_EQ(N("SelectedItem"), 3) << "the main menu's high-score entry";
 }
 
-TEST_F(KeyCommands, SendingComesBackToThePromptAfterTheNotice) {
+TEST_F(KeyCommands, SendingWithoutAServerShowsTheNoticeOverThePrompt) {
+    Run({"server http://127.0.0.1:1/"}); // nothing listens there
     EnterNameEntry(650);
     Press(kEnter);
     Press(kEnter); // send
     EXPECT_EQ(F("GameState"), "gsSendFailed");
+    EXPECT_EQ(N("MenuScreen"), 9) << "the prompt and its buttons stay for another try";
 }
 
 TEST_F(KeyCommands, TheExitDialogOverNameEntryAnswersNoBackIntoIt) {
