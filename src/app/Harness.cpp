@@ -22,6 +22,7 @@
 #include "online/GoToLink.h"
 #include "online/ScoreServer.h"
 #include "timer/Application.h"
+#include "world/Hero.h"
 
 namespace {
 
@@ -193,7 +194,18 @@ std::string THarness::StateJson(bool consume) {
     }
     j.Add("HighScores", scores);
     j.Add("HelpPage", Json::Num(HelpPage));
-    j.Add("Hero", Json());
+    if (Hero) {
+        Json hero = Json::Obj();
+        hero.Add("X", Json::Num(Hero->X));
+        hero.Add("Y", Json::Num(Hero->Y));
+        hero.Add("Health", Json::Num(Hero->Health));
+        hero.Add("Weapon", Json::Num(Hero->Weapon));
+        hero.Add("FireRate", Json::Num(Hero->FireRate));
+        hero.Add("Shown", Json::Boolean(Hero->Shown));
+        j.Add("Hero", hero);
+    } else {
+        j.Add("Hero", Json()); // no game field
+    }
     TSpriteEngine* engine = form_->DXSpriteEngine1.Engine();
     j.Add("SpriteCount", Json::Num(engine->SpriteCount()));
     std::map<std::string, int> classes;
