@@ -47,7 +47,9 @@ bool LeftRightMoves() {
     return (MenuScreen >= 3 && MenuScreen <= 6) || MenuScreen == 8 || MenuScreen == 9;
 }
 
-void Minimize() { mainForm->TDXForm::WMSysCommand(SC_MINIMIZE); }
+void Minimize() {
+    mainForm->TDXForm::WMSysCommand(SC_MINIMIZE);
+}
 
 void MenuKeyDown(int key, bool alt) {
     switch (key) {
@@ -61,7 +63,9 @@ void MenuKeyDown(int key, bool alt) {
     case VK_ESCAPE:
         MainMenuHover = false;
         switch (MenuScreen) {
-        case 1: mainForm->Close(); break;
+        case 1:
+            mainForm->Close();
+            break;
         case 2:
             SelectedItem = 6;
             TextEditing = false;
@@ -77,19 +81,23 @@ void MenuKeyDown(int key, bool alt) {
             SelectedItem = 2;
             DoMenuAction();
             break;
-        default: break;
+        default:
+            break;
         }
         break;
-    case VK_UP: SelectPrevious(); break;
-    case VK_DOWN: SelectNext(); break;
+    case VK_UP:
+        SelectPrevious();
+        break;
+    case VK_DOWN:
+        SelectNext();
+        break;
     case VK_LEFT:
     case VK_RIGHT:
         if (MenuScreen == 2 && SelectedItem >= 1 && SelectedItem <= 3) {
             // The key means the option, not a main-menu entry the pointer happens to rest on.
             MainMenuHover = false;
             DoMenuAction(); // toggles display mode, music or sound
-        }
-        else if (LeftRightMoves())
+        } else if (LeftRightMoves())
             key == VK_LEFT ? SelectPrevious() : SelectNext();
         break;
     default:

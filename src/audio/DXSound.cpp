@@ -94,7 +94,8 @@ void TDXSound::UnRegisterNotifyEvent(void* client) {
 void TDXSound::Notify(TDXSoundNotifyType type) {
     // A copy: a client may unregister while it is told.
     std::vector<Client> clients = clients_;
-    for (auto it = clients.rbegin(); it != clients.rend(); ++it) it->callback(*this, type);
+    for (auto it = clients.rbegin(); it != clients.rend(); ++it)
+        it->callback(*this, type);
 }
 
 std::unique_ptr<TSoundBuffer> TDXSound::MakeBuffer(const TWave& wave) const {
@@ -161,12 +162,14 @@ void TWaveCollectionItem::Play(bool wait) {
     chosen->Volume = Volume;
     chosen->Play(false);
     if (wait)
-        while (chosen->IsPlaying()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        while (chosen->IsPlaying())
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
 void TWaveCollectionItem::StopAll() {
     if (master_) master_->Stop();
-    for (auto& copy : copies_) copy->Stop();
+    for (auto& copy : copies_)
+        copy->Stop();
 }
 
 void TWaveCollectionItem::Attach() {
@@ -198,7 +201,9 @@ void TWaveCollectionItem::Restore() {
 
 // ---------------------------------------------------------------- the collection
 
-TWaveCollection::~TWaveCollection() { Clear(); }
+TWaveCollection::~TWaveCollection() {
+    Clear();
+}
 
 TWaveCollectionItem& TWaveCollection::Add() {
     auto& item =
@@ -240,21 +245,26 @@ void TWaveCollection::LoadFromStream(std::span<const uint8_t> bytes) {
 
 void TWaveCollection::Initialize(TDXSound* sound) {
     dxsound_ = sound;
-    for (int i = 0; i < Count(); ++i) Items(i).Attach();
+    for (int i = 0; i < Count(); ++i)
+        Items(i).Attach();
 }
 
 void TWaveCollection::Finalize() {
-    for (int i = 0; i < Count(); ++i) Items(i).Detach();
+    for (int i = 0; i < Count(); ++i)
+        Items(i).Detach();
     dxsound_ = nullptr;
 }
 
 void TWaveCollection::Restore() {
-    for (int i = 0; i < Count(); ++i) Items(i).Restore();
+    for (int i = 0; i < Count(); ++i)
+        Items(i).Restore();
 }
 
 // ---------------------------------------------------------------- the component
 
-TDXWaveList::~TDXWaveList() { SetDXSound(nullptr); }
+TDXWaveList::~TDXWaveList() {
+    SetDXSound(nullptr);
+}
 
 void TDXWaveList::SetDXSound(TDXSound* sound) {
     if (sound == dxsound_) return;
@@ -271,9 +281,16 @@ void TDXWaveList::SoundNotice(TDXSound& sender, TDXSoundNotifyType type) {
         Items.Finalize();
         dxsound_ = nullptr;
         break;
-    case dsntInitialize: Items.Initialize(&sender); break;
-    case dsntFinalize: Items.Finalize(); break;
-    case dsntRestore: Items.Restore(); break;
-    case dsntInitializing: break;
+    case dsntInitialize:
+        Items.Initialize(&sender);
+        break;
+    case dsntFinalize:
+        Items.Finalize();
+        break;
+    case dsntRestore:
+        Items.Restore();
+        break;
+    case dsntInitializing:
+        break;
     }
 }

@@ -35,15 +35,23 @@ struct EWaveCollectionError : std::runtime_error {
 
 enum TDXSoundOption { soGlobalFocus, soStickyFocus, soExclusive };
 using TDXSoundOptions = uint32_t;
-constexpr TDXSoundOptions SoundOpt(TDXSoundOption o) { return 1u << o; }
+constexpr TDXSoundOptions SoundOpt(TDXSoundOption o) {
+    return 1u << o;
+}
 
-enum TDXSoundNotifyType { dsntDestroying, dsntInitializing, dsntInitialize, dsntFinalize, dsntRestore };
+enum TDXSoundNotifyType {
+    dsntDestroying,
+    dsntInitializing,
+    dsntInitialize,
+    dsntFinalize,
+    dsntRestore
+};
 using TDXSoundNotifyEvent = std::function<void(TDXSound& sender, TDXSoundNotifyType type)>;
 
 // The sound output. It stands on the game's one mixer (already opened by the form): no open
 // mixer means no device, and Initialize fails with "DirectSound cannot be initialized".
 class TDXSound {
-public:
+  public:
     TDXSound();
     ~TDXSound(); // sends the destroying notice, then finalises
     TDXSound(const TDXSound&) = delete;
@@ -76,7 +84,7 @@ public:
     // component is not initialised or the format is not plain PCM.
     std::unique_ptr<TSoundBuffer> MakeBuffer(const TWave& wave) const;
 
-private:
+  private:
     void Notify(TDXSoundNotifyType type);
 
     struct Client {
@@ -89,7 +97,7 @@ private:
 };
 
 class TWaveCollectionItem : public THashCollectionItem {
-public:
+  public:
     explicit TWaveCollectionItem(TWaveCollection& collection) : owner_(&collection) {}
     ~TWaveCollectionItem() override;
 
@@ -118,7 +126,7 @@ public:
     void Detach();  // frees the copies and MasterBuffer, clears Ready
     void Restore(); // builds MasterBuffer from the wave (nothing without sample data)
 
-private:
+  private:
     TWaveCollection* owner_;
     bool looped_ = false;
     int32_t maxPlayingCount_ = 0;
@@ -128,7 +136,7 @@ private:
 };
 
 class TWaveCollection : public THashCollection {
-public:
+  public:
     explicit TWaveCollection(TDXWaveList* owner = nullptr) : owner_(owner) {}
     ~TWaveCollection() override;
 
@@ -151,13 +159,13 @@ public:
     void Finalize();                  // detaches every entry, forgets the component
     void Restore();                   // builds every entry's buffer, in order
 
-private:
+  private:
     TDXWaveList* owner_;
     TDXSound* dxsound_ = nullptr;
 };
 
 class TDXWaveList {
-public:
+  public:
     TDXWaveList() = default;
     ~TDXWaveList();
     TDXWaveList(const TDXWaveList&) = delete;
@@ -172,6 +180,6 @@ public:
 
     void SoundNotice(TDXSound& sender, TDXSoundNotifyType type);
 
-private:
+  private:
     TDXSound* dxsound_ = nullptr;
 };

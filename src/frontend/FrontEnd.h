@@ -20,8 +20,12 @@ extern std::array<std::array<TMenuRect, 7>, 10> MenuLayout;
 // SelectedItem when the exit dialog opened: "no" returns to it.
 extern uint8_t SavedSelectedItem;
 
-inline TPictureCollection& MenuPictures() { return mainForm->DXImageList1.Items; }
-inline TSpriteEngine* MenuEngine() { return mainForm->DXSpriteEngine1.Engine(); }
+inline TPictureCollection& MenuPictures() {
+    return mainForm->DXImageList1.Items;
+}
+inline TSpriteEngine* MenuEngine() {
+    return mainForm->DXSpriteEngine1.Engine();
+}
 
 // An image sprite of class T on the engine showing `picture`, sized from it.
 template <class T>
@@ -49,17 +53,17 @@ void StoreNameEntry();
 void CloseInnerDialog();
 
 // Actions of SelectedItem on each screen, and the texts the menu frame writes for it.
-void OptionsAction();      // screen 2
-void ScoresAction();       // screen 3
-void HelpAction();         // screen 4
-void ExitAction();         // screen 5
-void ClearScoresAction();  // screen 6
-void ShowOptionMarks();    // marks of screen 2 to match the settings
-void DrawOptions(TDirectDrawSurfaceCanvas& canvas);      // screen 2
+void OptionsAction();                                     // screen 2
+void ScoresAction();                                      // screen 3
+void HelpAction();                                        // screen 4
+void ExitAction();                                        // screen 5
+void ClearScoresAction();                                 // screen 6
+void ShowOptionMarks();                                   // marks of screen 2 to match the settings
+void DrawOptions(TDirectDrawSurfaceCanvas& canvas);       // screen 2
 void DrawBossKeyDialog(TDirectDrawSurfaceCanvas& canvas); // screen 7
-void DrawScores(TDirectDrawSurfaceCanvas& canvas);       // screen 3
-void DrawClearScores(TDirectDrawSurfaceCanvas& canvas);  // screen 6
-void DrawExit(TDirectDrawSurfaceCanvas& canvas);         // screen 5
+void DrawScores(TDirectDrawSurfaceCanvas& canvas);        // screen 3
+void DrawClearScores(TDirectDrawSurfaceCanvas& canvas);   // screen 6
+void DrawExit(TDirectDrawSurfaceCanvas& canvas);          // screen 5
 
 // The name of a virtual-key code as the options screen shows it ("" for none of ours).
 std::string KeyDisplayName(int key);

@@ -61,7 +61,8 @@ void HelpAction() {
         SelectedItem = MainMenuSelection;
         MenuItems = MainMenuItems;
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -86,8 +87,7 @@ void ExitAction() {
     GameState = GameState == gsExitDialog ? SavedGameState : ResumeState;
     MenuScreen = ReturnScreen;
     SelectedItem = SavedSelectedItem;
-    if (GameState == gsNameEntry)
-        TextEditing = SelectedItem == 3 || SelectedItem == 4;
+    if (GameState == gsNameEntry) TextEditing = SelectedItem == 3 || SelectedItem == 4;
     // Name entry and the send prompt keep their frame; elsewhere the dialog's frame goes.
     if (DialogWindow && GameState != gsNameEntry && GameState != gsSendPrompt &&
         GameState != gsSendFailed && GameState != gsSending)

@@ -4,7 +4,7 @@
 #include "sprites/DXSprite.h"
 
 class THelpImageSprite : public TImageSprite {
-public:
+  public:
     // Shows page 1 (picture index 24 of the loaded picture file) at (317, 170), layer 2.
     explicit THelpImageSprite(TSprite* engine);
     const char* ClassName() const override { return "THelpImageSprite"; }

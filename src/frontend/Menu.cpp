@@ -40,7 +40,9 @@ bool Inside(const TMenuRect& r, int x, int y) {
 }
 
 // The item of each sub-screen and dialog that leaves it.
-uint8_t LeavingItem(uint8_t screen) { return screen == 2 ? 6 : screen == 5 ? 2 : 3; }
+uint8_t LeavingItem(uint8_t screen) {
+    return screen == 2 ? 6 : screen == 5 ? 2 : 3;
+}
 
 // Back to the front end after name entry or the send prompt.
 void ReturnToFrontEnd() {
@@ -105,8 +107,8 @@ void TmainForm::CreateMenuField() {
     MenuBackground->Shown = true;
     MenuBackground->SetZ(0);
 
-    DialogWindow =
-        NewPictureSprite<TClosingWindow>(DXImageList1.Items.FindImage("console"), 220, 190, 5, false);
+    DialogWindow = NewPictureSprite<TClosingWindow>(DXImageList1.Items.FindImage("console"), 220,
+                                                    190, 5, false);
 
     MenuScreen = 1;
     SelectedItem = 1;
@@ -123,7 +125,8 @@ void TmainForm::CreateMainMenu() {
 void TmainForm::DestroyMenu() {
     if (MenuScreen == 1 && GameState == gsMenu) {
         // The main menu stays alive (and visible) in MainMenuItems behind the sub-screen.
-        for (int i = 1; i <= MenuItemCount[1]; ++i) MenuItems[i] = nullptr;
+        for (int i = 1; i <= MenuItemCount[1]; ++i)
+            MenuItems[i] = nullptr;
         return;
     }
     for (int i = 1; i <= MenuItemCount[MenuScreen]; ++i)
@@ -142,7 +145,8 @@ void TmainForm::CreateSubMenu(const std::string& name) {
 void TmainForm::CreateExit() {
     MenuItems[1] = NewMenuItem(DXImageList1.Items.FindImage("ok"), MenuScreen, 1, 11, true);
     MenuItems[2] = NewMenuItem(DXImageList1.Items.FindImage("cancel"), MenuScreen, 2, 11, false);
-    for (int i = 3; i <= 6; ++i) MenuItems[i] = nullptr;
+    for (int i = 3; i <= 6; ++i)
+        MenuItems[i] = nullptr;
 }
 
 void TmainForm::DXTimer1Timer(TCustomDXTimer&, int lagCount) {
@@ -163,12 +167,23 @@ void TmainForm::DXTimer1Timer(TCustomDXTimer&, int lagCount) {
     c.Font.Name = "Carolingia";
     c.Font.Size = 16;
     switch (MenuScreen) {
-    case 2: DrawOptions(c); break;
-    case 3: DrawScores(c); break;
-    case 5: DrawExit(c); break;
-    case 6: DrawClearScores(c); break;
-    case 7: DrawBossKeyDialog(c); break;
-    default: break; // screens 1, 4, 8 and 9 write nothing here
+    case 2:
+        DrawOptions(c);
+        break;
+    case 3:
+        DrawScores(c);
+        break;
+    case 5:
+        DrawExit(c);
+        break;
+    case 6:
+        DrawClearScores(c);
+        break;
+    case 7:
+        DrawBossKeyDialog(c);
+        break;
+    default:
+        break; // screens 1, 4, 8 and 9 write nothing here
     }
     back.ReleaseCanvas();
     DXDraw.Flip();
@@ -272,31 +287,57 @@ void DoMenuAction() {
     switch (MenuScreen) {
     case 1:
         switch (SelectedItem) {
-        case 1: StartGame(); break;
-        case 2: f.CreateOptions(); break;
-        case 3: f.CreateScores(); break;
-        case 4: f.CreateHelp(); break;
-        case 5: OpenHomePage(); break;
+        case 1:
+            StartGame();
+            break;
+        case 2:
+            f.CreateOptions();
+            break;
+        case 3:
+            f.CreateScores();
+            break;
+        case 4:
+            f.CreateHelp();
+            break;
+        case 5:
+            OpenHomePage();
+            break;
         case 6:
             MainMenuSelection = 6;
             f.Close(); // opens the exit dialog
             break;
-        default: break;
+        default:
+            break;
         }
         break;
-    case 2: OptionsAction(); break;
-    case 3: ScoresAction(); break;
-    case 4: HelpAction(); break;
-    case 5: ExitAction(); break;
-    case 6: ClearScoresAction(); break;
+    case 2:
+        OptionsAction();
+        break;
+    case 3:
+        ScoresAction();
+        break;
+    case 4:
+        HelpAction();
+        break;
+    case 5:
+        ExitAction();
+        break;
+    case 6:
+        ClearScoresAction();
+        break;
     case 8:
-        if (SelectedItem == 1) StoreNameEntry();
-        else if (SelectedItem == 2) ReturnToFrontEnd();
+        if (SelectedItem == 1)
+            StoreNameEntry();
+        else if (SelectedItem == 2)
+            ReturnToFrontEnd();
         break;
     case 9:
-        if (SelectedItem == 1) SendScore();
-        else if (SelectedItem == 2) DeclineSending();
+        if (SelectedItem == 1)
+            SendScore();
+        else if (SelectedItem == 2)
+            DeclineSending();
         break;
-    default: break;
+    default:
+        break;
     }
 }

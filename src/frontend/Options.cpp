@@ -12,9 +12,12 @@ struct TMark {
 };
 // OptionMarks 1..6: of each pair exactly one shows the setting's value.
 constexpr TMark kMarks[7] = {{},
-                             {"window", 460, 183},  {"full", 584, 187},
-                             {"muson", 465, 244},   {"musoff", 529, 245},
-                             {"soundon", 468, 299}, {"soundoff", 531, 300}};
+                             {"window", 460, 183},
+                             {"full", 584, 187},
+                             {"muson", 465, 244},
+                             {"musoff", 529, 245},
+                             {"soundon", 468, 299},
+                             {"soundoff", 531, 300}};
 
 void ShowPair(int first, bool on) {
     if (OptionMarks[first]) OptionMarks[first]->Shown = on;
@@ -42,8 +45,8 @@ void TmainForm::CreateOptions() {
     SelectedItem = 1;
     CreateSubMenu("optionsback");
     for (int i = 1; i <= 6; ++i)
-        OptionMarks[i] = NewPictureSprite<TMenuItem>(DXImageList1.Items.FindImage(kMarks[i].picture),
-                                                     kMarks[i].x, kMarks[i].y, 2, false);
+        OptionMarks[i] = NewPictureSprite<TMenuItem>(
+            DXImageList1.Items.FindImage(kMarks[i].picture), kMarks[i].x, kMarks[i].y, 2, false);
     MenuItems[6] = NewMenuItem(DXImageList1.Items.FindImage("backactive"), 2, 6, 2, false);
     ShowOptionMarks();
 }
@@ -70,7 +73,9 @@ void OptionsAction() {
         ShowPair(5, SoundOn != 0);
         SaveSettingsAndTell();
         break;
-    case 4: TextEditing = !TextEditing; break;
+    case 4:
+        TextEditing = !TextEditing;
+        break;
     case 5:
         ReturnScreen = MenuScreen;
         MenuScreen = 7; // the next key pressed becomes the boss key
@@ -89,7 +94,8 @@ void OptionsAction() {
         SelectedItem = MainMenuSelection;
         MenuItems = MainMenuItems;
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -126,40 +132,74 @@ std::string KeyDisplayName(int key) {
     // Every other key the keyboard layer can report gets a name of its own too, so the
     // options screen never shows the previous key's name for a new one.
     switch (key) {
-    case 8: return "Backspace";
-    case 9: return "Tab";
-    case 12: return "Clear";
-    case 19: return "Pause";
-    case 20: return "Caps Lock";
-    case 33: return "Page Up";
-    case 34: return "Page Down";
-    case 35: return "End";
-    case 36: return "Home";
-    case 44: return "Print Screen";
-    case 45: return "Insert";
-    case 46: return "Delete";
-    case 92: return "Window Key R";
-    case 93: return "Menu Key";
-    case 106: return "Num *";
-    case 107: return "Num +";
-    case 109: return "Num -";
-    case 110: return "Num .";
-    case 111: return "Num /";
-    case 144: return "Num Lock";
-    case 145: return "Scroll Lock";
-    case 186: return ";";
-    case 187: return "=";
-    case 188: return ",";
-    case 189: return "-";
-    case 190: return ".";
-    case 191: return "/";
-    case 192: return "`";
-    case 219: return "[";
-    case 220: return "\\";
-    case 221: return "]";
-    case 222: return "'";
-    case 226: return "<>";
-    default: return "";
+    case 8:
+        return "Backspace";
+    case 9:
+        return "Tab";
+    case 12:
+        return "Clear";
+    case 19:
+        return "Pause";
+    case 20:
+        return "Caps Lock";
+    case 33:
+        return "Page Up";
+    case 34:
+        return "Page Down";
+    case 35:
+        return "End";
+    case 36:
+        return "Home";
+    case 44:
+        return "Print Screen";
+    case 45:
+        return "Insert";
+    case 46:
+        return "Delete";
+    case 92:
+        return "Window Key R";
+    case 93:
+        return "Menu Key";
+    case 106:
+        return "Num *";
+    case 107:
+        return "Num +";
+    case 109:
+        return "Num -";
+    case 110:
+        return "Num .";
+    case 111:
+        return "Num /";
+    case 144:
+        return "Num Lock";
+    case 145:
+        return "Scroll Lock";
+    case 186:
+        return ";";
+    case 187:
+        return "=";
+    case 188:
+        return ",";
+    case 189:
+        return "-";
+    case 190:
+        return ".";
+    case 191:
+        return "/";
+    case 192:
+        return "`";
+    case 219:
+        return "[";
+    case 220:
+        return "\\";
+    case 221:
+        return "]";
+    case 222:
+        return "'";
+    case 226:
+        return "<>";
+    default:
+        return "";
     }
 }
 

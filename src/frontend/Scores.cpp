@@ -27,7 +27,9 @@ void ScoresAction() {
         SavedMenuItems = MenuItems;
         f.CreateExit();
         break;
-    case 2: OpenWorldScorePage(); break;
+    case 2:
+        OpenWorldScorePage();
+        break;
     case 3:
         SubBackground->Kill();
         SubBackground = nullptr;
@@ -36,7 +38,8 @@ void ScoresAction() {
         SelectedItem = MainMenuSelection;
         MenuItems = MainMenuItems;
         break;
-    default: break;
+    default:
+        break;
     }
 }
 

@@ -28,7 +28,9 @@ bool SameText(const std::string& a, const char* b) {
 
 } // namespace
 
-void OpenHomePage() { platform::Current().OpenUrl(ScoreServerBase()); }
+void OpenHomePage() {
+    platform::Current().OpenUrl(ScoreServerBase());
+}
 
 void OpenWorldScorePage() {
     platform::Current().OpenUrl(ScoreServerBase() + "cgi/version.pl?prg=Skyvern&show&type=0");
@@ -44,8 +46,8 @@ std::string ReadShortcutUrl(const std::string& path) {
         line = Trim(line);
         if (line.empty() || line[0] == ';') continue;
         if (line.front() == '[') {
-            inShortcut = line.back() == ']' && SameText(line.substr(1, line.size() - 2),
-                                                        "InternetShortcut");
+            inShortcut =
+                line.back() == ']' && SameText(line.substr(1, line.size() - 2), "InternetShortcut");
             continue;
         }
         size_t eq = line.find('=');

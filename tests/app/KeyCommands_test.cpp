@@ -7,12 +7,13 @@
 namespace {
 
 class KeyCommands : public FrontEndScenario {
-protected:
+  protected:
     // Main menu -> a running game (past the level banner, when there is one).
     void StartPlaying() {
         OpenScreen(1);
         Press(kEnter);
-        for (int i = 0; i < 200 && F("GameState") != "gsPlaying"; ++i) Run({"frames 1"});
+        for (int i = 0; i < 200 && F("GameState") != "gsPlaying"; ++i)
+            Run({"frames 1"});
         ASSERT_EQ(F("GameState"), "gsPlaying");
     }
     void Type(const std::string& text) { Run({"type " + text, "frames 1"}); }
@@ -243,11 +244,13 @@ TEST_F(KeyCommands, DecliningToSendEndsOnTheHighScoreScreen) {
     EXPECT_EQ(N("SelectedItem"), 3) << "the main menu's high-score entry";
 }
 
-TEST_F(KeyCommands, SendingComesBackToThePromptAfterTheNotice) {
+TEST_F(KeyCommands, SendingWithoutAServerShowsTheNoticeOverThePrompt) {
+    Run({"server http://127.0.0.1:1/"}); // nothing listens there
     EnterNameEntry(650);
     Press(kEnter);
     Press(kEnter); // send
     EXPECT_EQ(F("GameState"), "gsSendFailed");
+    EXPECT_EQ(N("MenuScreen"), 9) << "the prompt and its buttons stay for another try";
 }
 
 TEST_F(KeyCommands, TheExitDialogOverNameEntryAnswersNoBackIntoIt) {

@@ -59,7 +59,8 @@ struct SoundTest : ::testing::Test {
         platform::SetCurrent(nullptr);
     }
 
-    TWaveCollectionItem& Add(const char* name, TWave wave, int32_t maxPlaying, bool looped = false) {
+    TWaveCollectionItem& Add(const char* name, TWave wave, int32_t maxPlaying,
+                             bool looped = false) {
         TWaveCollectionItem& item = list->Items.Add();
         item.SetName(name);
         item.Wave = std::move(wave);
@@ -102,15 +103,18 @@ TEST_F(SoundTest, ALimitOfTwoRestartsTheOldestCopyAndMovesItToTheEnd) {
 
 TEST_F(SoundTest, NoLimitSoundsEveryPlayAtOnceAndReusesFreeCopies) {
     TWaveCollectionItem& w = Add("mandie", ConstantWave(300, 1000), 0);
-    for (int i = 0; i < 5; ++i) w.Play(false);
+    for (int i = 0; i < 5; ++i)
+        w.Play(false);
     EXPECT_EQ(w.PlayBuffers().size(), 5u);
     EXPECT_EQ(Render(10), 5000) << "five copies at once";
     Render(400); // all have ended
-    for (auto& copy : w.PlayBuffers()) EXPECT_FALSE(copy->IsPlaying());
+    for (auto& copy : w.PlayBuffers())
+        EXPECT_FALSE(copy->IsPlaying());
     w.Play(false);
     EXPECT_EQ(w.PlayBuffers().size(), 5u) << "a free copy is reused, none is made";
     EXPECT_TRUE(w.PlayBuffers()[0]->IsPlaying());
-    for (size_t i = 1; i < 5; ++i) EXPECT_FALSE(w.PlayBuffers()[i]->IsPlaying());
+    for (size_t i = 1; i < 5; ++i)
+        EXPECT_FALSE(w.PlayBuffers()[i]->IsPlaying());
 }
 
 TEST_F(SoundTest, ALoopedEntryPlayedTwiceKeepsOneLoopFromTheStart) {

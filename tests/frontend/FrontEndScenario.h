@@ -8,11 +8,12 @@
 #include "support/Scenario.h"
 
 class FrontEndScenario : public Scenario {
-protected:
+  protected:
     // Opens screen 1..9 from the main menu.
     void OpenScreen(int screen) {
         ASSERT_EQ(N("MenuScreen"), 1);
-        while (N("SelectedItem") != 1) Press(kDown);
+        while (N("SelectedItem") != 1)
+            Press(kDown);
         switch (screen) {
         case 2:
         case 3:
@@ -20,7 +21,9 @@ protected:
             PressTimes(kDown, screen - 1);
             Press(kEnter);
             break;
-        case 5: Press(kEsc); break;
+        case 5:
+            Press(kEsc);
+            break;
         case 6:
             OpenScreen(3);
             Press(kEnter); // clear
@@ -30,12 +33,15 @@ protected:
             PressTimes(kDown, 4);
             Press(kEnter); // boss key
             break;
-        case 8: EnterNameEntry(1000); break;
+        case 8:
+            EnterNameEntry(1000);
+            break;
         case 9:
             EnterNameEntry(1000);
             Press(kEnter); // store
             break;
-        default: break;
+        default:
+            break;
         }
         ASSERT_EQ(N("MenuScreen"), screen);
     }

@@ -23,7 +23,8 @@ class EveryScreen : public FrontEndScenario, public ::testing::WithParamInterfac
 TEST_P(EveryScreen, UpAndDownWrapAround) {
     const ScreenCase c = GetParam();
     OpenScreen(c.screen);
-    while (N("SelectedItem") != c.items) Press(kDown);
+    while (N("SelectedItem") != c.items)
+        Press(kDown);
     Press(kDown);
     EXPECT_EQ(N("SelectedItem"), 1) << "Down from the last item wraps to the first";
     Press(kUp);
@@ -54,7 +55,9 @@ INSTANTIATE_TEST_SUITE_P(Screens, EveryScreen,
                                            ScreenCase{3, 3, true}, ScreenCase{4, 3, true},
                                            ScreenCase{5, 2, true}, ScreenCase{6, 2, true},
                                            ScreenCase{8, 4, true}, ScreenCase{9, 2, true}),
-                         [](const auto& info) { return "Screen" + std::to_string(info.param.screen); });
+                         [](const auto& info) {
+                             return "Screen" + std::to_string(info.param.screen);
+                         });
 
 // ------------------------------------------------------------ Escape on each screen
 
@@ -81,16 +84,18 @@ TEST_P(EscapeOnEveryScreen, LeavesOrAnswersNoOrDoesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, EscapeOnEveryScreen,
-                         ::testing::Values(EscapeCase{1, 5, "gsMenu"},  // opens the exit dialog
-                                           EscapeCase{2, 1, "gsMenu"},  // back
-                                           EscapeCase{3, 1, "gsMenu"},  // back
-                                           EscapeCase{4, 1, "gsMenu"},  // back
-                                           EscapeCase{5, 1, "gsMenu"},  // no
-                                           EscapeCase{6, 3, "gsMenu"},  // no
-                                           EscapeCase{7, 7, "gsMenu"},  // waits for a key
+                         ::testing::Values(EscapeCase{1, 5, "gsMenu"}, // opens the exit dialog
+                                           EscapeCase{2, 1, "gsMenu"}, // back
+                                           EscapeCase{3, 1, "gsMenu"}, // back
+                                           EscapeCase{4, 1, "gsMenu"}, // back
+                                           EscapeCase{5, 1, "gsMenu"}, // no
+                                           EscapeCase{6, 3, "gsMenu"}, // no
+                                           EscapeCase{7, 7, "gsMenu"}, // waits for a key
                                            EscapeCase{8, 8, "gsNameEntry"},
                                            EscapeCase{9, 9, "gsSendPrompt"}),
-                         [](const auto& info) { return "Screen" + std::to_string(info.param.screen); });
+                         [](const auto& info) {
+                             return "Screen" + std::to_string(info.param.screen);
+                         });
 
 // ------------------------------------------------------------ keyboard
 

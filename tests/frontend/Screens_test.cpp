@@ -89,8 +89,9 @@ TEST_F(Screens, BossKeysOutsideTheTableGetReadableNames) {
     struct {
         int key;
         const char* name;
-    } cases[] = {{kTab, "Tab"}, {45, "Insert"}, {'Q', "Q"}, {'7', "7"}, {32, "Space"},
-                 {91, "Window Key"}, {kF1, "F1"}, {kF12, "F12"}, {34, "Page Down"}, {97, "Num 1"}};
+    } cases[] = {{kTab, "Tab"},     {45, "Insert"},     {'Q', "Q"},  {'7', "7"},
+                 {32, "Space"},     {91, "Window Key"}, {kF1, "F1"}, {kF12, "F12"},
+                 {34, "Page Down"}, {97, "Num 1"}};
     OpenScreen(2);
     PressTimes(kDown, 4);
     for (const auto& c : cases) {
@@ -192,14 +193,15 @@ TEST_F(Screens, EveryScreenDrawn) {
     struct {
         int screen;
         const char* name;
-    } shots[] = {{2, "menu-options"}, {3, "menu-scores"},     {4, "menu-help"},
-                 {5, "menu-exit"},    {6, "menu-clear"},      {7, "menu-bosskey"}};
+    } shots[] = {{2, "menu-options"}, {3, "menu-scores"}, {4, "menu-help"},
+                 {5, "menu-exit"},    {6, "menu-clear"},  {7, "menu-bosskey"}};
     for (const auto& s : shots) {
         OpenScreen(s.screen);
         Run({"frames 1"});
         Shot(s.name);
         if (s.screen == 7) Press(kF12); // the dialog waits for a key
-        while (N("MenuScreen") != 1) Press(kEsc);
+        while (N("MenuScreen") != 1)
+            Press(kEsc);
     }
 }
 

@@ -17,12 +17,24 @@
 
 // Virtual-key codes the scenarios press.
 enum : int {
-    kBack = 8, kTab = 9, kEnter = 13, kShift = 16, kCtrl = 17, kAlt = 18, kEsc = 27, kLeft = 37,
-    kUp = 38, kRight = 39, kDown = 40, kF1 = 112, kF5 = 116, kF12 = 123
+    kBack = 8,
+    kTab = 9,
+    kEnter = 13,
+    kShift = 16,
+    kCtrl = 17,
+    kAlt = 18,
+    kEsc = 27,
+    kLeft = 37,
+    kUp = 38,
+    kRight = 39,
+    kDown = 40,
+    kF1 = 112,
+    kF5 = 116,
+    kF12 = 123
 };
 
 class Scenario : public ::testing::Test {
-protected:
+  protected:
     TempGameDir dir;
     std::unique_ptr<THarness> h;
 
@@ -35,16 +47,20 @@ protected:
 
     // Runs script lines; events reach the game with the next "frames".
     void Run(std::initializer_list<std::string> lines) {
-        for (const std::string& line : lines) ASSERT_TRUE(h->RunLine(line)) << h->Error();
+        for (const std::string& line : lines)
+            ASSERT_TRUE(h->RunLine(line)) << h->Error();
     }
     // A key pressed and released, then one frame.
     void Press(int vk, const std::string& mods = "") {
         Run({"key press " + std::to_string(vk) + (mods.empty() ? "" : " " + mods), "frames 1"});
     }
     void PressTimes(int vk, int times) {
-        for (int i = 0; i < times; ++i) Press(vk);
+        for (int i = 0; i < times; ++i)
+            Press(vk);
     }
-    void Click(int x, int y) { Run({"click " + std::to_string(x) + " " + std::to_string(y), "frames 1"}); }
+    void Click(int x, int y) {
+        Run({"click " + std::to_string(x) + " " + std::to_string(y), "frames 1"});
+    }
     std::string F(const std::string& field) { return h->Field(field); }
     int N(const std::string& field) { return std::stoi(h->Field(field)); }
     // The sounds started since the last call.
