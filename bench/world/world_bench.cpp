@@ -62,11 +62,10 @@ class Bench {
         OverrideClockSeed(seed);
         form_ = std::make_unique<TmainForm>();
         Frame();
-        // What the main menu's start item does.
-        form_->DXTimer1.SetEnabled(false);
-        form_->DXTimer2.SetEnabled(true);
-        GameState = gsPlaying;
-        form_->CreateGameField();
+        // The main menu's start item.
+        MenuScreen = 1;
+        SelectedItem = 1;
+        DoMenuAction();
         while (GameState != gsPlaying) Frame();
     }
     ~Bench() {

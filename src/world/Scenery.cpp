@@ -1,4 +1,4 @@
-// Scenery.cpp -- mountains, volcanoes, trees, the grille and the help page picture.
+// Scenery.cpp -- mountains, volcanoes, trees and the grille.
 #include "world/Scenery.h"
 
 #include "app/GameState.h"
@@ -139,21 +139,4 @@ void TReshetkaSprite::Paint() {
     if (!PictureItem || !Engine()) return;
     for (int32_t i = 0; i <= 5; ++i)
         PictureItem->DrawPattern(Engine()->Target(), X, Y + 75 * i, 0);
-}
-
-// ---- THelpImageSprite ----
-
-THelpImageSprite::THelpImageSprite(TSprite* engine) : TImageSprite(engine) {
-    PixelExact = false;
-    PictureItem = &GamePictureAt(24);
-    Width = PictureItem->FrameWidth();
-    Height = PictureItem->FrameHeight();
-    X = 317;
-    Y = 170;
-    SetZ(2);
-    Shown = true;
-}
-
-THelpImageSprite::~THelpImageSprite() {
-    if (HelpImage == this) HelpImage = nullptr;
 }

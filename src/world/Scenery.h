@@ -1,6 +1,6 @@
 // Scenery.h -- the landscape: mountain layers that scroll and wrap (TMountain), volcanoes and
-// lava (TVolcano), trees (TGreenTree), the swaying grille at the left edge (TReshetkaSprite),
-// and the help screen's page picture (THelpImageSprite).
+// lava (TVolcano), trees (TGreenTree) and the swaying grille at the left edge (TReshetkaSprite).
+// The help screen's page picture (THelpImageSprite) lives with the help screen.
 #pragma once
 
 #include <cstdint>
@@ -50,12 +50,4 @@ class TReshetkaSprite : public TImageSprite {
     bool SwayDown = true;
     int32_t SwayX = 0;
     int32_t SwayY = 166;
-};
-
-// The help screen's page; the help screen changes its picture to turn pages.
-class THelpImageSprite : public TImageSprite {
-  public:
-    explicit THelpImageSprite(TSprite* engine);
-    ~THelpImageSprite() override;
-    const char* ClassName() const override { return "THelpImageSprite"; }
 };
