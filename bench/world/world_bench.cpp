@@ -6,9 +6,9 @@
 //   bench_world [frames] [game directory]
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -62,12 +62,12 @@ class Bench {
         OverrideClockSeed(seed);
         form_ = std::make_unique<TmainForm>();
         Frame();
-        // What the main menu's start item does.
-        form_->DXTimer1.SetEnabled(false);
-        form_->DXTimer2.SetEnabled(true);
-        GameState = gsPlaying;
-        form_->CreateGameField();
-        while (GameState != gsPlaying) Frame();
+        // The main menu's start item.
+        MenuScreen = 1;
+        SelectedItem = 1;
+        DoMenuAction();
+        while (GameState != gsPlaying)
+            Frame();
     }
     ~Bench() {
         form_.reset();
@@ -149,13 +149,15 @@ void Crowd(TSpriteEngine& engine) {
     while (Live<TExplosionSprite>(engine) < 50)
         new TExplosionSprite(&engine, ExplosionNames[size_t(next++ % 3)], 4, Random(780),
                              80 + Random(450));
-    while (Live<TGreenTree>(engine) < 20) (new TGreenTree())->X = Random(800);
+    while (Live<TGreenTree>(engine) < 20)
+        (new TGreenTree())->X = Random(800);
     while (Live<TVolcano>(engine) < 16) {
         const int x = Random(800);
         new TVolcano(true, x + 69);
         new TVolcano(false, x);
     }
-    while (Live<TBonusSprite>(engine) < 10) (new TBonusSprite(&engine))->X = 200 + Random(600);
+    while (Live<TBonusSprite>(engine) < 10)
+        (new TBonusSprite(&engine))->X = 200 + Random(600);
 }
 
 void Print(const char* what, const Figures& f) {

@@ -230,10 +230,11 @@ void TmainForm::DXTimer2Timer(TCustomDXTimer& sender, int lagCount) {
     DXDraw.Flip();
 }
 
-// Relative motion stands in for the pointer's distance from the screen centre: the design
-// puts the pointer back at (400, 300) after each step it takes, so each event's motion is one
-// such distance. Motion toward a direction the keyboard holds is dropped, as the pointer
-// would not have been put back then.
+// Steering by mouse reads how far the pointer moved from the screen centre, where it was put
+// back after the last step. Relative motion gives that distance directly (and works where the
+// pointer cannot be warped): each event is one such distance. Half of it, at most 255, is the
+// step. Motion toward a direction the keyboard holds leaves the steps alone; it is lost rather
+// than saved up, as there is no pointer left off-centre to carry it.
 void TmainForm::PlayMouseMotion(int dx, int dy) {
     if (GameState != gsPlaying) return;
     const TInputStates& states = DXInput1.States;

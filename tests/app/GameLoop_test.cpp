@@ -240,6 +240,66 @@ TEST(GameLoop, TheGameOverBannerEndsInTheMenuOrInNameEntry) {
     }
 }
 
+// Reddish text pixels of the last presented frame inside a box.
+int RedPixels(THarness& h, int left, int top, int right, int bottom) {
+    int n = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) {
+            const uint32_t p = h.Platform().lastFrame[size_t(y) * 800 + size_t(x)];
+            const int r = p >> 16 & 0xFF, g = p >> 8 & 0xFF, b = p & 0xFF;
+            n += r > 150 && r - g > 80 && r - b > 80;
+        }
+    return n;
+}
+
+TEST(GameLoop, TheNameEntryCaretBlinksSixteenFramesOnAndSixteenOff) {
+    GameRun g;
+    g.RemoveGrille();
+    GameRun::HoldSpawns();
+    g.PassBanner();
+    Lives = 1;
+    Hero->Health = 0;
+    Score = 500;
+    g.h.Frames(190 + 94);
+    ASSERT_EQ(g.State(), "gsNameEntry");
+    PlayerName.Assign("ABCDEFGHIJ"); // ten characters: the caret still shows
+    Country.Assign("fr");
+
+    TDirectDrawSurfaceCanvas& canvas = g.Form().DXDraw.BackSurface().Canvas();
+    canvas.Font.Size = 16;
+    const int nameEnd = 400 - canvas.TextWidth("ABCDEFGHIJ") / 2 + canvas.TextWidth("ABCDEFGHIJ");
+    const int countryEnd = 400 - canvas.TextWidth("FR") / 2 + canvas.TextWidth("FR");
+    g.Form().DXDraw.BackSurface().ReleaseCanvas();
+    struct Field {
+        uint8_t item;
+        int caretX, caretY;
+    } fields[] = {{3, nameEnd, 260}, {4, countryEnd, 320}};
+    for (const Field& f : fields) {
+        SCOPED_TRACE(int(f.item));
+        SelectedItem = f.item;
+        int on = 0, off = 0;
+        for (int frame = 0; frame < 64; ++frame) {
+            g.h.Frames(1);
+            const bool caret = BlinkCounter % 32 < 16;
+            const int red = RedPixels(g.h, f.caretX, f.caretY, f.caretX + 10, f.caretY + 26);
+            if (caret) {
+                EXPECT_GT(red, 0) << "frame " << frame;
+                ++on;
+            } else {
+                EXPECT_EQ(red, 0) << "frame " << frame;
+                ++off;
+            }
+        }
+        EXPECT_EQ(on, 32);
+        EXPECT_EQ(off, 32);
+    }
+    TextEditing = false;
+    SelectedItem = 3;
+    g.h.Frames(40);
+    EXPECT_EQ(RedPixels(g.h, nameEnd, 260, nameEnd + 10, 286), 0) << "no caret while not editing";
+    EXPECT_GT(RedPixels(g.h, 400 - 20, 260, 400 + 20, 286), 0) << "the focused field is red";
+}
+
 TEST(GameLoop, BonusClocksRunOnlyInPlayAndGiveTheFirstWeaponBack) {
     GameRun g;
     g.RemoveGrille();

@@ -42,7 +42,8 @@ class Player {
         Unstick();
         // Now and then the level clock runs out, and once the level jumps far ahead, so level
         // changes, the fifth-level scenery and the byte-sized level all come up.
-        if (frame % 2500 == 0) levelEnd_ = true;
+        const bool sprint = frame >= 60000 && frame < 66000; // right after the jump
+        if (frame % (sprint ? 200 : 2500) == 0) levelEnd_ = true;
         if (frame == 60000) farLevel_ = true;
         if (GameState == gsPlaying && levelEnd_) {
             LevelTime = LevelLength;
@@ -62,12 +63,12 @@ class Player {
     std::map<std::string, int> states; // frames ended in each state
 
   private:
-    // What the main menu's start item does.
+    // The main menu's start item, from whichever screen of the front end is open.
     void StartGame() {
-        form_.DXTimer1.SetEnabled(false);
-        form_.DXTimer2.SetEnabled(true);
-        GameState = gsPlaying;
-        form_.CreateGameField();
+        MenuScreen = 1;
+        MainMenuHover = false;
+        SelectedItem = 1;
+        DoMenuAction();
         ++games;
     }
 

@@ -23,12 +23,12 @@ struct GameRun {
     TmainForm& Form() { return h.Form(); }
     TSpriteEngine& Engine() { return *h.Form().DXSpriteEngine1.Engine(); }
 
-    // What the start item of the main menu does.
+    // The main menu's start item.
     void Start() {
-        Form().DXTimer1.SetEnabled(false);
-        Form().DXTimer2.SetEnabled(true);
-        GameState = gsPlaying;
-        Form().CreateGameField();
+        MenuScreen = 1;
+        MainMenuHover = false;
+        SelectedItem = 1;
+        DoMenuAction();
     }
     // The 1500 ms level banner: 94 frames of 16 ms.
     void PassBanner() { h.Frames(94); }
