@@ -42,8 +42,10 @@ class Player {
         Unstick();
         // Now and then the level clock runs out, and once the level jumps far ahead, so level
         // changes, the fifth-level scenery and the byte-sized level all come up.
-        if (frame % 2500 == 0) levelEnd_ = true;
-        if (frame == 60000) farLevel_ = true;
+        if (frame % (Level >= 250 ? 250 : 2500) == 0) levelEnd_ = true; // the top comes fast
+        // Until the top level has been seen: a game lost on the way up tries again in the next.
+        if (frame >= 60000 && Level < 250 && !topSeen_) farLevel_ = true;
+        if (Level == 255) topSeen_ = true;
         if (GameState == gsPlaying && levelEnd_) {
             LevelTime = LevelLength;
             levelEnd_ = false;
@@ -148,7 +150,7 @@ class Player {
     Dice dice_{7};
     std::set<int> held_;
     int unfocused_ = 0, stuck_ = 0;
-    bool levelEnd_ = false, farLevel_ = false;
+    bool levelEnd_ = false, farLevel_ = false, topSeen_ = false;
     uint8_t lastState_ = 0;
 };
 
