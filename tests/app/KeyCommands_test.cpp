@@ -28,8 +28,11 @@ TEST_F(KeyCommands, ExitDialogDuringPlayYesEndsTheGameNotTheProgram) {
     EXPECT_EQ(N("MenuScreen"), 5);
     EXPECT_EQ(F("CursorVisible"), "true");
     Sounds();
+    Shot("play-exit-dialog");
     Press(kEnter); // yes
     EXPECT_EQ(F("GameState"), "gsGameOver");
+    EXPECT_EQ(N("BannerTime"), 1500 - 16) << "the banner counts from the next frame on";
+    Shot("play-exit-yes-game-over");
     EXPECT_EQ(Sounds(), "[\"menu\",\"looser\"]");
     EXPECT_FALSE(h->Ended());
 }
@@ -98,6 +101,7 @@ TEST_F(KeyCommands, ExitDialogFromTheMenuYesClosesTheWindow) {
 
 TEST_F(KeyCommands, TheBossKeyDuringPlayPausesSilencesAndMinimises) {
     StartPlaying();
+    ASSERT_EQ(F("Song"), "sound\\2.xm");
     Press(kF12);
     EXPECT_EQ(F("GameState"), "gsPaused");
     EXPECT_EQ(F("Minimized"), "true");

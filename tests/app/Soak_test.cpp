@@ -42,9 +42,10 @@ class Player {
         Unstick();
         // Now and then the level clock runs out, and once the level jumps far ahead, so level
         // changes, the fifth-level scenery and the byte-sized level all come up.
-        const bool sprint = frame >= 60000 && frame < 66000; // right after the jump
-        if (frame % (sprint ? 200 : 2500) == 0) levelEnd_ = true;
-        if (frame == 60000) farLevel_ = true;
+        if (frame % (Level >= 250 ? 250 : 2500) == 0) levelEnd_ = true; // the top comes fast
+        // Until the top level has been seen: a game lost on the way up tries again in the next.
+        if (frame >= 60000 && Level < 250 && !topSeen_) farLevel_ = true;
+        if (Level == 255) topSeen_ = true;
         if (GameState == gsPlaying && levelEnd_) {
             LevelTime = LevelLength;
             levelEnd_ = false;
@@ -63,12 +64,12 @@ class Player {
     std::map<std::string, int> states; // frames ended in each state
 
   private:
-    // The main menu's start item, from whichever screen of the front end is open.
+    // What the main menu's start item does.
     void StartGame() {
-        MenuScreen = 1;
-        MainMenuHover = false;
-        SelectedItem = 1;
-        DoMenuAction();
+        form_.DXTimer1.SetEnabled(false);
+        form_.DXTimer2.SetEnabled(true);
+        GameState = gsPlaying;
+        form_.CreateGameField();
         ++games;
     }
 
@@ -149,7 +150,7 @@ class Player {
     Dice dice_{7};
     std::set<int> held_;
     int unfocused_ = 0, stuck_ = 0;
-    bool levelEnd_ = false, farLevel_ = false;
+    bool levelEnd_ = false, farLevel_ = false, topSeen_ = false;
     uint8_t lastState_ = 0;
 };
 

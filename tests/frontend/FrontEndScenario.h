@@ -46,19 +46,20 @@ class FrontEndScenario : public Scenario {
         ASSERT_EQ(N("MenuScreen"), screen);
     }
 
-    // Starts a game and ends it with `score` as the game-over banner hands over to name entry.
+    // Runs frames until the state is reached (at most `limit`).
+    void FramesUntil(const std::string& state, int limit) {
+        for (int i = 0; i < limit && F("GameState") != state; ++i) Run({"frames 1"});
+        ASSERT_EQ(F("GameState"), state);
+    }
+
+    // Starts a game, lets it stand at `score` points (as if earned) and ends it through the
+    // exit dialog; the game-over banner then hands over to name entry.
     void EnterNameEntry(uint16_t score) {
         Press(kEnter); // start game
-        ASSERT_NE(F("GameState"), "gsMenu");
+        FramesUntil("gsPlaying", 200);
         Score = score;
-        ShowMouseCursor(true);
-        GameState = gsNameEntry;
-        DialogWindow->Shown = true;
-        MenuScreen = 8;
-        h->Form().CreateExit();
-        SelectedItem = 3;
-        TextEditing = true;
-        MenuItems[1]->Shown = false;
-        Run({"frames 1"});
+        Press(kEsc);
+        Press(kEnter); // yes: game over
+        FramesUntil("gsNameEntry", 200);
     }
 };
