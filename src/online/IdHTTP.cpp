@@ -30,10 +30,13 @@ TIdHTTP::~TIdHTTP() {
 }
 
 std::string TIdHTTP::Get(const std::string& url) {
-    if (!curl_) curl_ = curl_easy_init();
+    if (!curl_) {
+        curl_ = curl_easy_init();
+        if (!curl_) throw EIdHTTPError("HTTP client could not be created");
+        // Once per handle: the cookie engine keeps its cookies between the two requests.
+        if (AllowCookies) curl_easy_setopt(static_cast<CURL*>(curl_), CURLOPT_COOKIEFILE, "");
+    }
     CURL* c = static_cast<CURL*>(curl_);
-    if (!c) throw EIdHTTPError("HTTP client could not be created");
-    curl_easy_reset(c);
     std::string body;
     curl_slist* headers = nullptr;
     headers = curl_slist_append(headers, ("Accept: " + Accept).c_str());
@@ -43,7 +46,6 @@ std::string TIdHTTP::Get(const std::string& url) {
     curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(c, CURLOPT_USERAGENT, UserAgent.c_str());
     curl_easy_setopt(c, CURLOPT_PROXY, ""); // no proxy, whatever the environment says
-    if (AllowCookies) curl_easy_setopt(c, CURLOPT_COOKIEFILE, "");
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, ConnectTimeoutMs);
     curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, TimeoutMs);
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
