@@ -11,6 +11,7 @@
 #include "app/GameState.h"
 #include "app/Harness.h"
 #include "app/MainForm.h"
+#include "frontend/FrontEndScenario.h"
 #include "support/GameDir.h"
 
 namespace {
@@ -104,6 +105,45 @@ TEST(SendScore, AServerThatIsDownShowsTheNoticeThenThePromptAgain) {
     EXPECT_EQ(game.h.Field("GameState"), "gsSendFailed");
     game.h.Frames(1);
     EXPECT_EQ(game.h.Field("GameState"), "gsSendPrompt");
+}
+
+// The whole way: a game played to name entry, the name stored and sent, the row on the world
+// page, the game back on its high-score screen.
+class SendAfterAGame : public FrontEndScenario {
+protected:
+    void SetUp() override {
+        h = std::make_unique<THarness>(THarness::Options{.seed = 3, .workdir = dir.Path()});
+        Run({"frames 1", "server " + server.Url()});
+    }
+    RunningServer server;
+};
+
+TEST_F(SendAfterAGame, TheRowReachesTheWorldPage) {
+    Press(kEnter); // start game
+    FramesUntil("gsPlaying", 100);
+    Run({"key down 17"}); // fire, sweeping up and down until the score ranks
+    for (int i = 0; i < 100 && N("Score") <= 100 && F("GameState") != "gsGameOver"; ++i)
+        Run({(i / 3) % 2 == 0 ? "key down 38" : "key down 40", "frames 20", "key up 38",
+             "key up 40", "key down 39", "frames 8", "key up 39", "frames 20"});
+    ASSERT_GT(N("Score"), 100);
+    Run({"key up 17"});
+    for (int i = 0; i < 5000 && F("GameState") != "gsNameEntry"; ++i) Run({"frames 1"});
+    ASSERT_EQ(F("GameState"), "gsNameEntry");
+    const int score = N("Score");
+    Run({"type Aodh", "frames 1"});
+    Press(kEnter); // store from the name field
+    ASSERT_EQ(F("GameState"), "gsSendPrompt");
+    Press(kEnter); // send
+    Run({"frames 2"});
+    EXPECT_EQ(F("GameState"), "gsMenu");
+    EXPECT_EQ(N("MenuScreen"), 3);
+    auto rows = server.store.Best(10);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].name, "Aodh");
+    EXPECT_EQ(rows[0].score, score);
+    const std::string page = server.server.WorldPageHtml();
+    EXPECT_NE(page.find("Aodh"), std::string::npos);
+    EXPECT_NE(page.find(std::to_string(score)), std::string::npos);
 }
 
 } // namespace
