@@ -86,6 +86,12 @@ void DrawNameEntry(TDirectDrawSurfaceCanvas& c) {
 // DO NOT REORDER: the order of these steps is what the game's timing rules are made of (the
 // dying step runs in the frame of the death, a state entered by one overlay draws in the next).
 void TmainForm::DXTimer2Timer(TCustomDXTimer& sender, int lagCount) {
+    // The relative motion of the whole pass between two frames makes one mouse step, as one
+    // pointer move away from the centre would (a fast mouse sends many small events).
+    if (relativeX_ || relativeY_) {
+        PlayMouseMotion(relativeX_, relativeY_);
+        relativeX_ = relativeY_ = 0;
+    }
     if (!DXDraw.CanDraw()) return;
     const int32_t interval = sender.Interval();
 
@@ -204,8 +210,11 @@ void TmainForm::DXTimer2Timer(TCustomDXTimer& sender, int lagCount) {
             }
         }
     }
-    if (GameState == gsNameEntry) DrawNameEntry(c);
-    if (GameState == gsSendPrompt) {
+    // The exit dialog can stand over name entry and the send prompt (MenuScreen 5 while the
+    // state stays): then it shows its own texts instead of theirs.
+    const bool exitOver = MenuScreen == 5 && GameState != gsExitDialog;
+    if (GameState == gsNameEntry && !exitOver) DrawNameEntry(c);
+    if (GameState == gsSendPrompt && !exitOver) {
         Text(c, 16, clBlack, 230, 195, "SENDING RESULTS");
         Text(c, 16, clBlack, 270, 240, "SEND THE RESULT TO");
         Text(c, 16, clBlack, 240, 280, "WORLD'S HIGHSCORE PAGE?");
@@ -215,12 +224,14 @@ void TmainForm::DXTimer2Timer(TCustomDXTimer& sender, int lagCount) {
         Text(c, 16, clRed, 320, 240, "PLEASE WAIT...");
     }
     if (GameState == gsSendFailed) {
-        Text(c, 16, clBlack, 230, 195, "SENDING RESULTS");
-        Text(c, 16, clRed, 240, 240, "CAN'T CONNECT TO SERVER!");
+        if (!exitOver) {
+            Text(c, 16, clBlack, 230, 195, "SENDING RESULTS");
+            Text(c, 16, clRed, 240, 240, "CAN'T CONNECT TO SERVER!");
+        }
         BannerTime -= interval;
         if (BannerTime <= 0) GameState = gsSendPrompt;
     }
-    if (GameState == gsExitDialog) {
+    if (GameState == gsExitDialog || exitOver) {
         Text(c, 16, clBlack, 230, 195, "EXIT");
         Text(c, 16, clBlack, 300, 270, "EXIT THE GAME?");
     }

@@ -187,7 +187,12 @@ void TmainForm::HandleEvent(const platform::Event& e) {
             DXDrawClick();
         }
         break;
-    case EventKind::MouseRelative: PlayMouseMotion(e.dx, e.dy); break;
+    case EventKind::MouseRelative:
+        if (GameState == gsPlaying) {
+            relativeX_ += e.dx;
+            relativeY_ += e.dy;
+        }
+        break;
     case EventKind::CloseRequest: Close(); break;
     case EventKind::Quit: Application().Terminate(); break;
     case EventKind::MaximizeRequest: WMGetSysCommand(SC_MAXIMIZE); break;

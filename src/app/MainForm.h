@@ -91,6 +91,7 @@ public:
 
 private:
     bool leftDown_ = false; // a left press on the display, for the click that follows it
+    int relativeX_ = 0, relativeY_ = 0; // mouse motion during play since the last frame
 };
 
 extern TmainForm* mainForm;

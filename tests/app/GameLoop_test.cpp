@@ -3,6 +3,8 @@
 // inertia, dying, game over and the high-score decision, bonus clocks and mouse steering.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <string>
 #include <vector>
 
@@ -346,19 +348,22 @@ TEST(GameLoop, MouseMotionDuringPlayBecomesHeroSteps) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         MouseLeft = MouseRight = MouseUp = MouseDown = 0;
-        g.h.RunLine(c.line);
-        Application().ProcessMessages();
+        int dx = 0, dy = 0;
+        ASSERT_EQ(std::sscanf(c.line, "mouse rel %d %d", &dx, &dy), 2);
+        g.h.Form().PlayMouseMotion(dx, dy);
         EXPECT_EQ(MouseLeft, c.left);
         EXPECT_EQ(MouseRight, c.right);
         EXPECT_EQ(MouseUp, c.up);
         EXPECT_EQ(MouseDown, c.down);
     }
 
-    // The dragon takes the step instead of the key step and uses it up.
+    // The dragon takes the step instead of the key step and uses it up. The motion between two
+    // frames counts as one move, however many events carried it.
     MouseLeft = MouseRight = MouseUp = MouseDown = 0;
     Hero->X = 300;
     Hero->Y = 300;
-    g.h.RunLine("mouse rel 40 -20");
+    g.h.RunLine("mouse rel 30 -5");
+    g.h.RunLine("mouse rel 10 -15");
     g.h.Frames(1);
     EXPECT_EQ(g.h.Field("Hero.X"), "319"); // -1 drift + 20
     EXPECT_EQ(g.h.Field("Hero.Y"), "290");
