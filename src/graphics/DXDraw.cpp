@@ -43,6 +43,7 @@ TDirectDrawSurface::TDirectDrawSurface(TDXDraw* dxdraw) : dxdraw_(dxdraw) {}
 TDirectDrawSurface::~TDirectDrawSurface() = default;
 
 void TDirectDrawSurface::SetSize(int width, int height) {
+    Touch();
     shared_.reset();
     pendingRows_.clear();
     pendingCount_ = 0;
@@ -63,6 +64,7 @@ void TDirectDrawSurface::Fill(uint32_t pixel) {
         LastResult = -1;
         return;
     }
+    Touch();
     if (shared_) {
         // Every pixel is overwritten: the shared ones need not be copied first.
         shared_.reset();
@@ -94,10 +96,43 @@ void TDirectDrawSurface::Settle(int top, int bottom) const {
 }
 
 void TDirectDrawSurface::Own() {
+    Touch(); // whoever asks is about to write
     if (shared_) {
         pixels_.assign(shared_->begin(), shared_->end());
         shared_.reset();
     }
+}
+
+const TDirectDrawSurface::KeyRuns* TDirectDrawSurface::Runs() const {
+    if (runsKnown_) return runsUseful_ ? &runs_ : nullptr;
+    runsKnown_ = true;
+    runs_.rowStart.clear();
+    runs_.runs.clear();
+    const uint32_t* p = Data();
+    const uint32_t key = colorKey_;
+    for (int y = 0; y < height_; ++y) {
+        runs_.rowStart.push_back(uint32_t(runs_.runs.size() / 2));
+        const uint32_t* row = p + size_t(y) * width_;
+        for (int x = 0; x < width_;) {
+            while (x < width_ && row[x] == key)
+                ++x;
+            const int begin = x;
+            while (x < width_ && row[x] != key)
+                ++x;
+            if (x > begin) {
+                runs_.runs.push_back(uint32_t(begin));
+                runs_.runs.push_back(uint32_t(x));
+            }
+        }
+    }
+    runs_.rowStart.push_back(uint32_t(runs_.runs.size() / 2));
+    // Runs shorter than about eight pixels on average copy slower than the blend does.
+    runsUseful_ = runs_.runs.size() / 2 * 8 <= size_t(width_) * height_;
+    if (!runsUseful_) {
+        runs_.rowStart = {};
+        runs_.runs = {};
+    }
+    return runsUseful_ ? &runs_ : nullptr;
 }
 
 void TDirectDrawSurface::Draw(int x, int y, const TRect& srcRect, TDirectDrawSurface* source,
@@ -162,11 +197,22 @@ void TDirectDrawSurface::Draw(int x, int y, const TRect& srcRect, TDirectDrawSur
     }
     uint32_t* const dp = pixels_.data();
     const uint32_t* const sp = source->Data();
+    const KeyRuns* runs = transparent && source != this ? source->Runs() : nullptr;
+    const uint32_t left = uint32_t(src.Left), right = uint32_t(src.Left + w);
     for (int row = 0; row < h; ++row) {
         const uint32_t* s = sp + size_t(src.Top + row) * source->width_ + src.Left;
         uint32_t* d = dp + size_t(dst.Top + row) * width_ + dst.Left;
         if (!transparent) {
             std::memmove(d, s, sizeof(uint32_t) * w);
+        } else if (runs) {
+            const size_t y = size_t(src.Top + row);
+            for (size_t r = runs->rowStart[y]; r < runs->rowStart[y + 1]; ++r) {
+                const uint32_t begin = std::max(runs->runs[2 * r], left);
+                const uint32_t end = std::min(runs->runs[2 * r + 1], right);
+                if (begin < end)
+                    std::memcpy(d + (begin - left), s + (begin - left),
+                                sizeof(uint32_t) * (end - begin));
+            }
         } else if (source == this) {
             // Overlapping rows of one surface: pixel by pixel, in order.
             for (int i = 0; i < w; ++i)
@@ -183,6 +229,7 @@ void TDirectDrawSurface::LoadFromPicture(const TPicture& picture, const TRect& r
         rect.Bottom == picture.Height()) {
         width_ = picture.Width();
         height_ = picture.Height();
+        Touch();
         pixels_.clear();
         pixels_.shrink_to_fit();
         pendingRows_.clear();
@@ -205,7 +252,10 @@ void TDirectDrawSurface::LoadFromPicture(const TPicture& picture, const TRect& r
 
 uint32_t TDirectDrawSurface::MatchColor(TColor color) const { return PixelFromColor(color); }
 
-void TDirectDrawSurface::SetColorKey(uint32_t pixel) { colorKey_ = pixel; }
+void TDirectDrawSurface::SetColorKey(uint32_t pixel) {
+    if (pixel != colorKey_) Touch();
+    colorKey_ = pixel;
+}
 
 bool TDirectDrawSurface::Lock(TDDSurfaceDesc& desc, uint32_t flags) {
     if (!Exists() || lost_ || lockCount_ > 0) {

@@ -141,6 +141,15 @@ public:
     // covers from edge to edge are never filled: a frame starts black, and its background
     // hides that at once. Settle fills the rows still pending in [top, bottom).
     void Settle(int top, int bottom) const;
+    // Where a keyed source shows: per row, the runs of pixels other than the key, found at the
+    // first keyed blit from the surface and kept until its pixels or key change. A blit then
+    // copies the runs and skips the rest unread. Null where runs would be too short to gain.
+    struct KeyRuns {
+        std::vector<uint32_t> rowStart; // each row's first run in `runs`; Height() + 1 entries
+        std::vector<uint32_t> runs;     // begin and end column of each run
+    };
+    const KeyRuns* Runs() const;
+    void Touch() { runsKnown_ = false; } // the pixels or the key changed
 
     TDXDraw* dxdraw_;
     int width_ = 0, height_ = 0;
@@ -151,6 +160,8 @@ public:
     mutable std::vector<uint8_t> pendingRows_;            // 1: the row still awaits the fill
     mutable int pendingCount_ = 0;
     uint32_t pendingPixel_ = 0;
+    mutable KeyRuns runs_;
+    mutable bool runsKnown_ = false, runsUseful_ = false;
     uint32_t colorKey_ = 0;
     int lockCount_ = 0;
     bool lost_ = false;

@@ -95,32 +95,72 @@ TEST(SurfaceDraw, TransparentSkipsExactlyTheColourKey) {
     EXPECT_EQ(dst.Pixel(0, 0), key) << "an opaque draw copies the key colour too";
 }
 
+// Draws `part` of `src` keyed at (x, 0) onto a 64 x 3 surface and compares with the same blit
+// done pixel by pixel.
+void ExpectKeyedBlitAsPixelByPixel(TDirectDrawSurface& src, const TRect& part, int x) {
+    constexpr int W = 64, H = 3;
+    TDirectDrawSurface dst;
+    dst.SetSize(W, H);
+    for (int i = 0; i < W * H; ++i)
+        dst.Pixels()[i] = 0x00500000u + uint32_t(i);
+    std::vector<uint32_t> expect(dst.Pixels(), dst.Pixels() + W * H);
+    for (int y = 0; y < H && part.Top + y < part.Bottom; ++y)
+        for (int i = 0; i < part.Width(); ++i) {
+            uint32_t p = src.Pixel(part.Left + i, part.Top + y);
+            if (x + i >= 0 && x + i < W && p != src.ColorKey()) expect[size_t(y) * W + x + i] = p;
+        }
+    dst.Draw(x, 0, part, &src, true);
+    ASSERT_EQ(std::vector<uint32_t>(dst.Pixels(), dst.Pixels() + W * H), expect)
+        << "source " << src.Width() << " wide, columns " << part.Left << ".." << part.Right
+        << " at x " << x;
+}
+
 TEST(SurfaceDraw, KeyedBlitAgreesWithPixelByPixelAtEveryWidthAndOffset) {
     const uint32_t key = 0x00FF00FF;
-    // Keyed runs of every length, near-key colours (one bit off, or a high byte set) and black.
+    // Near-key colours (one bit off, or a high byte set) and black must all be drawn.
     const uint32_t palette[] = {key, key, 0x00FF00FE, 0x01FF00FF, 0, 0x00123456, key, 0x00ABCDEF};
     uint32_t seed = 12345;
-    for (int width = 1; width <= 19; ++width)
-        for (int x = -3; x <= 5; ++x) {
-            TDirectDrawSurface src, dst;
-            src.SetSize(width, 3);
-            src.SetColorKey(key);
-            dst.SetSize(24, 3);
-            for (int i = 0; i < width * 3; ++i) {
-                seed = seed * 1103515245u + 12345u;
-                src.Pixels()[i] = palette[(seed >> 16) % 8];
+    auto random = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) % 8; };
+    // Scattered: the key every few pixels. Stretches: long opaque and keyed runs, shifted from
+    // row to row, as in scenery strips.
+    const auto scattered = [&](int, int) { return palette[random()]; };
+    const auto stretches = [&](int x, int y) {
+        return (x + 5 * y) % 24 < 11 ? key : palette[2 + random() % 4];
+    };
+    for (auto pattern : {std::function<uint32_t(int, int)>(scattered),
+                         std::function<uint32_t(int, int)>(stretches)})
+        for (int width = 1; width <= 60; width += width < 20 ? 1 : 7)
+            for (int x = -3; x <= 5; ++x) {
+                TDirectDrawSurface src;
+                src.SetSize(width, 3);
+                src.SetColorKey(key);
+                for (int y = 0; y < 3; ++y)
+                    for (int i = 0; i < width; ++i)
+                        src.Pixels()[y * width + i] = pattern(i, y);
+                ExpectKeyedBlitAsPixelByPixel(src, src.ClientRect(), x);
+                if (width > 4) ExpectKeyedBlitAsPixelByPixel(src, TRect{2, 1, width - 1, 3}, x);
             }
-            for (int i = 0; i < 24 * 3; ++i)
-                dst.Pixels()[i] = 0x00500000u + uint32_t(i);
-            std::vector<uint32_t> expect(dst.Pixels(), dst.Pixels() + 24 * 3);
-            for (int y = 0; y < 3; ++y)
-                for (int i = 0; i < width; ++i)
-                    if (x + i >= 0 && x + i < 24 && src.Pixel(i, y) != key)
-                        expect[size_t(y) * 24 + x + i] = src.Pixel(i, y);
-            dst.Draw(x, 0, src.ClientRect(), &src, true);
-            ASSERT_EQ(std::vector<uint32_t>(dst.Pixels(), dst.Pixels() + 24 * 3), expect)
-                << "width " << width << " at x " << x;
-        }
+}
+
+TEST(SurfaceDraw, KeyedBlitFollowsChangedPixelsAndKey) {
+    TDirectDrawSurface src;
+    src.SetSize(48, 2);
+    src.SetColorKey(0);
+    for (int i = 0; i < 96; ++i)
+        src.Pixels()[i] = (i / 16) % 2 ? 0x00111111 : 0;
+    ExpectKeyedBlitAsPixelByPixel(src, src.ClientRect(), 0);
+    for (int i = 0; i < 96; i += 5)
+        src.Pixels()[i] = 0x00222222; // writes after a keyed blit
+    ExpectKeyedBlitAsPixelByPixel(src, src.ClientRect(), 0);
+    src.SetColorKey(0x00111111);
+    ExpectKeyedBlitAsPixelByPixel(src, src.ClientRect(), 0);
+    TDirectDrawSurface ink;
+    ink.SetSize(8, 2);
+    ink.Fill(0x00333333);
+    src.Draw(20, 0, ink.ClientRect(), &ink, false); // drawn into
+    ExpectKeyedBlitAsPixelByPixel(src, src.ClientRect(), 0);
+    src.Fill(0x00444444);
+    ExpectKeyedBlitAsPixelByPixel(src, src.ClientRect(), 0);
 }
 
 // A surface made of a whole picture reads the picture's own pixels; whatever writes to the
