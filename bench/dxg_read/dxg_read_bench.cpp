@@ -34,7 +34,8 @@ int main() {
         e.bitCount = i % 4 == 0 ? 32 : 24;
         e.patternWidth = 50;
         e.pixels.resize(size_t(e.width) * e.height);
-        for (size_t p = 0; p < e.pixels.size(); ++p) e.pixels[p] = uint32_t(p * 2654435761u) >> 8;
+        for (size_t p = 0; p < e.pixels.size(); ++p)
+            e.pixels[p] = uint32_t(p * 2654435761u) >> 8;
         entries.push_back(std::move(e));
     }
     auto pictures = dxg::WritePictureCollection(entries);
@@ -42,7 +43,8 @@ int main() {
     double pictureMs = BestMs(20, [&] {
         auto data = ReadPictureCollection(pictures);
         pixels = 0;
-        for (const auto& item : data.Items) pixels += size_t(item.Picture.Width()) * item.Picture.Height();
+        for (const auto& item : data.Items)
+            pixels += size_t(item.Picture.Width()) * item.Picture.Height();
     });
     std::printf("picture file %.2f MB, %zu pixels: best of 20 loads %.2f ms (%.0f MB/s)\n",
                 pictures.size() / 1e6, pixels, pictureMs, pictures.size() / 1e3 / pictureMs);

@@ -19,8 +19,10 @@
 #include "app/Random.h"
 #include "audio/Music.h"
 #include "audio/SoundEvents.h"
+#include "online/GoToLink.h"
 #include "online/ScoreServer.h"
 #include "timer/Application.h"
+#include "world/Hero.h"
 
 namespace {
 
@@ -153,6 +155,11 @@ void THarness::Frames(int count) {
         if (Ended()) break;
         Application().Idle();
     }
+    // The program's last act after its window closed.
+    if (Ended() && !exitLinkOpened_) {
+        exitLinkOpened_ = true;
+        OpenExitLink();
+    }
 }
 
 std::string THarness::StateJson(bool consume) {
@@ -187,7 +194,18 @@ std::string THarness::StateJson(bool consume) {
     }
     j.Add("HighScores", scores);
     j.Add("HelpPage", Json::Num(HelpPage));
-    j.Add("Hero", Json());
+    if (Hero) {
+        Json hero = Json::Obj();
+        hero.Add("X", Json::Num(Hero->X));
+        hero.Add("Y", Json::Num(Hero->Y));
+        hero.Add("Health", Json::Num(Hero->Health));
+        hero.Add("Weapon", Json::Num(Hero->Weapon));
+        hero.Add("FireRate", Json::Num(Hero->FireRate));
+        hero.Add("Shown", Json::Boolean(Hero->Shown));
+        j.Add("Hero", hero);
+    } else {
+        j.Add("Hero", Json()); // no game field
+    }
     TSpriteEngine* engine = form_->DXSpriteEngine1.Engine();
     j.Add("SpriteCount", Json::Num(engine->SpriteCount()));
     std::map<std::string, int> classes;

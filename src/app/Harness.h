@@ -47,4 +47,5 @@ private:
     std::ostream* out_ = nullptr;
     size_t messagesSeen_ = 0, urlsSeen_ = 0;
     int mouseX_ = 0, mouseY_ = 0;
+    bool exitLinkOpened_ = false;
 };

@@ -1,12 +1,216 @@
 // KeyCommands.cpp -- key down/press/up, close requests and the window's system commands.
 #include "app/GameState.h"
 #include "app/MainForm.h"
+#include "audio/Music.h"
+#include "audio/SoundEvents.h"
+#include "frontend/FrontEnd.h"
 
-void TmainForm::FormKeyDown(int&, bool, bool, bool) {}
-void TmainForm::FormKeyPress(char&) {}
-void TmainForm::FormKeyUp(int&, bool, bool, bool) {}
+namespace {
 
-void TmainForm::FormClose(bool& allowClose) { allowClose = true; }
+constexpr int VK_BACK = 8, VK_RETURN = 13, VK_SHIFT = 16, VK_CONTROL = 17, VK_MENU = 18,
+              VK_ESCAPE = 27, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40, VK_P = 80;
+
+bool MenuKeyState() {
+    return GameState == gsMenu || GameState == gsExitDialog || GameState == gsNameEntry ||
+           GameState == gsSendPrompt;
+}
+
+bool GameKeyState() {
+    return GameState == gsPlaying || GameState == gsDying || GameState == gsLevelBanner ||
+           GameState == gsPaused;
+}
+
+// The text typed keys go to: the country on the options screen, the name or the country in
+// name entry.
+ShortString10* EditedText() {
+    if (MenuScreen == 2) return &Country;
+    if (MenuScreen == 8) {
+        if (SelectedItem == 3) return &PlayerName;
+        if (SelectedItem == 4) return &Country;
+    }
+    return nullptr;
+}
+
+void SelectPrevious() {
+    MainMenuHover = false;
+    SelectedItem = SelectedItem <= 1 ? MenuItemCount[MenuScreen] : uint8_t(SelectedItem - 1);
+    RefreshMenuHighlight();
+}
+
+void SelectNext() {
+    MainMenuHover = false;
+    SelectedItem = SelectedItem < MenuItemCount[MenuScreen] ? uint8_t(SelectedItem + 1) : 1;
+    RefreshMenuHighlight();
+}
+
+bool LeftRightMoves() {
+    return (MenuScreen >= 3 && MenuScreen <= 6) || MenuScreen == 8 || MenuScreen == 9;
+}
+
+void Minimize() {
+    mainForm->TDXForm::WMSysCommand(SC_MINIMIZE);
+}
+
+void MenuKeyDown(int key, bool alt) {
+    switch (key) {
+    case VK_RETURN:
+        if (alt) break; // Alt+Enter acts on release
+        if (GameState == gsNameEntry && SelectedItem == 3 && TextEditing)
+            StoreNameEntry();
+        else
+            DoMenuAction();
+        break;
+    case VK_ESCAPE:
+        MainMenuHover = false;
+        switch (MenuScreen) {
+        case 1:
+            mainForm->Close();
+            break;
+        case 2:
+            SelectedItem = 6;
+            TextEditing = false;
+            DoMenuAction();
+            break;
+        case 3:
+        case 4:
+            SelectedItem = 3;
+            DoMenuAction();
+            break;
+        case 5:
+        case 6:
+            SelectedItem = 2;
+            DoMenuAction();
+            break;
+        default:
+            break;
+        }
+        break;
+    case VK_UP:
+        SelectPrevious();
+        break;
+    case VK_DOWN:
+        SelectNext();
+        break;
+    case VK_LEFT:
+    case VK_RIGHT:
+        if (MenuScreen == 2 && SelectedItem >= 1 && SelectedItem <= 3) {
+            // The key means the option, not a main-menu entry the pointer happens to rest on.
+            MainMenuHover = false;
+            DoMenuAction(); // toggles display mode, music or sound
+        } else if (LeftRightMoves())
+            key == VK_LEFT ? SelectPrevious() : SelectNext();
+        break;
+    default:
+        if (MenuScreen == 7 && key != VK_SHIFT && key != VK_CONTROL && key != VK_MENU) {
+            BossKey = uint16_t(key); // saved when the options screen is left
+            if (DialogWindow) DialogWindow->Shown = false;
+            MenuScreen = ReturnScreen;
+            UpdateBossKeyName();
+        } else if (key == BossKey) {
+            Minimize();
+        }
+        break;
+    }
+}
+
+void GameKeyDown(int key) {
+    if (key == VK_ESCAPE) {
+        mainForm->Close(); // FormClose opens the exit dialog
+    } else if (key == VK_P) {
+        if (GameState == gsPlaying || GameState == gsDying || GameState == gsLevelBanner) {
+            ShowMouseCursor(true);
+            ResumeState = GameState;
+            GameState = gsPaused;
+        } else if (GameState == gsPaused) {
+            GameState = ResumeState;
+            if (GameState == gsPlaying) ShowMouseCursor(false);
+            SetCursorPos(400, 300);
+        }
+    } else if (key == BossKey) {
+        if (MusicOn) SongStop(MusicHandle);
+        ShowMouseCursor(true);
+        if (GameState != gsPaused) ResumeState = GameState;
+        GameState = gsPaused;
+        Minimize();
+    }
+}
+
+} // namespace
+
+void TmainForm::FormKeyDown(int& key, bool alt, bool, bool) {
+    // Not latched, so a held Backspace deletes repeatedly.
+    if (TextEditing && key == VK_BACK)
+        if (ShortString10* text = EditedText(); text && text->Length > 0) --text->Length;
+    // One action per press: auto-repeat and further keys wait for a release.
+    if (!KeyLatch) {
+        if (MenuKeyState())
+            MenuKeyDown(key, alt);
+        else if (GameKeyState())
+            GameKeyDown(key);
+    }
+    KeyLatch = true;
+}
+
+void TmainForm::FormKeyPress(char& key) {
+    if (!TextEditing) return;
+    const char c = key;
+    const bool accepted =
+        c == ' ' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    if (!accepted) return;
+    ShortString10* text = EditedText();
+    if (text && text->Length < 10) text->Chars[text->Length++] = c;
+}
+
+void TmainForm::FormKeyUp(int& key, bool alt, bool, bool) {
+    KeyLatch = false;
+    if (alt && key == VK_RETURN) {
+        Windowed = Windowed ? 0 : 1;
+        ChangeMode();
+        SaveSettingsAndTell();
+    }
+}
+
+void TmainForm::FormClose(bool& allowClose) {
+    if (!ExitConfirmed) {
+        allowClose = false;
+        if (GameState == gsGameOver) return;
+        // A second request while the dialog is up keeps the first one and what it saved.
+        if (MenuScreen == 5) return;
+        if (GameState == gsMenu) CloseInnerDialog();
+        SavedGameState = GameState;
+        ReturnScreen = MenuScreen;
+        if (GameState != gsPaused) ResumeState = GameState; // a pause keeps its return state
+        SavedSelectedItem = SelectedItem;
+        MenuScreen = 5;
+        SelectedItem = 1;
+        if (DialogWindow) DialogWindow->Shown = true;
+        if (GameKeyState()) {
+            ShowMouseCursor(true);
+            GameState = gsExitDialog;
+        } else {
+            // The screen under the dialog keeps its items for "no". Outside the menu its
+            // buttons lie where the dialog's do: hide them meanwhile.
+            SavedMenuItems = MenuItems;
+            if (GameState != gsMenu)
+                for (TMenuItem* item : SavedMenuItems)
+                    if (item) item->Shown = false;
+        }
+        CreateExit();
+        return;
+    }
+    if (GameState == gsExitDialog) {
+        // Confirmed during play: the game ends, not the program.
+        BannerTime = 1500;
+        GameState = gsGameOver;
+        ExitConfirmed = false;
+        allowClose = false;
+        if (DialogWindow) DialogWindow->Shown = false;
+        DestroyMenu();
+        if (SoundOn) PlaySoundByName("looser");
+        return;
+    }
+    allowClose = true; // nothing to save: every change was saved when it was made
+}
 
 void TmainForm::WMGetSysCommand(int command) {
     if (command == SC_MAXIMIZE) {
@@ -21,6 +225,6 @@ void TmainForm::WMGetSysCommand(int command) {
 void TmainForm::CptClk(int hitTest) {
     if (hitTest == 2) {
         Windowed = 0;
-        ChangeMode();
+        ChangeMode(); // not saved: the next start uses the stored mode
     }
 }

@@ -8,6 +8,8 @@
 #include "app/WindowIcon.h"
 #include "audio/Mixer.h"
 #include "audio/Music.h"
+#include "audio/SoundEvents.h"
+#include "frontend/MenuSprites.h"
 #include "frontend/Settings.h"
 #include "timer/Application.h"
 
@@ -75,6 +77,7 @@ TmainForm::TmainForm() {
     DXTimer2.OnDeactivate = [this](TCustomDXTimer& s) { DXTimer2Deactivate(s); };
 
     DXInput1.Keyboard.LoadAssigns(FormKeyboardAssigns());
+    DXWaveList1.SetDXSound(&DXSound1);
 
     // End of loading: components finish their own set-up.
     Application().SetActive(p.Active());
@@ -82,6 +85,8 @@ TmainForm::TmainForm() {
     DXTimer2.Loaded();
     DXInput1.Loaded();
     TAudioMixer::Instance().Open(); // no device: the game runs silent
+    DXSound1.Loaded();
+    SoundPlayer = [this](const char* name) { DXWaveList1.Items.FindWave(name).Play(false); };
 
     Application().OnEvent = [this](const platform::Event& e) { HandleEvent(e); };
     FormCreate();
@@ -92,13 +97,15 @@ TmainForm::~TmainForm() {
     DXTimer1.SetEnabled(false);
     DXTimer2.SetEnabled(false);
     Application().OnEvent = nullptr;
+    SoundPlayer = nullptr;
+    DXSound1.Finalize();
     SongFreeAll();
     TAudioMixer::Instance().Close();
     if (mainForm == this) mainForm = nullptr;
 }
 
 void TmainForm::FormCreate() {
-    // The wave collection is loaded here once sound effects exist.
+    DXWaveList1.Items.LoadFromFile(platform::ResolvePath("sound\\gamesound.dxw"));
     Randomize(ClockSeed());
     LoadSettings();
     UpdateBossKeyName();
@@ -120,6 +127,10 @@ void TmainForm::ChangeMode() {
     } else {
         SavePlacement();
         DXDraw.SetOptions(DXDraw.Options() | Opt(doFullScreen));
+    }
+    if (MenuScreen == 2) {
+        if (OptionMarks[1]) OptionMarks[1]->Shown = Windowed == 1;
+        if (OptionMarks[2]) OptionMarks[2]->Shown = Windowed == 0;
     }
     DXDraw.Initialize();
 }
@@ -147,11 +158,6 @@ void TmainForm::DXTimer2Deactivate(TCustomDXTimer&) {
         GameState = gsPaused;
     }
 }
-
-
-
-
-
 
 void TmainForm::Close() {
     bool allow = true;

@@ -12,9 +12,11 @@
 #include <memory>
 #include <string>
 
+#include "audio/DXSound.h"
 #include "graphics/DXDraw.h"
 #include "graphics/DXImageList.h"
 #include "input/DXInput.h"
+#include "online/IdHTTP.h"
 #include "platform/Platform.h"
 #include "sprites/DXSprite.h"
 #include "timer/DXForm.h"
@@ -36,6 +38,9 @@ public:
     TDXTimer DXTimer1;
     TDXInput DXInput1{this};
     TDXTimer DXTimer2;
+    TIdHTTP IdHTTP1;
+    TDXWaveList DXWaveList1;
+    TDXSound DXSound1;
 
     // Start-up and modes (app/MainForm.cpp).
     void FormCreate();

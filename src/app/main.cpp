@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "app/MainForm.h"
+#include "online/GoToLink.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "timer/Application.h"
 
@@ -16,8 +17,11 @@ int main() {
     }
     platform::SetCurrent(platform.get());
     try {
-        TmainForm form;
-        Application().Run();
+        {
+            TmainForm form;
+            Application().Run();
+        }
+        OpenExitLink();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "skyvern: %s\n", e.what());
         return 1;

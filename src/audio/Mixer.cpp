@@ -118,6 +118,11 @@ void TSoundBuffer::SetPosition(size_t frame) {
     position_ = frame;
 }
 
+size_t TSoundBuffer::Position() const {
+    AudioLock lock;
+    return position_;
+}
+
 std::vector<int16_t> ConvertToDevice(const uint8_t* data, size_t bytes, int channels,
                                      int bitsPerSample, int rate, int deviceRate) {
     std::vector<int16_t> out;

@@ -21,6 +21,7 @@ public:
     void Play(bool looping);
     void Stop();
     void SetPosition(size_t frame);
+    size_t Position() const; // the next frame to mix
     bool IsPlaying() const { return playing_; }
     bool Looping() const { return looping_; }
     size_t Frames() const { return samples_ ? samples_->size() / 2 : 0; }

@@ -1,4 +1,97 @@
-// Help.cpp -- the help pages.
+// Help.cpp -- the help pages and the exit dialog.
+#include "app/GameState.h"
 #include "app/MainForm.h"
+#include "frontend/FrontEnd.h"
+#include "frontend/HelpImage.h"
 
-void TmainForm::CreateHelp() {}
+namespace {
+constexpr int kFirstHelpPicture = 23; // page p is picture index p + 23
+
+void ShowHelpPage() {
+    TPictureCollectionItem& page = MenuPictures().Items(HelpPage + kFirstHelpPicture);
+    HelpImage->PictureItem = &page;
+    HelpImage->Width = page.FrameWidth();
+    HelpImage->Height = page.FrameHeight();
+}
+} // namespace
+
+THelpImageSprite::THelpImageSprite(TSprite* engine) : TImageSprite(engine) {
+    TPictureCollectionItem& page = MenuPictures().Items(1 + kFirstHelpPicture);
+    PixelExact = false;
+    PictureItem = &page;
+    Width = page.FrameWidth();
+    Height = page.FrameHeight();
+    X = 317;
+    Y = 170;
+    SetZ(2);
+    Shown = true;
+}
+
+void TmainForm::CreateHelp() {
+    DestroyMenu();
+    MenuScreen = SelectedItem;
+    MainMenuSelection = SelectedItem;
+    SelectedItem = 1;
+    CreateSubMenu("helpback");
+    HelpImage = new THelpImageSprite(DXSpriteEngine1.Engine());
+    TPictureCollection& pictures = DXImageList1.Items;
+    MenuItems[1] = NewMenuItem(pictures.FindImage("prev"), 4, 1, 2, true);
+    MenuItems[2] = NewMenuItem(pictures.FindImage("next"), 4, 2, 2, false);
+    MenuItems[3] = NewMenuItem(pictures.FindImage("backactive"), 4, 3, 2, false);
+}
+
+void HelpAction() {
+    switch (SelectedItem) {
+    case 1:
+        if (HelpPage > 1) --HelpPage;
+        ShowHelpPage();
+        break;
+    case 2:
+        if (HelpPage < 10) ++HelpPage;
+        ShowHelpPage();
+        break;
+    case 3:
+        HelpPage = 1; // every way out comes here, so help always opens on page 1
+        HelpImage->Kill();
+        HelpImage = nullptr;
+        SubBackground->Kill();
+        SubBackground = nullptr;
+        mainForm->DestroyMenu();
+        MenuScreen = 1;
+        SelectedItem = MainMenuSelection;
+        MenuItems = MainMenuItems;
+        break;
+    default:
+        break;
+    }
+}
+
+void DrawExit(TDirectDrawSurfaceCanvas& c) {
+    c.TextOut(230, 195, "EXIT");
+    c.TextOut(300, 270, "EXIT THE GAME?");
+}
+
+void ExitAction() {
+    TmainForm& f = *mainForm;
+    if (SelectedItem == 1) {
+        ExitConfirmed = true;
+        MenuScreen = ReturnScreen;
+        f.Close(); // from the menu the program ends; during play the game does
+        return;
+    }
+    if (SelectedItem != 2) return;
+    f.DestroyMenu();
+    // Screens that stay up under the dialog get their own items back; play keeps none.
+    const bool overScreen = GameState != gsExitDialog;
+    if (overScreen) MenuItems = SavedMenuItems;
+    GameState = GameState == gsExitDialog ? SavedGameState : ResumeState;
+    MenuScreen = ReturnScreen;
+    SelectedItem = SavedSelectedItem;
+    if (GameState == gsNameEntry) TextEditing = SelectedItem == 3 || SelectedItem == 4;
+    // Name entry and the send prompt keep their frame; elsewhere the dialog's frame goes.
+    if (DialogWindow && GameState != gsNameEntry && GameState != gsSendPrompt &&
+        GameState != gsSendFailed && GameState != gsSending)
+        DialogWindow->Shown = false;
+    if (overScreen) ShowMenuHighlight();
+    if (GameState == gsPlaying) ShowMouseCursor(false);
+}

@@ -6,8 +6,12 @@
 
 #include "graphics/DxgReader.h"
 
-void StreamFormatError() { throw EReadError("Invalid stream format"); }
-void PropertyValueError() { throw EReadError("Invalid property value"); }
+void StreamFormatError() {
+    throw EReadError("Invalid stream format");
+}
+void PropertyValueError() {
+    throw EReadError("Invalid property value");
+}
 
 TComponentReader::TComponentReader(std::span<const uint8_t> bytes, size_t position)
     : bytes_(bytes), pos_(position) {
@@ -56,7 +60,9 @@ std::string TComponentReader::ReadShortString() {
     return std::string(chars.begin(), chars.end());
 }
 
-uint8_t TComponentReader::PeekByte() const { return pos_ < bytes_.size() ? bytes_[pos_] : 0; }
+uint8_t TComponentReader::PeekByte() const {
+    return pos_ < bytes_.size() ? bytes_[pos_] : 0;
+}
 
 void TComponentReader::ReadListEnd() {
     if (ReadByte() != 0) StreamFormatError();
@@ -133,7 +139,9 @@ std::span<const uint8_t> TComponentReader::ReadBinary() {
     return ReadBytes(ReadU32());
 }
 
-TValue TComponentReader::ReadValue() { return ReadValueAt(0); }
+TValue TComponentReader::ReadValue() {
+    return ReadValueAt(0);
+}
 
 TValue TComponentReader::ReadValueAt(int depth) {
     if (depth > kMaxDepth) StreamFormatError();
@@ -149,7 +157,8 @@ TValue TComponentReader::ReadValueAt(int depth) {
         v.Int = v.Type == vaTrue;
         break;
     case vaList:
-        while (!EndOfList()) v.List.push_back(ReadValueAt(depth + 1));
+        while (!EndOfList())
+            v.List.push_back(ReadValueAt(depth + 1));
         ReadListEnd();
         break;
     case vaInt8:
@@ -224,7 +233,9 @@ TValue TComponentReader::ReadValueAt(int depth) {
     return v;
 }
 
-void TComponentReader::SkipValue() { SkipValueAt(0); }
+void TComponentReader::SkipValue() {
+    SkipValueAt(0);
+}
 
 void TComponentReader::SkipValueAt(int depth) {
     if (depth > kMaxDepth) StreamFormatError();
@@ -236,7 +247,8 @@ void TComponentReader::SkipValueAt(int depth) {
     case vaTrue:
         break;
     case vaList:
-        while (!EndOfList()) SkipValueAt(depth + 1);
+        while (!EndOfList())
+            SkipValueAt(depth + 1);
         ReadListEnd();
         break;
     case vaInt8:
@@ -273,7 +285,8 @@ void TComponentReader::SkipValueAt(int depth) {
         break;
     }
     case vaSet:
-        for (uint8_t len; (len = ReadByte()) != 0;) ReadBytes(len);
+        for (uint8_t len; (len = ReadByte()) != 0;)
+            ReadBytes(len);
         break;
     case vaCollection:
         while (!EndOfList()) {
@@ -295,7 +308,8 @@ void TComponentReader::SkipValueAt(int depth) {
 
 double ExtendedToDouble(const uint8_t b[10]) {
     uint64_t mantissa = 0;
-    for (int i = 7; i >= 0; --i) mantissa = mantissa << 8 | b[i];
+    for (int i = 7; i >= 0; --i)
+        mantissa = mantissa << 8 | b[i];
     int exponent = (b[8] | b[9] << 8) & 0x7FFF;
     bool negative = b[9] & 0x80;
     double value;

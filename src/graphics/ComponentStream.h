@@ -49,12 +49,12 @@ struct TCollectionItemValue {
 // reads below, which check the type before touching the payload).
 struct TValue {
     TValueType Type = vaNull;
-    int64_t Int = 0;                 // integers; currency in units of 1/10000
-    double Float = 0;                // extended, single, date, currency
-    std::string Str;                 // strings (wide strings as UTF-8) and identifiers
-    std::span<const uint8_t> Bytes;  // binary: a view into the source bytes
-    std::vector<std::string> Set;    // set members
-    std::vector<TValue> List;        // list elements
+    int64_t Int = 0;                         // integers; currency in units of 1/10000
+    double Float = 0;                        // extended, single, date, currency
+    std::string Str;                         // strings (wide strings as UTF-8) and identifiers
+    std::span<const uint8_t> Bytes;          // binary: a view into the source bytes
+    std::vector<std::string> Set;            // set members
+    std::vector<TValue> List;                // list elements
     std::vector<TCollectionItemValue> Items; // collection items
 };
 
@@ -64,7 +64,7 @@ struct TPropertyValue {
 };
 
 class TComponentReader {
-public:
+  public:
     explicit TComponentReader(std::span<const uint8_t> bytes, size_t position = 0);
 
     size_t Position() const { return pos_; }
@@ -84,20 +84,20 @@ public:
 
     // Typed property reads: a type byte the property cannot take raises EReadError
     // "Invalid property value" before any payload is read.
-    int32_t ReadInteger();                  // types 2, 3, 4
-    std::string ReadString();               // types 6, 12, 18, 20
-    bool ReadBoolean();                     // types 8, 9
-    std::string ReadIdent();                // type 7
-    std::span<const uint8_t> ReadBinary();  // type 10
-    TValueType NextValue() const;           // the next type byte, not consumed
-    void CheckValue(TValueType type);       // consumes the type byte; must be `type`
+    int32_t ReadInteger();                 // types 2, 3, 4
+    std::string ReadString();              // types 6, 12, 18, 20
+    bool ReadBoolean();                    // types 8, 9
+    std::string ReadIdent();               // type 7
+    std::span<const uint8_t> ReadBinary(); // type 10
+    TValueType NextValue() const;          // the next type byte, not consumed
+    void CheckValue(TValueType type);      // consumes the type byte; must be `type`
 
     // Any value, whatever its type. Lists and collections nest at most kMaxDepth deep.
     TValue ReadValue();
     void SkipValue();
     static constexpr int kMaxDepth = 32;
 
-private:
+  private:
     void Need(size_t count) const;
     TValue ReadValueAt(int depth);
     void SkipValueAt(int depth);

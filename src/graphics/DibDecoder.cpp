@@ -12,9 +12,13 @@
 
 namespace {
 
-[[noreturn]] void DibInvalid() { throw EInvalidGraphic("DIB is invalid"); }
+[[noreturn]] void DibInvalid() {
+    throw EInvalidGraphic("DIB is invalid");
+}
 
-uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+uint16_t U16(const uint8_t* p) {
+    return uint16_t(p[0] | p[1] << 8);
+}
 uint32_t U32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
@@ -38,8 +42,12 @@ uint32_t* RowOut(std::vector<uint32_t>& out, const TDibHeader& h, int32_t fileRo
     return out.data() + size_t(y) * size_t(h.Width);
 }
 
-uint32_t Expand5(uint32_t v) { return v << 3 | v >> 2; }
-uint32_t Expand6(uint32_t v) { return v << 2 | v >> 4; }
+uint32_t Expand5(uint32_t v) {
+    return v << 3 | v >> 2;
+}
+uint32_t Expand6(uint32_t v) {
+    return v << 2 | v >> 4;
+}
 
 void DecodeRows(std::span<const uint8_t> px, const TDibHeader& h,
                 const std::vector<uint32_t>& palette, std::vector<uint32_t>& out) {
@@ -53,13 +61,16 @@ void DecodeRows(std::span<const uint8_t> px, const TDibHeader& h,
         uint32_t* dst = RowOut(out, h, row);
         switch (h.BitCount) {
         case 1:
-            for (uint32_t x = 0; x < w; ++x) dst[x] = pal(src[x >> 3] >> (7 - (x & 7)) & 1);
+            for (uint32_t x = 0; x < w; ++x)
+                dst[x] = pal(src[x >> 3] >> (7 - (x & 7)) & 1);
             break;
         case 4:
-            for (uint32_t x = 0; x < w; ++x) dst[x] = pal(src[x >> 1] >> ((x & 1) ? 0 : 4) & 15);
+            for (uint32_t x = 0; x < w; ++x)
+                dst[x] = pal(src[x >> 1] >> ((x & 1) ? 0 : 4) & 15);
             break;
         case 8:
-            for (uint32_t x = 0; x < w; ++x) dst[x] = pal(src[x]);
+            for (uint32_t x = 0; x < w; ++x)
+                dst[x] = pal(src[x]);
             break;
         case 16:
             for (uint32_t x = 0; x < w; ++x) {
@@ -67,8 +78,8 @@ void DecodeRows(std::span<const uint8_t> px, const TDibHeader& h,
                 if (is565)
                     dst[x] = Expand5(v >> 11) << 16 | Expand6(v >> 5 & 63) << 8 | Expand5(v & 31);
                 else
-                    dst[x] = Expand5(v >> 10 & 31) << 16 | Expand5(v >> 5 & 31) << 8 |
-                             Expand5(v & 31);
+                    dst[x] =
+                        Expand5(v >> 10 & 31) << 16 | Expand5(v >> 5 & 31) << 8 | Expand5(v & 31);
             }
             break;
         case 24:
@@ -97,7 +108,8 @@ void DecodeRle(std::span<const uint8_t> data, const TDibHeader& h, std::vector<u
         }
         int64_t run = std::min(count, w - x);
         uint8_t* dst = idx.data() + size_t(rows - 1 - y) * size_t(w) + size_t(x);
-        for (int64_t i = 0; i < run; ++i) dst[i] = valueAt(i);
+        for (int64_t i = 0; i < run; ++i)
+            dst[i] = valueAt(i);
         x += count;
     };
     while (p + 2 <= n && y < rows) {
@@ -167,7 +179,12 @@ TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset, bool iconIm
         DibInvalid();
     }
     switch (h.BitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32:
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
         break;
     default:
         throw EInvalidGraphic("Bitcount in invalid (" + std::to_string(h.BitCount) + ")");
@@ -189,16 +206,17 @@ TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset, bool iconIm
     }
     if (h.Compression == BI_BITFIELDS) {
         if (dib.size() - pos < 12) DibInvalid();
-        for (int i = 0; i < 3; ++i) h.Masks[i] = U32(dib.data() + pos + 4 * i);
+        for (int i = 0; i < 3; ++i)
+            h.Masks[i] = U32(dib.data() + pos + 4 * i);
         pos += 12;
     } else if (h.BitCount == 16) {
         h.Masks = {0x7C00, 0x03E0, 0x001F};
     } else {
         h.Masks = {0xFF0000, 0x00FF00, 0x0000FF};
     }
-    if (h.BitCount == 16 ? !MasksAre(h, 0x7C00, 0x03E0, 0x001F) &&
-                               !MasksAre(h, 0xF800, 0x07E0, 0x001F)
-                         : !MasksAre(h, 0xFF0000, 0x00FF00, 0x0000FF))
+    if (h.BitCount == 16
+            ? !MasksAre(h, 0x7C00, 0x03E0, 0x001F) && !MasksAre(h, 0xF800, 0x07E0, 0x001F)
+            : !MasksAre(h, 0xFF0000, 0x00FF00, 0x0000FF))
         throw EInvalidGraphic("PixelFormat in invalid");
 
     h.TopDown = rawHeight < 0;
@@ -206,8 +224,7 @@ TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset, bool iconIm
     if (iconImage) height /= 2;
     if (h.Width < 0) DibInvalid();
     if (h.TopDown && h.Compression != BI_RGB && h.Compression != BI_BITFIELDS) DibInvalid();
-    if (h.Width > kMaxDibSide || height > kMaxDibSide ||
-        int64_t(h.Width) * height > kMaxDibPixels)
+    if (h.Width > kMaxDibSide || height > kMaxDibSide || int64_t(h.Width) * height > kMaxDibPixels)
         DibInvalid();
     h.Height = int32_t(height);
 

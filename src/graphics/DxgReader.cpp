@@ -24,7 +24,9 @@ bool SameText(std::string_view a, std::string_view b) {
     });
 }
 
-uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+uint16_t U16(const uint8_t* p) {
+    return uint16_t(p[0] | p[1] << 8);
+}
 uint32_t U32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
@@ -37,7 +39,8 @@ size_t StreamStart(std::span<const uint8_t> bytes) {
     std::copy_n(bytes.begin(), std::min<size_t>(bytes.size(), 79), head.begin());
     if (head[0] != 0xFF || U16(&head[1]) != 10) StreamFormatError();
     size_t n = 0;
-    while (head[3 + n] != 0) ++n; // head[79] is always 0
+    while (head[3 + n] != 0)
+        ++n; // head[79] is always 0
     return n + 10;
 }
 
@@ -208,10 +211,18 @@ TWave ReadRiffWave(std::span<const uint8_t> bytes) {
     return wave;
 }
 
-uint16_t TWave::FormatTag() const { return Format.size() >= 2 ? U16(&Format[0]) : 0; }
-uint16_t TWave::Channels() const { return Format.size() >= 4 ? U16(&Format[2]) : 0; }
-uint32_t TWave::SamplesPerSec() const { return Format.size() >= 8 ? U32(&Format[4]) : 0; }
-uint16_t TWave::BitsPerSample() const { return Format.size() >= 16 ? U16(&Format[14]) : 0; }
+uint16_t TWave::FormatTag() const {
+    return Format.size() >= 2 ? U16(&Format[0]) : 0;
+}
+uint16_t TWave::Channels() const {
+    return Format.size() >= 4 ? U16(&Format[2]) : 0;
+}
+uint32_t TWave::SamplesPerSec() const {
+    return Format.size() >= 8 ? U32(&Format[4]) : 0;
+}
+uint16_t TWave::BitsPerSample() const {
+    return Format.size() >= 16 ? U16(&Format[14]) : 0;
+}
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
     auto fail = [&](int error) -> std::vector<uint8_t> {

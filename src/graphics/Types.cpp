@@ -46,7 +46,9 @@ struct TColorName {
     TColor Value;
 };
 
-constexpr TColor Sys(uint32_t index) { return 0xFF000000u | index; }
+constexpr TColor Sys(uint32_t index) {
+    return 0xFF000000u | index;
+}
 
 constexpr TColorName kColorNames[] = {
     {"clBlack", 0x000000},

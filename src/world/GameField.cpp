@@ -1,9 +1,221 @@
 // GameField.cpp -- building and clearing the game field, spawning, level changes.
+#include "world/GameField.h"
+
+#include <cmath>
+#include <cstdio>
+
 #include "app/GameState.h"
 #include "app/MainForm.h"
+#include "app/Random.h"
+#include "audio/Music.h"
+#include "audio/SoundEvents.h"
+#include "frontend/MenuSprites.h"
+#include "platform/Platform.h"
+#include "world/Bonuses.h"
+#include "world/Enemy.h"
+#include "world/Hero.h"
+#include "world/Scenery.h"
+#include "world/Shots.h"
 
-void TmainForm::CreateGameField() {}
-void TmainForm::CreateEnemy() {}
-void TmainForm::ClearGameField() {}
-void TmainForm::SpawnTick() {}
-void TmainForm::AdvanceLevel() {}
+namespace {
+
+constexpr double kMinute = 60000 * kOneMs;
+constexpr double kLevelStep = 10000 * kOneMs;
+
+// Every level that is a multiple of 5 shows "fon2" in the middle; the one after goes back.
+void ReplaceMiddleLayer(const char* picture, int32_t secondX) {
+    FarMountains1 = new TMountain(picture, 0, 448, 3, 2);
+    FarMountains2 = new TMountain(picture, secondX, 448, 3, 2);
+}
+
+} // namespace
+
+TGameBack::~TGameBack() {
+    if (GameBack == this) GameBack = nullptr;
+}
+
+TSpriteEngine* GameEngine() {
+    return mainForm->DXSpriteEngine1.Engine();
+}
+
+TPictureCollectionItem& GamePicture(std::string_view name) {
+    return mainForm->DXImageList1.Items.FindImage(name);
+}
+
+TPictureCollectionItem& GamePictureAt(int index) {
+    return mainForm->DXImageList1.Items.Items(index);
+}
+
+int32_t TimeMs(double dateTime) {
+    return RoundHalfEven(std::fabs(dateTime - std::trunc(dateTime)) * 86400000.0);
+}
+
+int32_t TimeSeconds(double dateTime) {
+    const int32_t ms = TimeMs(dateTime);
+    return ms / 60000 % 60 * 60 + ms / 1000 % 60;
+}
+
+std::string FormatMinSec(double dateTime) {
+    const int32_t ms = TimeMs(dateTime);
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d:%02d", ms / 60000 % 60, ms / 1000 % 60);
+    return text;
+}
+
+void TmainForm::CreateGameField() {
+    TSpriteEngine* engine = DXSpriteEngine1.Engine();
+    engine->FreeChildren();
+    DXImageList1.Items.LoadFromFile(platform::ResolvePath("data\\gamegraphic.dxg"));
+
+    GameBack = new TGameBack(engine);
+    if (Random(2) == 1) {
+        GameBack->PictureItem = &GamePicture("dayback");
+        GameBack->DayFlag = 1;
+    } else {
+        GameBack->PictureItem = &GamePicture("nightback");
+        GameBack->DayFlag = 0;
+    }
+    GameBack->X = 0;
+    GameBack->Y = 68;
+    GameBack->Shown = true;
+    GameBack->Width = GameBack->PictureItem->FrameWidth();
+    GameBack->Height = GameBack->PictureItem->FrameHeight();
+    GameBack->SetZ(0);
+
+    DialogWindow = new TClosingWindow(engine);
+    DialogWindow->PixelExact = false;
+    DialogWindow->PictureItem = &GamePictureAt(1);
+    DialogWindow->X = 220;
+    DialogWindow->Y = 190;
+    DialogWindow->SetZ(10);
+    DialogWindow->Shown = false;
+    DialogWindow->Width = DialogWindow->PictureItem->FrameWidth();
+    DialogWindow->Height = DialogWindow->PictureItem->FrameHeight();
+
+    new TMountain("3-1", 0, 501, 2, 1);
+    new TMountain("3-1", 800, 501, 2, 1);
+    ReplaceMiddleLayer("2-1", 800);
+    new TMountain("1-1", 0, 568, 5, 3);
+    new TMountain("1-1", 800, 568, 5, 3);
+
+    auto* statusBar = new TStatusSprite(engine);
+    statusBar->PixelExact = false;
+    statusBar->PictureItem = &GamePicture("statusbar");
+    statusBar->X = 0;
+    statusBar->Y = 0;
+    statusBar->SetZ(10);
+    statusBar->Shown = true;
+    statusBar->Width = statusBar->PictureItem->FrameWidth();
+    statusBar->Height = statusBar->PictureItem->FrameHeight();
+
+    ScaleSprite = new TScaleSprite();
+
+    auto* lives = new TLivesIndicator(engine);
+    lives->X = 310;
+    lives->Y = 38;
+    lives->SetZ(11);
+    lives->PixelExact = false;
+    lives->Shown = true;
+
+    Hero = new THeroSprite(engine);
+    HeroShield = new TShieldSprite(engine);
+    BonusIndicator = new TBonusIndicatorSprite(engine);
+    new TReshetkaSprite(engine);
+
+    ScrollSpeed = 1;
+    Lives = 3;
+    Score = 0;
+    Level = 1;
+    GameState = gsLevelBanner;
+    BannerTime = 1500;
+    Hero->Health = 50;
+    LevelTime = 0;
+    LevelLength = kMinute;
+    // The spawn counters carry over from the previous game on purpose.
+    if (MusicOn) StartMusic("sound\\2.xm");
+    SetCursorPos(400, 300);
+}
+
+void TmainForm::CreateEnemy() {
+    const int32_t kind = Random(8) + 1;
+    new TFlyingEnemySprite(kind, DXSpriteEngine1.Engine());
+}
+
+void TmainForm::ClearGameField() {
+    TSpriteEngine* engine = DXSpriteEngine1.Engine();
+    for (int32_t i = engine->ChildCount() - 1; i >= 0; --i) {
+        TSprite* s = engine->Child(i);
+        if (dynamic_cast<TFlyingEnemySprite*>(s) || dynamic_cast<TBonusSprite*>(s) ||
+            dynamic_cast<TWeaponSprite*>(s) || dynamic_cast<THeroWeaponSprite*>(s) ||
+            dynamic_cast<TExplosionSprite*>(s))
+            s->Kill();
+    }
+    if (Hero) {
+        Hero->Shown = false;
+        Hero->X = 150;
+        Hero->Y = 200;
+        Hero->Weapon = 1;
+        Hero->FireRate = 24;
+    }
+    if (HeroTail) HeroTail->Shown = false;
+    if (HeroShield) HeroShield->Shown = false;
+    if (BonusIndicator) BonusIndicator->Shown = false;
+    HeroSpeedX = 0;
+    HeroSpeedY = 0;
+}
+
+void TmainForm::SpawnTick() {
+    // A delay of d frames after a spawn means the next one comes d + 1 frames later.
+    if (DayNightDelay > 0) {
+        --DayNightDelay;
+    } else {
+        DayNightDelay = 5000;
+        if (GameBack) {
+            GameBack->DayFlag = uint8_t(1 - GameBack->DayFlag);
+            GameBack->PictureItem = &GamePicture(GameBack->DayFlag == 1 ? "dayback" : "nightback");
+        }
+    }
+    if (EnemyDelay > 0) {
+        --EnemyDelay;
+    } else {
+        CreateEnemy();
+        EnemyDelay = uint16_t(Random(160 / Level) + 50);
+    }
+    if (BonusDelay > 0) {
+        --BonusDelay;
+    } else {
+        new TBonusSprite(DXSpriteEngine1.Engine());
+        BonusDelay = uint16_t(Random(1000 / Level));
+    }
+    if (TreeDelay > 0) {
+        --TreeDelay;
+    } else {
+        new TGreenTree();
+        TreeDelay = uint16_t(Random(160));
+    }
+}
+
+void TmainForm::AdvanceLevel() {
+    // Level is a byte and the spawn delays divide by it: it stops at 255, and every later
+    // level change is still a level change (clock, banner, sound, field) that stays 255.
+    if (Level < 255) ++Level;
+    LevelTime = 0;
+    if (Level < 8) LevelLength += kLevelStep;
+    BannerTime = 1500;
+    if (SoundOn) PlaySoundByName("nextlevel");
+    GameState = gsLevelBanner;
+
+    if (Level % 5 == 0 || Level % 5 == 1) {
+        TSpriteEngine* engine = DXSpriteEngine1.Engine();
+        if (FarMountains1) FarMountains1->Kill();
+        if (FarMountains2) FarMountains2->Kill();
+        for (int32_t i = engine->ChildCount() - 1; i >= 0; --i)
+            if (dynamic_cast<TVolcano*>(engine->Child(i))) engine->Child(i)->Kill();
+        DXSpriteEngine1.FreeKilled();
+        if (Level % 5 == 0)
+            ReplaceMiddleLayer("fon2", 943);
+        else
+            ReplaceMiddleLayer("2-1", 800);
+    }
+    ClearGameField();
+}

@@ -53,7 +53,12 @@ TEST(Startup, SwitchingToFullScreenAndBack) {
 }
 
 TEST(Startup, MissingSongsTellOnceAndPlaySilent) {
+    // The pictures and sound effects, but neither song.
     TempGameDir dir(false);
+    const std::filesystem::path game = SKYVERN_GAME_DIR;
+    std::filesystem::create_directory_symlink(game / "data", dir / "data");
+    std::filesystem::create_directory(dir / "sound");
+    std::filesystem::create_symlink(game / "sound" / "gamesound.dxw", dir / "sound/gamesound.dxw");
     THarness h({.seed = 1, .workdir = dir.Path()});
     h.Frames(2);
     EXPECT_EQ(h.Field("MessageBoxes"), "[\"Can't load music.\"]");

@@ -45,7 +45,8 @@ std::vector<ValueCase> ValueCases() {
         {"extended -2", Bytes{5, 0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0xC0},
          [](const TValue& v) { EXPECT_DOUBLE_EQ(v.Float, -2.0); }},
         {"string", Bytes{}.String("abc"), [](const TValue& v) { EXPECT_EQ(v.Str, "abc"); }},
-        {"ident", Bytes{}.Ident("clWhite"), [](const TValue& v) {
+        {"ident", Bytes{}.Ident("clWhite"),
+         [](const TValue& v) {
              EXPECT_EQ(v.Type, vaIdent);
              EXPECT_EQ(v.Str, "clWhite");
          }},
@@ -57,7 +58,9 @@ std::vector<ValueCase> ValueCases() {
              EXPECT_EQ(v.Bytes[2], 3);
          }},
         {"set", Bytes{11}.Short("x").Short("yz").U8(0),
-         [](const TValue& v) { EXPECT_EQ(v.Set, (std::vector<std::string>{"x", "yz"})); }},
+         [](const TValue& v) {
+             EXPECT_EQ(v.Set, (std::vector<std::string>{"x", "yz"}));
+         }},
         {"long string", Bytes{12}.U32(4).Raw("long"),
          [](const TValue& v) { EXPECT_EQ(v.Str, "long"); }},
         {"nil", Bytes{13}, [](const TValue& v) { EXPECT_EQ(v.Type, vaNil); }},
@@ -108,7 +111,8 @@ TEST(ComponentStream, EveryValueTypeIsReadAndSkippedToItsEnd) {
         skipper.SkipValue();
         EXPECT_EQ(skipper.Position(), c.Value.size());
     }
-    for (int t = 0; t < kValueTypeCount; ++t) EXPECT_GT(typesSeen[t], 0) << "type " << t;
+    for (int t = 0; t < kValueTypeCount; ++t)
+        EXPECT_GT(typesSeen[t], 0) << "type " << t;
 }
 
 TEST(ComponentStream, TruncatedValuesAreStreamErrors) {
@@ -130,8 +134,10 @@ TEST(ComponentStream, TruncatedValuesAreStreamErrors) {
 
 TEST(ComponentStream, MalformedValuesAreStreamErrors) {
     Bytes deep;
-    for (int i = 0; i < TComponentReader::kMaxDepth + 5; ++i) deep.U8(vaList);
-    for (int i = 0; i < TComponentReader::kMaxDepth + 5; ++i) deep.U8(0);
+    for (int i = 0; i < TComponentReader::kMaxDepth + 5; ++i)
+        deep.U8(vaList);
+    for (int i = 0; i < TComponentReader::kMaxDepth + 5; ++i)
+        deep.U8(0);
     const std::vector<std::pair<const char*, Bytes>> cases = {
         {"unknown type", Bytes{21}},
         {"binary longer than the stream", Bytes{10}.U32(0xFFFFFFFF).U8(1)},
@@ -186,5 +192,7 @@ TEST(ComponentStream, TypedReadsTakeEveryAllowedEncoding) {
 TEST(ComponentStream, UnpairedSurrogatesBecomeReplacementCharacters) {
     Bytes units;
     units.U16(0xDC00).U16('a').U16(0xD800);
-    EXPECT_EQ(Utf16ToUtf8(units), "\xEF\xBF\xBD" "a" "\xEF\xBF\xBD");
+    EXPECT_EQ(Utf16ToUtf8(units), "\xEF\xBF\xBD"
+                                  "a"
+                                  "\xEF\xBF\xBD");
 }

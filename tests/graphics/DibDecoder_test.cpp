@@ -28,7 +28,8 @@ Image Reference() {
 
 Image TwoColour() {
     Image img = Reference();
-    for (auto& i : img.Idx) i &= 1;
+    for (auto& i : img.Idx)
+        i &= 1;
     img.Pal.resize(2);
     return img;
 }
@@ -47,11 +48,14 @@ void RleRows(Bytes& d, const Image& img, bool four) {
         const uint8_t* p = &img.Idx[size_t(img.H - 1 - row) * img.W];
         // Three pixels in absolute mode, the rest as runs of equal pixels.
         d.U8(0).U8(3);
-        if (four) d.U8(p[0] << 4 | p[1]).U8(p[2] << 4);
-        else d.U8(p[0]).U8(p[1]).U8(p[2]).U8(0);
+        if (four)
+            d.U8(p[0] << 4 | p[1]).U8(p[2] << 4);
+        else
+            d.U8(p[0]).U8(p[1]).U8(p[2]).U8(0);
         for (int x = 3; x < img.W;) {
             int n = 1;
-            while (x + n < img.W && p[x + n] == p[x]) ++n;
+            while (x + n < img.W && p[x + n] == p[x])
+                ++n;
             d.U8(n).U8(four ? p[x] << 4 | p[x] : p[x]);
             x += n;
         }
@@ -113,7 +117,8 @@ Bytes MakeDib(const Image& img, const DibSpec& s) {
             }
         }
         if (accBits) line.U8(acc << (8 - accBits));
-        while (line.size() % 4) line.U8(0xEE);
+        while (line.size() % 4)
+            line.U8(0xEE);
         d.Add(line);
     }
     return d;
@@ -160,7 +165,8 @@ TEST(DibDecoder, EveryVariantDecodesTheSamePicture) {
         {"24 bits, top-down", Reference(), {.Bits = 24, .TopDown = true}},
         {"24 bits, bit fields", Reference(), {.Bits = 24, .Compression = 3, .Masks = m888}},
         {"32 bits", Reference(), {.Bits = 32}},
-        {"32 bits, bit fields, top-down", Reference(),
+        {"32 bits, bit fields, top-down",
+         Reference(),
          {.Bits = 32, .Compression = 3, .TopDown = true, .Masks = m888}},
         {"RLE8", Reference(), {.Bits = 8, .Compression = 1}},
         {"RLE4", Reference(), {.Bits = 4, .Compression = 2}},
@@ -183,17 +189,19 @@ TEST(DibDecoder, RunLengthDeltaAndClipping) {
     // colour 0.
     Bytes d;
     d.U32(40).U32(4).U32(3).U16(1).U16(8).U32(1).U32(0).U32(0).U32(0).U32(3).U32(0);
-    for (uint32_t c : {0x101010u, 0x202020u, 0x303030u}) d.U8(c).U8(c >> 8).U8(c >> 16).U8(0);
-    d.U8(10).U8(1).U8(0).U8(0);  // bottom row: colour 1, clipped at 4
-    d.U8(0).U8(2).U8(2).U8(1);   // delta: 2 right, 1 up -> (2, row 2)
-    d.U8(1).U8(2).U8(0).U8(1);   // one pixel of colour 2, end of bitmap
+    for (uint32_t c : {0x101010u, 0x202020u, 0x303030u})
+        d.U8(c).U8(c >> 8).U8(c >> 16).U8(0);
+    d.U8(10).U8(1).U8(0).U8(0); // bottom row: colour 1, clipped at 4
+    d.U8(0).U8(2).U8(2).U8(1);  // delta: 2 right, 1 up -> (2, row 2)
+    d.U8(1).U8(2).U8(0).U8(1);  // one pixel of colour 2, end of bitmap
     TPicture p = DecodeDib(d);
     ASSERT_EQ(p.Width(), 4);
     const uint32_t expected[3][4] = {{0x101010, 0x101010, 0x303030, 0x101010},
                                      {0x101010, 0x101010, 0x101010, 0x101010},
                                      {0x202020, 0x202020, 0x202020, 0x202020}};
     for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 4; ++x) EXPECT_EQ(p.Pixel(x, y), expected[y][x]) << x << "," << y;
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(p.Pixel(x, y), expected[y][x]) << x << "," << y;
 }
 
 TEST(DibDecoder, BitmapAndIconWrappers) {
@@ -215,14 +223,21 @@ TEST(DibDecoder, BitmapAndIconWrappers) {
     auto iconImage = [](const Image& i) {
         Bytes d = MakeDib(i, {.Bits = 24});
         d[8] = uint8_t(i.H * 2); // the header counts the colour rows and the mask rows
-        for (int y = 0; y < i.H; ++y) d.U32(0);
+        for (int y = 0; y < i.H; ++y)
+            d.U32(0);
         return d;
     };
     Bytes a = iconImage(small), b = iconImage(img);
     Bytes ico;
     ico.U16(0).U16(1).U16(2);
     ico.U8(2).U8(2).U8(0).U8(0).U16(1).U16(24).U32(uint32_t(a.size())).U32(6 + 32);
-    ico.U8(5).U8(3).U8(0).U8(0).U16(1).U16(24).U32(uint32_t(b.size()))
+    ico.U8(5)
+        .U8(3)
+        .U8(0)
+        .U8(0)
+        .U16(1)
+        .U16(24)
+        .U32(uint32_t(b.size()))
         .U32(uint32_t(6 + 32 + a.size()));
     ico.Add(a).Add(b);
     ExpectPicture(DecodePictureData(GraphicData("TIcon", ico)), img);
@@ -254,17 +269,16 @@ TEST(DibDecoder, InvalidPicturesCarryTheirMessages) {
         {"bit count 0", with({}, [](Bytes& d) { d[14] = 0; }), "Bitcount in invalid (0)"},
         {"compression 4", with({}, [](Bytes& d) { d[16] = 4; }), "DIB is invalid"},
         {"RLE8 at 4 bits", with({.Bits = 4}, [](Bytes& d) { d[16] = 1; }), "DIB is invalid"},
-        {"bit fields at 8 bits", with({.Bits = 8}, [](Bytes& d) { d[16] = 3; }),
-         "DIB is invalid"},
-        {"16-bit masks 4-4-4", with({.Bits = 16, .Compression = 3, .Masks = {0xF00, 0xF0, 0xF}}, none),
+        {"bit fields at 8 bits", with({.Bits = 8}, [](Bytes& d) { d[16] = 3; }), "DIB is invalid"},
+        {"16-bit masks 4-4-4",
+         with({.Bits = 16, .Compression = 3, .Masks = {0xF00, 0xF0, 0xF}}, none),
          "PixelFormat in invalid"},
         {"32-bit masks swapped",
          with({.Bits = 32, .Compression = 3, .Masks = {0xFF, 0xFF00, 0xFF0000}}, none),
          "PixelFormat in invalid"},
         {"negative width", with({}, [](Bytes& d) { d[7] = 0x80; }), "DIB is invalid"},
         {"rows missing", with({}, [](Bytes& d) { d.resize(d.size() - 17); }), "DIB is invalid"},
-        {"colour table cut", with({.Bits = 8}, [](Bytes& d) { d.resize(100); }),
-         "DIB is invalid"},
+        {"colour table cut", with({.Bits = 8}, [](Bytes& d) { d.resize(100); }), "DIB is invalid"},
         {"width over the limit", with({}, [](Bytes& d) { d[4] = 0, d[5] = 0, d[6] = 1; }),
          "DIB is invalid"},
         {"8192 x 8192", with({}, [](Bytes& d) { d[4] = d[8] = 0, d[5] = d[9] = 0x20; }),
@@ -272,23 +286,32 @@ TEST(DibDecoder, InvalidPicturesCarryTheirMessages) {
         {"RLE far larger than its data",
          with({.Bits = 8, .Compression = 1}, [](Bytes& d) { d[5] = d[9] = 0x10; }),
          "DIB is invalid"},
-        {"top-down RLE", with({.Bits = 8, .Compression = 1}, [](Bytes& d) { d[8] = 0xFD, d[9] = d[10] = d[11] = 0xFF; }),
+        {"top-down RLE",
+         with({.Bits = 8, .Compression = 1},
+              [](Bytes& d) { d[8] = 0xFD, d[9] = d[10] = d[11] = 0xFF; }),
          "DIB is invalid"},
     };
     for (const auto& [name, bytes, message] : cases) {
         SCOPED_TRACE(name);
         EXPECT_EQ(GraphicError([&] { DecodeDib(bytes); }), message);
     }
-    EXPECT_EQ(GraphicError([] { DecodeBmpFile(Bytes{'B', 'X', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 40, 0, 0, 0}); }),
+    EXPECT_EQ(GraphicError([] {
+                  DecodeBmpFile(Bytes{'B', 'X', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 40, 0, 0, 0});
+              }),
               "Bitmap image is not valid");
     EXPECT_EQ(GraphicError([] { DecodePictureData(GraphicData("TBitmap", Bytes{}.U32(100))); }),
               "Bitmap image is not valid");
-    EXPECT_EQ(GraphicError([] { DecodePictureData(GraphicData("TIcon", Bytes{0, 0, 3, 0, 1, 0})); }),
+    EXPECT_EQ(GraphicError([] {
+                  DecodePictureData(GraphicData("TIcon", Bytes{0, 0, 3, 0, 1, 0}));
+              }),
               "Icon image is not valid");
     // A bad picture stops the collection load with its own message.
-    EXPECT_EQ(GraphicError([&] {
-                  ReadPictureCollection(PictureFile({Bytes{}.Prop("Picture.Data").Binary(
-                      GraphicData("TDIB", with({}, [](Bytes& d) { d[14] = 7; })))}));
-              }),
-              "Bitcount in invalid (7)");
+    EXPECT_EQ(
+        GraphicError([&] {
+            ReadPictureCollection(PictureFile(
+                {Bytes{}.Prop("Picture.Data").Binary(GraphicData("TDIB", with({}, [](Bytes& d) {
+                                                                     d[14] = 7;
+                                                                 })))}));
+        }),
+        "Bitcount in invalid (7)");
 }

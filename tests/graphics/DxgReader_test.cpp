@@ -37,11 +37,25 @@ TEST(DxgReader, ReadsEveryPictureProperty) {
     Bytes root;
     root.Prop("List.ColorTable").Binary(table);
     root.Add(ListOf({
-        Bytes{}.Prop("Name").String("hero").Prop("PatternHeight").Int8(40)
-            .Prop("PatternWidth").Int16(300).Prop("Picture.Data").Binary(GraphicData("TDIB", TinyDib()))
-            .Prop("SkipHeight").Int32(-70000).Prop("SkipWidth").Int8(-3)
-            .Prop("SystemMemory").Bool(true).Prop("Transparent").Bool(false)
-            .Prop("TransparentColor").Int32(0xFF00FF),
+        Bytes{}
+            .Prop("Name")
+            .String("hero")
+            .Prop("PatternHeight")
+            .Int8(40)
+            .Prop("PatternWidth")
+            .Int16(300)
+            .Prop("Picture.Data")
+            .Binary(GraphicData("TDIB", TinyDib()))
+            .Prop("SkipHeight")
+            .Int32(-70000)
+            .Prop("SkipWidth")
+            .Int8(-3)
+            .Prop("SystemMemory")
+            .Bool(true)
+            .Prop("Transparent")
+            .Bool(false)
+            .Prop("TransparentColor")
+            .Int32(0xFF00FF),
         Bytes{}, // every property left out keeps its default
     }));
     auto data = ReadPictureCollection(CollectionFile("TPictureCollectionComponent", root));
@@ -91,8 +105,8 @@ TEST(DxgReader, HeaderNameOrderValuesPrefixAndCaseDoNotMatter) {
 
 TEST(DxgReader, ALaterNonEmptyListReplacesTheItems) {
     Bytes root = ListOf({Bytes{}.Prop("Name").String("a"), Bytes{}.Prop("Name").String("b")});
-    root.Add(ListOf({}));                                  // empty: keeps a and b
-    root.Add(ListOf({Bytes{}.Prop("Name").String("c")}));  // replaces them
+    root.Add(ListOf({}));                                 // empty: keeps a and b
+    root.Add(ListOf({Bytes{}.Prop("Name").String("c")})); // replaces them
     auto data = ReadPictureCollection(CollectionFile("TPictureCollectionComponent", root));
     ASSERT_EQ(data.Items.size(), 1u);
     EXPECT_EQ(data.Items[0].Name, "c");
@@ -100,20 +114,20 @@ TEST(DxgReader, ALaterNonEmptyListReplacesTheItems) {
 
 TEST(DxgReader, TransparentColorTakesColourNames) {
     const std::vector<std::pair<const char*, TColor>> names = {
-        {"clBlack", 0x000000},       {"clMaroon", 0x000080},   {"clGreen", 0x008000},
-        {"clOlive", 0x008080},       {"clNavy", 0x800000},     {"clPurple", 0x800080},
-        {"clTeal", 0x808000},        {"clGray", 0x808080},     {"clSilver", 0xC0C0C0},
-        {"clRed", 0x0000FF},         {"clLime", 0x00FF00},     {"clYellow", 0x00FFFF},
-        {"clBlue", 0xFF0000},        {"clFuchsia", 0xFF00FF},  {"clAqua", 0xFFFF00},
-        {"clWhite", 0xFFFFFF},       {"clMoneyGreen", 0xC0DCC0}, {"clSkyBlue", 0xF0CAA6},
-        {"clCream", 0xF0FBFF},       {"clMedGray", 0xA4A0A0},  {"clNone", 0x1FFFFFFF},
-        {"clDefault", 0x20000000},   {"clScrollBar", 0xFF000000}, {"clBtnFace", 0xFF00000F},
-        {"clinfobk", 0xFF000018},    {"clHotLight", 0xFF00001A}, {"clMenuBar", 0xFF00001E},
+        {"clBlack", 0x000000},     {"clMaroon", 0x000080},      {"clGreen", 0x008000},
+        {"clOlive", 0x008080},     {"clNavy", 0x800000},        {"clPurple", 0x800080},
+        {"clTeal", 0x808000},      {"clGray", 0x808080},        {"clSilver", 0xC0C0C0},
+        {"clRed", 0x0000FF},       {"clLime", 0x00FF00},        {"clYellow", 0x00FFFF},
+        {"clBlue", 0xFF0000},      {"clFuchsia", 0xFF00FF},     {"clAqua", 0xFFFF00},
+        {"clWhite", 0xFFFFFF},     {"clMoneyGreen", 0xC0DCC0},  {"clSkyBlue", 0xF0CAA6},
+        {"clCream", 0xF0FBFF},     {"clMedGray", 0xA4A0A0},     {"clNone", 0x1FFFFFFF},
+        {"clDefault", 0x20000000}, {"clScrollBar", 0xFF000000}, {"clBtnFace", 0xFF00000F},
+        {"clinfobk", 0xFF000018},  {"clHotLight", 0xFF00001A},  {"clMenuBar", 0xFF00001E},
     };
     for (const auto& [name, value] : names) {
         SCOPED_TRACE(name);
-        auto data = ReadPictureCollection(
-            PictureFile({Bytes{}.Prop("TransparentColor").Ident(name)}));
+        auto data =
+            ReadPictureCollection(PictureFile({Bytes{}.Prop("TransparentColor").Ident(name)}));
         EXPECT_EQ(data.Items.at(0).TransparentColor, value);
     }
 }
@@ -148,8 +162,7 @@ TEST(DxgReader, StreamErrorsCarryTheirMessages) {
          "Property Bogus does not exist"},
         {"unknown item property", PictureFile({Bytes{}.Prop("Looped").Bool(true)}),
          "Property Looped does not exist"},
-        {"name as integer", PictureFile({Bytes{}.Prop("Name").Int8(1)}),
-         "Invalid property value"},
+        {"name as integer", PictureFile({Bytes{}.Prop("Name").Int8(1)}), "Invalid property value"},
         {"pattern width as string", PictureFile({Bytes{}.Prop("PatternWidth").String("1")}),
          "Invalid property value"},
         {"transparent as integer", PictureFile({Bytes{}.Prop("Transparent").Int8(1)}),
@@ -190,8 +203,15 @@ TEST(DxgReader, PeekTellsTheKindFromTheRootClass) {
 TEST(DxgReader, ReadsWaveEntries) {
     Bytes riff = Riff({{"fmt ", PcmFormat(2, 44100, 16)}, {"data", {1, 2, 3, 4}}});
     auto waves = ReadWaveCollection(WaveFile({
-        Bytes{}.Prop("Name").String("bonus").Prop("Looped").Bool(true)
-            .Prop("MaxPlayingCount").Int8(3).Prop("Wave.WAVE").Binary(riff),
+        Bytes{}
+            .Prop("Name")
+            .String("bonus")
+            .Prop("Looped")
+            .Bool(true)
+            .Prop("MaxPlayingCount")
+            .Int8(3)
+            .Prop("Wave.WAVE")
+            .Binary(riff),
         Bytes{}.Prop("Name").String("neg").Prop("MaxPlayingCount").Int8(-3),
     }));
     ASSERT_EQ(waves.size(), 2u);
@@ -217,16 +237,25 @@ TEST(RiffWave, ChunkWalkRules) {
     };
     const std::vector<Case> cases = {
         {"odd chunk skipped without pad byte",
-         Riff({{"LIST", {9, 9, 9}}, {"fmt ", fmt}, {"data", {5, 6, 7}}}), fmt, {5, 6, 7}},
+         Riff({{"LIST", {9, 9, 9}}, {"fmt ", fmt}, {"data", {5, 6, 7}}}),
+         fmt,
+         {5, 6, 7}},
         {"last data chunk wins",
-         Riff({{"fmt ", fmt}, {"data", {1, 1}}, {"data", {2, 2, 2}}}), fmt, {2, 2, 2}},
+         Riff({{"fmt ", fmt}, {"data", {1, 1}}, {"data", {2, 2, 2}}}),
+         fmt,
+         {2, 2, 2}},
         {"zero identifier ends the walk",
-         Riff({{"fmt ", fmt}, {"data", {1}}, {std::string(4, '\0'), {}}, {"data", {2}}}), fmt,
+         Riff({{"fmt ", fmt}, {"data", {1}}, {std::string(4, '\0'), {}}, {"data", {2}}}),
+         fmt,
          {1}},
         {"a chunk past the end ends the walk",
-         Riff({{"fmt ", fmt}, {"data", {3}}, {"junk", {1, 2}, 1000}}), fmt, {3}},
-        {"fmt taken whole, with extra bytes", Riff({{"fmt ", {1, 0, 2, 0, 9, 9}}}),
-         {1, 0, 2, 0, 9, 9}, {}},
+         Riff({{"fmt ", fmt}, {"data", {3}}, {"junk", {1, 2}, 1000}}),
+         fmt,
+         {3}},
+        {"fmt taken whole, with extra bytes",
+         Riff({{"fmt ", {1, 0, 2, 0, 9, 9}}}),
+         {1, 0, 2, 0, 9, 9},
+         {}},
         {"header alone", Riff({}), {}, {}},
     };
     for (const auto& c : cases) {
@@ -262,9 +291,7 @@ TEST(RiffWave, InvalidWavesAreRejected) {
 
 TEST(ReadWholeFile, ReadsAFileAndNamesTheOneItCannotOpen) {
     auto path = std::filesystem::temp_directory_path() / "skyvern_readwholefile_test.bin";
-    {
-        std::ofstream(path, std::ios::binary) << "abc";
-    }
+    { std::ofstream(path, std::ios::binary) << "abc"; }
     EXPECT_EQ(ReadWholeFile(path.string()), (std::vector<uint8_t>{'a', 'b', 'c'}));
     std::filesystem::remove(path);
     EXPECT_EQ(MessageOf<EReadError>([&] { ReadWholeFile(path.string()); }),

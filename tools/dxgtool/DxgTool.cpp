@@ -218,9 +218,12 @@ int RunDxgTool(const std::vector<std::string>& args, std::ostream& out, std::ost
         return 2;
     }
     try {
-        if (command == "list") List(args[1], out);
-        else if (command == "extract") Extract(args[1], args[2]);
-        else Pack(args[1], args[2]);
+        if (command == "list")
+            List(args[1], out);
+        else if (command == "extract")
+            Extract(args[1], args[2]);
+        else
+            Pack(args[1], args[2]);
     } catch (const std::exception& e) {
         err << e.what() << '\n';
         return 1;

@@ -80,7 +80,8 @@ std::string WriteManifest(const TManifest& m) {
     if (m.Kind == TCollectionKind::Pictures) {
         out << "collection pictures\n";
         bool zero = true;
-        for (uint8_t b : m.ColorTable) zero = zero && b == 0;
+        for (uint8_t b : m.ColorTable)
+            zero = zero && b == 0;
         if (!zero) {
             out << "colortable ";
             char buf[4];
@@ -138,9 +139,12 @@ TManifest ParseManifest(const std::string& text) {
             auto flag = [&] { return ParseNumber(value, 0, 1) != 0; };
             if (key == "collection") {
                 if (m.Kind != TCollectionKind::Unknown) fail("a second \"collection\" line");
-                if (value == "pictures") m.Kind = TCollectionKind::Pictures;
-                else if (value == "waves") m.Kind = TCollectionKind::Waves;
-                else fail("collection must be \"pictures\" or \"waves\"");
+                if (value == "pictures")
+                    m.Kind = TCollectionKind::Pictures;
+                else if (value == "waves")
+                    m.Kind = TCollectionKind::Waves;
+                else
+                    fail("collection must be \"pictures\" or \"waves\"");
             } else if (m.Kind == TCollectionKind::Unknown) {
                 fail("the manifest must start with a \"collection\" line");
             } else if (key == "colortable" && m.Kind == TCollectionKind::Pictures) {
@@ -155,27 +159,41 @@ TManifest ParseManifest(const std::string& text) {
             } else if (key == "wave" && m.Kind == TCollectionKind::Waves) {
                 wave = &m.Waves.emplace_back();
             } else if (picture) {
-                if (key == "name") picture->Name = UnescapeName(value);
-                else if (key == "file") picture->File = UnescapeName(value);
-                else if (key == "patternwidth") picture->PatternWidth = integer();
-                else if (key == "patternheight") picture->PatternHeight = integer();
-                else if (key == "skipwidth") picture->SkipWidth = integer();
-                else if (key == "skipheight") picture->SkipHeight = integer();
-                else if (key == "systemmemory") picture->SystemMemory = flag();
-                else if (key == "transparent") picture->Transparent = flag();
+                if (key == "name")
+                    picture->Name = UnescapeName(value);
+                else if (key == "file")
+                    picture->File = UnescapeName(value);
+                else if (key == "patternwidth")
+                    picture->PatternWidth = integer();
+                else if (key == "patternheight")
+                    picture->PatternHeight = integer();
+                else if (key == "skipwidth")
+                    picture->SkipWidth = integer();
+                else if (key == "skipheight")
+                    picture->SkipHeight = integer();
+                else if (key == "systemmemory")
+                    picture->SystemMemory = flag();
+                else if (key == "transparent")
+                    picture->Transparent = flag();
                 else if (key == "transparentcolor")
                     picture->TransparentColor = uint32_t(ParseNumber(value, INT32_MIN, UINT32_MAX));
                 else if (key == "bitcount") {
                     picture->BitCount = integer();
                     if (picture->BitCount != 24 && picture->BitCount != 32)
                         fail("bitcount must be 24 or 32");
-                } else fail("unknown key \"" + key + "\"");
+                } else
+                    fail("unknown key \"" + key + "\"");
             } else if (wave) {
-                if (key == "name") wave->Name = UnescapeName(value);
-                else if (key == "file") wave->File = UnescapeName(value);
-                else if (key == "looped") wave->Looped = flag();
-                else if (key == "maxplayingcount") wave->MaxPlayingCount = integer();
-                else fail("unknown key \"" + key + "\"");
+                if (key == "name")
+                    wave->Name = UnescapeName(value);
+                else if (key == "file")
+                    wave->File = UnescapeName(value);
+                else if (key == "looped")
+                    wave->Looped = flag();
+                else if (key == "maxplayingcount")
+                    wave->MaxPlayingCount = integer();
+                else
+                    fail("unknown key \"" + key + "\"");
             } else {
                 fail("unknown key \"" + key + "\"");
             }

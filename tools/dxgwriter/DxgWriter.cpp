@@ -25,7 +25,7 @@ enum : uint8_t {
 };
 
 class Out {
-public:
+  public:
     std::vector<uint8_t> bytes;
     void U8(uint32_t v) { bytes.push_back(uint8_t(v)); }
     void U16(uint32_t v) {
@@ -96,7 +96,8 @@ std::vector<uint8_t> WriteCollectionFile(std::string_view rootClass,
     Out file;
     file.U8(0xFF);
     file.U16(10);
-    for (char c : rootClass) file.U8(uint8_t(std::toupper(static_cast<unsigned char>(c))));
+    for (char c : rootClass)
+        file.U8(uint8_t(std::toupper(static_cast<unsigned char>(c))));
     file.U8(0);
     file.U16(0x1030);
     file.U32(uint32_t(stream.bytes.size()));
@@ -142,7 +143,8 @@ std::vector<uint8_t> WriteDib(int width, int height, const std::vector<uint32_t>
             out.U8(row[x] >> 16);
             if (bytesPerPixel == 4) out.U8(0);
         }
-        for (size_t pad = size_t(width) * bytesPerPixel; pad < stride; ++pad) out.U8(0);
+        for (size_t pad = size_t(width) * bytesPerPixel; pad < stride; ++pad)
+            out.U8(0);
     }
     return std::move(out.bytes);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 
+#include "graphics/ComponentStream.h"
 #include "graphics/DibDecoder.h"
 #include "graphics/DxgReader.h"
 #include "graphics/PatternCount.h"
@@ -45,5 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The inner formats straight away too, so mutations need not keep a valid container.
     Guarded([&] { sink = sink + Checksum(DecodePictureData(bytes)); });
     Guarded([&] { sink = sink + uint32_t(ReadRiffWave(bytes).Format.size()); });
+    // The generic value reader, which tests and tools use to look inside streams.
+    Guarded([&] { sink = sink + uint32_t(TComponentReader(bytes).ReadValue().List.size()); });
+    Guarded([&] {
+        TComponentReader reader(bytes);
+        reader.SkipValue();
+        sink = sink + uint32_t(reader.Position());
+    });
     return 0;
 }

@@ -12,16 +12,21 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-void U8(Bytes& b, uint32_t v) { b.push_back(uint8_t(v)); }
-void U16(Bytes& b, uint32_t v) { U8(b, v), U8(b, v >> 8); }
-void U32(Bytes& b, uint32_t v) { U16(b, v), U16(b, v >> 16); }
+void U8(Bytes& b, uint32_t v) {
+    b.push_back(uint8_t(v));
+}
+void U16(Bytes& b, uint32_t v) {
+    U8(b, v), U8(b, v >> 8);
+}
+void U32(Bytes& b, uint32_t v) {
+    U16(b, v), U16(b, v >> 16);
+}
 
 // A 4 x 2 DIB with an info header: `rows` holds the pixel bytes exactly as stored.
 Bytes InfoDib(int bits, uint32_t compression, int height, const Bytes& extra, const Bytes& rows) {
     Bytes d;
     U32(d, 40), U32(d, 4), U32(d, uint32_t(height)), U16(d, 1), U16(d, uint32_t(bits));
-    U32(d, compression), U32(d, uint32_t(rows.size())), U32(d, 0), U32(d, 0), U32(d, 0),
-        U32(d, 0);
+    U32(d, compression), U32(d, uint32_t(rows.size())), U32(d, 0), U32(d, 0), U32(d, 0), U32(d, 0);
     d.insert(d.end(), extra.begin(), extra.end());
     d.insert(d.end(), rows.begin(), rows.end());
     return d;
@@ -89,9 +94,12 @@ int main(int argc, char** argv) {
 
     // Stored graphic variants, each 4 x 2.
     Bytes masks555, masks565, masks888;
-    for (uint32_t m : {0x7C00u, 0x03E0u, 0x001Fu}) U32(masks555, m);
-    for (uint32_t m : {0xF800u, 0x07E0u, 0x001Fu}) U32(masks565, m);
-    for (uint32_t m : {0xFF0000u, 0x00FF00u, 0x0000FFu}) U32(masks888, m);
+    for (uint32_t m : {0x7C00u, 0x03E0u, 0x001Fu})
+        U32(masks555, m);
+    for (uint32_t m : {0xF800u, 0x07E0u, 0x001Fu})
+        U32(masks565, m);
+    for (uint32_t m : {0xFF0000u, 0x00FF00u, 0x0000FFu})
+        U32(masks888, m);
     Bytes pal2 = Palette(2, 4), pal16 = Palette(16, 4), pal256 = Palette(256, 4);
     Bytes mask16 = masks565;
     struct Variant {
@@ -113,11 +121,13 @@ int main(int argc, char** argv) {
     U32(core, 12), U16(core, 4), U16(core, 2), U16(core, 1), U16(core, 8);
     Bytes corePal = Palette(256, 3);
     core.insert(core.end(), corePal.begin(), corePal.end());
-    for (int i = 0; i < 8; ++i) U8(core, i);
+    for (int i = 0; i < 8; ++i)
+        U8(core, i);
     variants.push_back({"core8", core});
 
     std::vector<Bytes> graphics;
-    for (const auto& v : variants) graphics.push_back(Graphic("TDIB", v.Data));
+    for (const auto& v : variants)
+        graphics.push_back(Graphic("TDIB", v.Data));
     // A BMP file around the 24-bit DIB.
     Bytes bmp = {'B', 'M'};
     U32(bmp, 14 + 40 + 24), U32(bmp, 0), U32(bmp, 14 + 40);
@@ -129,7 +139,8 @@ int main(int argc, char** argv) {
     // An icon: the 4-bit DIB with a doubled height and its AND mask.
     Bytes iconImage = variants[1].Data;
     iconImage[8] = 4;
-    for (int i = 0; i < 8; ++i) U8(iconImage, 0);
+    for (int i = 0; i < 8; ++i)
+        U8(iconImage, 0);
     Bytes ico;
     U16(ico, 0), U16(ico, 1), U16(ico, 1);
     U8(ico, 4), U8(ico, 2), U8(ico, 16), U8(ico, 0), U16(ico, 1), U16(ico, 4);

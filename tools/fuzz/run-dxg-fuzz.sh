@@ -11,12 +11,16 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -DSKYVERN_FUZZ=ON \
 cmake --build build-fuzz --target dxg_fuzz dxg_fuzz_seeds -j2
 mkdir -p fuzz-out/corpus fuzz-out/seeds fuzz-out/findings
 build-fuzz/bin/dxg_fuzz_seeds fuzz-out/seeds
-# Earlier findings go back in as seeds, so a regression shows at once.
-args=(fuzz-out/corpus fuzz-out/seeds tests/data/fuzz/dxg
-      -dict=tools/fuzz/dxg.dict -max_len=8192 -timeout=5 -rss_limit_mb=512 -malloc_limit_mb=256
-      -max_total_time="$seconds" -artifact_prefix=fuzz-out/findings/ -print_final_stats=1)
+# Earlier findings go back in as seeds, so a regression shows at once. Worker logs
+# (fuzz-N.log) land in fuzz-out/ too.
+root="$PWD"
+args=(corpus seeds "$root/tests/data/fuzz/dxg"
+      -dict="$root/tools/fuzz/dxg.dict" -max_len=8192 -timeout=5 -rss_limit_mb=512
+      -malloc_limit_mb=256 -max_total_time="$seconds" -artifact_prefix=findings/
+      -print_final_stats=1)
+cd fuzz-out
 if ((jobs > 1)); then
-  build-fuzz/bin/dxg_fuzz "${args[@]}" -jobs="$jobs" -workers="$jobs"
+  "$root/build-fuzz/bin/dxg_fuzz" "${args[@]}" -jobs="$jobs" -workers="$jobs"
 else
-  build-fuzz/bin/dxg_fuzz "${args[@]}"
+  "$root/build-fuzz/bin/dxg_fuzz" "${args[@]}"
 fi

@@ -63,7 +63,8 @@ TEST(DxgWriter, PictureFileLayout) {
     TValue table = r.ReadValue();
     EXPECT_EQ(table.Type, vaBinary);
     EXPECT_EQ(table.Bytes.size(), 1024u);
-    EXPECT_TRUE(std::all_of(table.Bytes.begin(), table.Bytes.end(), [](uint8_t v) { return v == 0; }));
+    EXPECT_TRUE(
+        std::all_of(table.Bytes.begin(), table.Bytes.end(), [](uint8_t v) { return v == 0; }));
     EXPECT_EQ(r.ReadShortString(), "List");
     TValue list = r.ReadValue();
     EXPECT_EQ(r.ReadByte(), 0); // end of the root's properties
@@ -74,7 +75,8 @@ TEST(DxgWriter, PictureFileLayout) {
     ASSERT_EQ(list.Items.size(), 2u);
     auto layout = [](const TCollectionItemValue& item) {
         std::vector<std::pair<std::string, int>> out;
-        for (const auto& p : item.Properties) out.emplace_back(p.Name, int(p.Value.Type));
+        for (const auto& p : item.Properties)
+            out.emplace_back(p.Name, int(p.Value.Type));
         return out;
     };
     EXPECT_FALSE(list.Items[0].HasOrder);
@@ -98,7 +100,7 @@ TEST(DxgWriter, PictureFileLayout) {
     auto data = list.Items[1].Properties[3].Value.Bytes;
     EXPECT_EQ(std::string(data.begin(), data.begin() + 5), "\x04TDIB");
     EXPECT_EQ(data[5], 40);
-    EXPECT_EQ(data[5 + 8], 2);  // height, positive
+    EXPECT_EQ(data[5 + 8], 2);   // height, positive
     EXPECT_EQ(data[5 + 14], 32); // bit count
     EXPECT_EQ(data[5 + 16], 0);  // compression
     EXPECT_EQ(data.size(), 5u + 40 + 2 * 2 * 4);
@@ -116,7 +118,8 @@ TEST(DxgWriter, PicturesReadBackPixelForPixel) {
     empty.name = "nothing";
     entries.push_back(empty);
     std::vector<uint8_t> table(1024);
-    for (size_t i = 0; i < table.size(); ++i) table[i] = uint8_t(i * 7);
+    for (size_t i = 0; i < table.size(); ++i)
+        table[i] = uint8_t(i * 7);
 
     auto data = ReadPictureCollection(dxg::WritePictureCollection(entries, table));
     EXPECT_TRUE(std::equal(table.begin(), table.end(), data.ColorTable.begin()));

@@ -1,0 +1,109 @@
+// SendScore_test.cpp -- the score exchange from the send prompt against the reference server:
+// success ends on the high-score screen with the row stored; a server that is down or answers
+// with an error page shows the notice for 1500 ms and brings the prompt back.
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <thread>
+
+#include "ScoreServer.h"
+#include "ScoreStore.h"
+#include "app/GameState.h"
+#include "app/Harness.h"
+#include "app/MainForm.h"
+#include "support/GameDir.h"
+
+namespace {
+
+// The reference server on a free loopback port with a database of its own.
+struct RunningServer {
+    TempGameDir dir{false};
+    scores::ScoreStore store{(dir / "scores.db").string()};
+    scores::ScoreServer server{store, "test"};
+    std::thread thread;
+    int port = 0;
+    RunningServer() {
+        port = server.Http().bind_to_any_port("127.0.0.1");
+        thread = std::thread([this] { server.Http().listen_after_bind(); });
+        while (!server.Http().is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ~RunningServer() {
+        server.Http().stop();
+        thread.join();
+    }
+    std::string Url() const { return "http://127.0.0.1:" + std::to_string(port) + "/"; }
+};
+
+// A game waiting at the send prompt with a stored entry, as after name entry.
+struct SendPrompt {
+    TempGameDir dir;
+    THarness h{{.seed = 3, .workdir = dir.Path()}};
+    explicit SendPrompt(const std::string& server) {
+        h.Frames(2);
+        EXPECT_TRUE(h.RunLine("server " + server));
+        TmainForm& f = h.Form();
+        f.DXTimer1.SetEnabled(false);
+        f.DXTimer2.SetEnabled(true);
+        GameState = gsSendPrompt;
+        MenuScreen = 9;
+        SelectedItem = 1;
+        PlayerName.Assign("Bob");
+        Country.Assign("Iceland");
+        Score = 1234;
+    }
+};
+
+TEST(SendScore, ReachesTheServerAndEndsOnTheHighScoreScreen) {
+    RunningServer server;
+    SendPrompt game(server.Url());
+    ASSERT_TRUE(game.h.RunLine("key press 13")); // send
+    game.h.Frames(2);
+    EXPECT_EQ(game.h.Field("GameState"), "gsMenu");
+    EXPECT_EQ(game.h.Field("MenuScreen"), "3");
+    auto rows = server.store.Best(10);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].name, "Bob");
+    EXPECT_EQ(rows[0].score, 1234);
+    EXPECT_EQ(rows[0].country, "Iceland");
+}
+
+TEST(SendScore, AnErrorPageFromTheServerIsAFailure) {
+    // Answers the version query like the real server and everything else with an error page.
+    httplib::Server fake;
+    fake.Get("/cgi/version.pl", [](const httplib::Request& req, httplib::Response& res) {
+        if (req.has_param("version"))
+            res.set_content("OK|fake|1|x|TOKENTOKENTOKEN2|", "text/plain");
+        else
+            res.set_content("<html>Internal error</html>", "text/html");
+    });
+    int port = fake.bind_to_any_port("127.0.0.1");
+    std::thread t([&] { fake.listen_after_bind(); });
+    while (!fake.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    {
+        SendPrompt game("http://127.0.0.1:" + std::to_string(port) + "/");
+        game.h.RunLine("key press 13");
+        game.h.Frames(1);
+        EXPECT_EQ(game.h.Field("GameState"), "gsSendFailed");
+    }
+    fake.stop();
+    t.join();
+}
+
+TEST(SendScore, AServerThatIsDownShowsTheNoticeThenThePromptAgain) {
+    int port;
+    {
+        RunningServer gone; // take a free port, then close it
+        port = gone.port;
+    }
+    SendPrompt game("http://127.0.0.1:" + std::to_string(port) + "/");
+    game.h.RunLine("key press 13");
+    game.h.Frames(1);
+    EXPECT_EQ(game.h.Field("GameState"), "gsSendFailed");
+    // 1500 ms of 16 ms frames: the notice stays 93 more frames after the first.
+    game.h.Frames(92);
+    EXPECT_EQ(game.h.Field("GameState"), "gsSendFailed");
+    game.h.Frames(1);
+    EXPECT_EQ(game.h.Field("GameState"), "gsSendPrompt");
+}
+
+} // namespace
