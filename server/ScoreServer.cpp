@@ -1,4 +1,5 @@
-// ScoreServer.cpp -- routes of skyvern-scores: home page, version query, submission, world table.
+// ScoreServer.cpp -- routes of skyvern-scores: home page, version query, submission, world table,
+// screenshots.
 #include "ScoreServer.h"
 
 #include "ScorePages.h"
@@ -62,6 +63,10 @@ ScoreServer::ScoreServer(ScoreStore& store, std::string version, Clock clock, Se
     http_.set_error_handler([](const httplib::Request&, httplib::Response& res) {
         if (res.body.empty()) res.set_content(std::to_string(res.status) + "\n", kText);
     });
+}
+
+bool ScoreServer::ServeScreenshots(const std::string& dir) {
+    return http_.set_mount_point("/screenshots", dir);
 }
 
 void ScoreServer::HandleScript(const httplib::Request& req, httplib::Response& res) {

@@ -38,6 +38,10 @@ class ScoreServer {
     // The configured server with every route; bind and listen on it, stop it from any thread.
     httplib::Server& Http() { return http_; }
 
+    // Serves the game's screenshots (the images its AppStream metainfo names) from `dir` as
+    // /screenshots/NAME.png. False when `dir` is not a folder.
+    bool ServeScreenshots(const std::string& dir);
+
     // The bodies of the three script answers, also used directly by tests.
     std::string VersionReply();
     std::string Submit(const std::string& client, const std::string& encoded);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <pthread.h>
 #include <string>
 #include <thread>
@@ -22,13 +23,17 @@ struct Options {
     std::string host = "127.0.0.1";
     int port = 8642;
     std::string db = "scores.db";
+    std::string screenshots; // empty: the installed ones, when there are any
 };
 
 void Usage(FILE* out) {
-    std::fprintf(out, "usage: skyvern-scores [--listen ADDR:PORT] [--db FILE]\n"
+    std::fprintf(out, "usage: skyvern-scores [--listen ADDR:PORT] [--db FILE] [--screenshots DIR]\n"
                       "  --listen ADDR:PORT  address to serve on (default 127.0.0.1:8642;\n"
                       "                      port 0 picks a free one, [::1]:PORT for IPv6)\n"
-                      "  --db FILE           SQLite database (default scores.db)\n");
+                      "  --db FILE           SQLite database (default scores.db)\n"
+                      "  --screenshots DIR   the game's screenshots, served as /screenshots/\n"
+                      "                      (default ../share/skyvern/screenshots from the\n"
+                      "                      program's folder)\n");
 }
 
 bool ParseListen(const std::string& text, Options& options) {
@@ -62,6 +67,8 @@ int main(int argc, char** argv) {
             }
         } else if (arg == "--db" && i + 1 < argc) {
             options.db = argv[++i];
+        } else if (arg == "--screenshots" && i + 1 < argc) {
+            options.screenshots = argv[++i];
         } else {
             Usage(stderr);
             return 2;
@@ -82,6 +89,19 @@ int main(int argc, char** argv) {
         scores::ScoreStore store(options.db);
         scores::ScoreServer server(store, SKYVERN_VERSION);
         httplib::Server& http = server.Http();
+        if (!options.screenshots.empty()) {
+            if (!server.ServeScreenshots(options.screenshots)) {
+                std::fprintf(stderr, "skyvern-scores: no folder %s\n", options.screenshots.c_str());
+                return 2;
+            }
+        } else {
+            // Installed (and in the build tree) the screenshots sit in share/ beside bin/.
+            std::error_code ec;
+            auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+            if (!ec)
+                server.ServeScreenshots(
+                    (exe.parent_path().parent_path() / "share/skyvern/screenshots").string());
+        }
 
         int port = options.port;
         if (port == 0)

@@ -10,7 +10,8 @@ PACKAGES=(
   libcairo2-dev libcpp-httplib-dev libsqlite3-dev libssl-dev
   libgtest-dev googletest
   fonts-linuxlibertine fonts-dejavu-core
-  xvfb xauth
+  xvfb xauth xdotool libx11-dev
+  desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

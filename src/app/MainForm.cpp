@@ -5,6 +5,7 @@
 
 #include "app/GameState.h"
 #include "app/Random.h"
+#include "app/WindowIcon.h"
 #include "audio/Mixer.h"
 #include "audio/Music.h"
 #include "audio/SoundEvents.h"
@@ -47,6 +48,7 @@ TmainForm::TmainForm() {
         mainForm = nullptr;
         throw std::runtime_error("cannot open a window: " + p.Error());
     }
+    p.SetWindowIcon(kWindowIconPixels, kWindowIconSize, kWindowIconSize);
 
     // The stored form description.
     DXDraw.Display.SetWidth(800);

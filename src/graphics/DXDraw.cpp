@@ -45,6 +45,10 @@ TDirectDrawSurface::TDirectDrawSurface(TDXDraw* dxdraw) : dxdraw_(dxdraw) {}
 TDirectDrawSurface::~TDirectDrawSurface() = default;
 
 void TDirectDrawSurface::SetSize(int width, int height) {
+    Touch();
+    shared_.reset();
+    pendingRows_.clear();
+    pendingCount_ = 0;
     if (width <= 0 || height <= 0) {
         width_ = height_ = 0;
         pixels_.clear();
@@ -62,13 +66,75 @@ void TDirectDrawSurface::Fill(uint32_t pixel) {
         LastResult = -1;
         return;
     }
-    // Black, the fill of every frame, and any grey are one byte repeated: a plain memset.
-    const uint8_t byte = uint8_t(pixel);
-    if (pixel == byte * 0x01010101u)
-        std::memset(pixels_.data(), byte, pixels_.size() * sizeof(uint32_t));
-    else
-        std::fill(pixels_.begin(), pixels_.end(), pixel);
+    Touch();
+    if (shared_) {
+        // Every pixel is overwritten: the shared ones need not be copied first.
+        shared_.reset();
+        pixels_.assign(size_t(width_) * height_, 0);
+    }
+    pendingPixel_ = pixel;
+    pendingRows_.assign(size_t(height_), 1);
+    pendingCount_ = height_;
     LastResult = 0;
+}
+
+void TDirectDrawSurface::Settle(int top, int bottom) const {
+    if (pendingCount_ == 0) return;
+    top = std::max(top, 0);
+    bottom = std::min(bottom, height_);
+    const uint32_t pixel = pendingPixel_;
+    // Black, the usual case, as a byte fill: several times faster than pixel by pixel.
+    const bool bytes = (pixel & 0xFF) * 0x01010101u == pixel;
+    for (int y = top; y < bottom; ++y) {
+        if (!pendingRows_[size_t(y)]) continue;
+        pendingRows_[size_t(y)] = 0;
+        --pendingCount_;
+        uint32_t* row = pixels_.data() + size_t(y) * width_;
+        if (bytes)
+            std::memset(row, int(pixel & 0xFF), size_t(width_) * sizeof(uint32_t));
+        else
+            std::fill_n(row, width_, pixel);
+    }
+}
+
+void TDirectDrawSurface::Own() {
+    Touch(); // whoever asks is about to write
+    if (shared_) {
+        pixels_.assign(shared_->begin(), shared_->end());
+        shared_.reset();
+    }
+}
+
+const TDirectDrawSurface::KeyRuns* TDirectDrawSurface::Runs() const {
+    if (runsKnown_) return runsUseful_ ? &runs_ : nullptr;
+    runsKnown_ = true;
+    runs_.rowStart.clear();
+    runs_.runs.clear();
+    const uint32_t* p = Data();
+    const uint32_t key = colorKey_;
+    for (int y = 0; y < height_; ++y) {
+        runs_.rowStart.push_back(uint32_t(runs_.runs.size() / 2));
+        const uint32_t* row = p + size_t(y) * width_;
+        for (int x = 0; x < width_;) {
+            while (x < width_ && row[x] == key)
+                ++x;
+            const int begin = x;
+            while (x < width_ && row[x] != key)
+                ++x;
+            if (x > begin) {
+                runs_.runs.push_back(uint32_t(begin));
+                runs_.runs.push_back(uint32_t(x));
+            }
+        }
+    }
+    runs_.rowStart.push_back(uint32_t(runs_.runs.size() / 2));
+    // Runs shorter than about eight pixels on average copy slower than the blend does.
+    runsUseful_ = runs_.runs.size() / 2 * 8 <= size_t(width_) * height_;
+    if (!runsUseful_) {
+        runs_.rowStart = {};
+        runs_.runs = {};
+    }
+    return runsUseful_ ? &runs_ : nullptr;
 }
 
 void TDirectDrawSurface::Draw(int x, int y, const TRect& srcRect, TDirectDrawSurface* source,
@@ -127,17 +193,41 @@ void TDirectDrawSurface::Draw(int x, int y, const TRect& srcRect, TDirectDrawSur
         dst.Left + w > width_ || dst.Top + h > height_ || src.Left + w > source->width_ ||
         src.Top + h > source->height_)
         return; // cannot happen after the clipping above; the row copies rely on it
+    Own(); // first: the source may be this very surface
+    if (pendingCount_ > 0) {
+        if (!transparent && other && dst.Left == 0 && w == width_)
+            for (int y = dst.Top; y < dst.Top + h; ++y) { // overwritten whole: no fill needed
+                pendingCount_ -= pendingRows_[size_t(y)];
+                pendingRows_[size_t(y)] = 0;
+            }
+        else
+            Settle(other ? dst.Top : 0, other ? dst.Top + h : height_);
+    }
+    uint32_t* const dp = pixels_.data();
+    const uint32_t* const sp = source->Data();
+    const KeyRuns* runs = transparent && other ? source->Runs() : nullptr;
+    const uint32_t left = uint32_t(src.Left), right = uint32_t(src.Left + w);
     for (int row = 0; row < h; ++row) {
-        const uint32_t* s = source->pixels_.data() + size_t(src.Top + row) * source->width_ + src.Left;
-        uint32_t* d = pixels_.data() + size_t(dst.Top + row) * width_ + dst.Left;
+        const uint32_t* s = sp + size_t(src.Top + row) * source->width_ + src.Left;
+        uint32_t* d = dp + size_t(dst.Top + row) * width_ + dst.Left;
         if (!transparent) {
             if (other)
                 std::memcpy(d, s, sizeof(uint32_t) * w);
             else
                 std::memmove(d, s, sizeof(uint32_t) * w);
+        } else if (runs) {
+            const size_t y = size_t(src.Top + row);
+            for (size_t r = runs->rowStart[y]; r < runs->rowStart[y + 1]; ++r) {
+                const uint32_t begin = std::max(runs->runs[2 * r], left);
+                const uint32_t end = std::min(runs->runs[2 * r + 1], right);
+                if (begin < end)
+                    std::memcpy(d + (begin - left), s + (begin - left),
+                                sizeof(uint32_t) * (end - begin));
+            }
         } else if (other) {
             CopyKeyedRow(d, s, w, key);
         } else {
+            // Overlapping rows of one surface: pixel by pixel, in order.
             for (int i = 0; i < w; ++i)
                 if (s[i] != key) d[i] = s[i];
         }
@@ -146,6 +236,19 @@ void TDirectDrawSurface::Draw(int x, int y, const TRect& srcRect, TDirectDrawSur
 }
 
 void TDirectDrawSurface::LoadFromPicture(const TPicture& picture, const TRect& rect) {
+    if (!picture.Empty() && rect.Left == 0 && rect.Top == 0 && rect.Right == picture.Width() &&
+        rect.Bottom == picture.Height()) {
+        width_ = picture.Width();
+        height_ = picture.Height();
+        Touch();
+        pixels_.clear();
+        pixels_.shrink_to_fit();
+        pendingRows_.clear();
+        pendingCount_ = 0;
+        shared_ = picture.SharedPixels();
+        lost_ = false;
+        return;
+    }
     SetSize(rect.Width(), rect.Height());
     if (!Exists() || picture.Empty()) return;
     for (int y = 0; y < height_; ++y) {
@@ -160,9 +263,12 @@ void TDirectDrawSurface::LoadFromPicture(const TPicture& picture, const TRect& r
 
 uint32_t TDirectDrawSurface::MatchColor(TColor color) const { return PixelFromColor(color); }
 
-void TDirectDrawSurface::SetColorKey(uint32_t pixel) { colorKey_ = pixel; }
+void TDirectDrawSurface::SetColorKey(uint32_t pixel) {
+    if (pixel != colorKey_) Touch();
+    colorKey_ = pixel;
+}
 
-bool TDirectDrawSurface::Lock(TDDSurfaceDesc& desc) {
+bool TDirectDrawSurface::Lock(TDDSurfaceDesc& desc, uint32_t flags) {
     if (!Exists() || lost_ || lockCount_ > 0) {
         LastResult = -1;
         return false;
@@ -172,7 +278,7 @@ bool TDirectDrawSurface::Lock(TDDSurfaceDesc& desc) {
     desc.Height = height_;
     desc.Pitch = width_ * 4;
     desc.BitCount = 32;
-    desc.Bits = pixels_.data();
+    desc.Bits = flags & DDLOCK_READONLY ? const_cast<uint32_t*>(Data()) : Pixels();
     desc.ColorKey = colorKey_;
     return true;
 }

@@ -70,6 +70,9 @@ private:
     bool active_ = false; // holds the "device context" between the first call and Release
 };
 
+// Lock flag: the caller only reads (a surface sharing a picture's pixels keeps sharing them).
+inline constexpr uint32_t DDLOCK_READONLY = 0x10;
+
 // What Lock hands out: the pixels of the surface and its source colour key.
 struct TDDSurfaceDesc {
     int Width = 0, Height = 0;
@@ -100,11 +103,12 @@ public:
     void SetSize(int width, int height); // 0 or less in either releases the surface
     void Fill(uint32_t pixel);
     void Draw(int x, int y, const TRect& srcRect, TDirectDrawSurface* source, bool transparent);
+    // The whole picture is shared, not copied, until something writes to the surface.
     void LoadFromPicture(const TPicture& picture, const TRect& rect);
     uint32_t MatchColor(TColor color) const;
     void SetColorKey(uint32_t pixel);
     uint32_t ColorKey() const { return colorKey_; }
-    bool Lock(TDDSurfaceDesc& desc);
+    bool Lock(TDDSurfaceDesc& desc, uint32_t flags = 0); // flags: 0 or DDLOCK_READONLY
     void Unlock();
     bool Locked() const { return lockCount_ > 0; }
 
@@ -117,14 +121,47 @@ public:
     TDirectDrawSurfaceCanvas& Canvas();
     void ReleaseCanvas();
 
-    uint32_t* Pixels() { return pixels_.data(); }
-    const uint32_t* Pixels() const { return pixels_.data(); }
-    uint32_t Pixel(int x, int y) const { return pixels_[size_t(y) * width_ + x]; }
+    // Rows of Width() pixels. The writable form first makes shared pixels the surface's own.
+    uint32_t* Pixels() {
+        Own();
+        Settle(0, height_);
+        return pixels_.data();
+    }
+    const uint32_t* Pixels() const { return Data(); }
+    uint32_t Pixel(int x, int y) const { return Data()[size_t(y) * width_ + x]; }
 
-private:
+  private:
+    // The pixels as they are to be read: pending fills carried out.
+    const uint32_t* Data() const {
+        Settle(0, height_);
+        return shared_ ? shared_->data() : pixels_.data();
+    }
+    void Own(); // copy on write: shared pixels become the surface's own
+    // A fill of the whole surface is put off row by row, and rows that an opaque blit then
+    // covers from edge to edge are never filled: a frame starts black, and its background
+    // hides that at once. Settle fills the rows still pending in [top, bottom).
+    void Settle(int top, int bottom) const;
+    // Where a keyed source shows: per row, the runs of pixels other than the key, found at the
+    // first keyed blit from the surface and kept until its pixels or key change. A blit then
+    // copies the runs and skips the rest unread. Null where runs would be too short to gain.
+    struct KeyRuns {
+        std::vector<uint32_t> rowStart; // each row's first run in `runs`; Height() + 1 entries
+        std::vector<uint32_t> runs;     // begin and end column of each run
+    };
+    const KeyRuns* Runs() const;
+    void Touch() { runsKnown_ = false; } // the pixels or the key changed
+
     TDXDraw* dxdraw_;
     int width_ = 0, height_ = 0;
-    std::vector<uint32_t> pixels_; // 0x00RRGGBB, rows of width_ pixels
+    // 0x00RRGGBB, rows of width_ pixels, unless shared_ is set. Mutable: reading carries out
+    // a pending fill.
+    mutable std::vector<uint32_t> pixels_;
+    std::shared_ptr<const std::vector<uint32_t>> shared_; // a picture's pixels, read only
+    mutable std::vector<uint8_t> pendingRows_;            // 1: the row still awaits the fill
+    mutable int pendingCount_ = 0;
+    uint32_t pendingPixel_ = 0;
+    mutable KeyRuns runs_;
+    mutable bool runsKnown_ = false, runsUseful_ = false;
     uint32_t colorKey_ = 0;
     int lockCount_ = 0;
     bool lost_ = false;

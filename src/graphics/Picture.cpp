@@ -8,10 +8,10 @@ void TPicture::Assign(int width, int height, std::vector<uint32_t> pixels) {
     }
     width_ = width;
     height_ = height;
-    pixels_ = std::move(pixels);
+    pixels_ = std::make_shared<const std::vector<uint32_t>>(std::move(pixels));
 }
 
 void TPicture::Clear() {
     width_ = height_ = 0;
-    pixels_.clear();
+    pixels_.reset();
 }

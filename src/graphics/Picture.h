@@ -1,8 +1,11 @@
 // Picture.h -- TPicture: one decoded graphic kept in memory as 32-bit 0x00RRGGBB pixels, so
-// display surfaces can be rebuilt from it at any time without reading the file again.
+// display surfaces can be rebuilt from it at any time without reading the file again. The
+// pixels never change once assigned, so a surface made of the whole picture shares them
+// instead of holding a second copy.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,13 +14,16 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
     bool Empty() const { return width_ <= 0 || height_ <= 0; }
-    const uint32_t* Pixels() const { return pixels_.data(); } // rows top-down, Width() pixels each
-    uint32_t Pixel(int x, int y) const { return pixels_[size_t(y) * width_ + x]; }
+    // Rows top-down, Width() pixels each; null when empty.
+    const uint32_t* Pixels() const { return pixels_ ? pixels_->data() : nullptr; }
+    uint32_t Pixel(int x, int y) const { return (*pixels_)[size_t(y) * width_ + x]; }
+    // The pixel buffer itself, for surfaces that share it.
+    const std::shared_ptr<const std::vector<uint32_t>>& SharedPixels() const { return pixels_; }
 
     void Assign(int width, int height, std::vector<uint32_t> pixels);
     void Clear();
 
 private:
     int width_ = 0, height_ = 0;
-    std::vector<uint32_t> pixels_;
+    std::shared_ptr<const std::vector<uint32_t>> pixels_;
 };

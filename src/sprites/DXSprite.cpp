@@ -356,10 +356,10 @@ bool TImageSprite::PixelHit(TImageSprite& other) {
     if (!a.surface || !b.surface) return true;
 
     TDDSurfaceDesc da, db;
-    if (!a.surface->Lock(da)) return false;
+    if (!a.surface->Lock(da, DDLOCK_READONLY)) return false;
     if (b.surface == a.surface) {
         db = da;
-    } else if (!b.surface->Lock(db)) {
+    } else if (!b.surface->Lock(db, DDLOCK_READONLY)) {
         a.surface->Unlock();
         return false;
     }

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -245,6 +247,28 @@ TEST_F(ScoreServerTest, WorldPageShowsTheBestHundredByScoreThenTime) {
     EXPECT_EQ(names[99], "P92");
     EXPECT_EQ(std::count(names.begin(), names.end(), "P0"), 0);
     EXPECT_EQ(std::count(names.begin(), names.end(), "P99"), 0);
+}
+
+TEST_F(ScoreServerTest, ServesTheScreenshotsAndNothingBesideThem) {
+    const std::string png("\x89PNG\r\n\x1a\n-not-really-", 20);
+    std::filesystem::create_directory(dir_.File("shots"));
+    std::ofstream(dir_.File("shots/menu.png"), std::ios::binary) << png;
+    EXPECT_EQ(Get("/screenshots/menu.png")->status, 404) << "nothing is served before asked";
+    EXPECT_FALSE(server_->ServeScreenshots(dir_.File("no-such-folder")));
+    ASSERT_TRUE(server_->ServeScreenshots(dir_.File("shots")));
+
+    auto res = Get("/screenshots/menu.png");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+    EXPECT_EQ(res->get_header_value("Content-Type"), "image/png");
+    EXPECT_EQ(res->body, png);
+    // The database sits one folder up.
+    for (const char* target : {"/screenshots/../scores.db", "/screenshots/%2e%2e/scores.db",
+                               "/screenshots/..%2fscores.db", "/screenshots/missing.png"}) {
+        res = Get(target);
+        ASSERT_TRUE(res) << target;
+        EXPECT_EQ(res->status, 404) << target;
+    }
 }
 
 TEST_F(ScoreServerTest, HomePageLinksToTheWorldTable) {

@@ -8,6 +8,7 @@
 
 #include <SDL.h>
 
+#include <stdlib.h>
 #include <time.h>
 
 #include <algorithm>
@@ -462,6 +463,11 @@ private:
 } // namespace
 
 std::unique_ptr<Platform> CreateSdlPlatform(std::string& error) {
+    // Desktops match the window to its menu entry and icon by class (X11) or app id (Wayland);
+    // SDL takes both from these variables. A value the player set stays.
+    setenv("SDL_VIDEO_X11_WMCLASS", SKYVERN_APP_ID, 0);
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", SKYVERN_APP_ID, 0);
+    SDL_SetHint(SDL_HINT_APP_NAME, "Skyvern");
     // The window is closed through the game's exit dialog, not by SDL on the last close.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
