@@ -57,7 +57,11 @@ void TDirectDrawSurface::SetSize(int width, int height) {
     }
     width_ = width;
     height_ = height;
-    pixels_.assign(size_t(width) * height, 0);
+    pixels_.clear();
+    pixels_.resize(size_t(width) * height); // not written: the pending fill below clears it
+    pendingPixel_ = 0;
+    pendingRows_.assign(size_t(height), 1);
+    pendingCount_ = height;
     lost_ = false;
 }
 
@@ -70,7 +74,7 @@ void TDirectDrawSurface::Fill(uint32_t pixel) {
     if (shared_) {
         // Every pixel is overwritten: the shared ones need not be copied first.
         shared_.reset();
-        pixels_.assign(size_t(width_) * height_, 0);
+        pixels_.resize(size_t(width_) * height_);
     }
     pendingPixel_ = pixel;
     pendingRows_.assign(size_t(height_), 1);
@@ -250,6 +254,7 @@ void TDirectDrawSurface::LoadFromPicture(const TPicture& picture, const TRect& r
         return;
     }
     SetSize(rect.Width(), rect.Height());
+    Settle(0, height_); // black where the rectangle leaves the picture
     if (!Exists() || picture.Empty()) return;
     for (int y = 0; y < height_; ++y) {
         int py = rect.Top + y;

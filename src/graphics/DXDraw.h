@@ -8,6 +8,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "graphics/Types.h"
@@ -80,6 +81,19 @@ struct TDDSurfaceDesc {
     int BitCount = 32;
     void* Bits = nullptr;
     uint32_t ColorKey = 0;
+};
+
+// Gives out pixel memory without writing it. A new surface is cleared through the deferred
+// fill instead, so memory that nothing ever reads (the primary surface, which is never shown)
+// is never touched and costs the process nothing.
+template <class T> struct TUnwrittenAllocator : std::allocator<T> {
+    template <class U> struct rebind { using other = TUnwrittenAllocator<U>; };
+    TUnwrittenAllocator() = default;
+    template <class U> TUnwrittenAllocator(const TUnwrittenAllocator<U>&) noexcept {}
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... A> void construct(U* p, A&&... a) {
+        ::new (static_cast<void*>(p)) U(std::forward<A>(a)...);
+    }
 };
 
 class TDirectDrawSurface {
@@ -155,7 +169,7 @@ public:
     int width_ = 0, height_ = 0;
     // 0x00RRGGBB, rows of width_ pixels, unless shared_ is set. Mutable: reading carries out
     // a pending fill.
-    mutable std::vector<uint32_t> pixels_;
+    mutable std::vector<uint32_t, TUnwrittenAllocator<uint32_t>> pixels_;
     std::shared_ptr<const std::vector<uint32_t>> shared_; // a picture's pixels, read only
     mutable std::vector<uint8_t> pendingRows_;            // 1: the row still awaits the fill
     mutable int pendingCount_ = 0;

@@ -16,6 +16,8 @@ size_t Append(char* data, size_t size, size_t count, void* out) {
     return n;
 }
 
+// At the first request, not at start-up: setting up the TLS libraries costs a couple of
+// megabytes that a game nobody sends a score from never needs.
 void GlobalInit() {
     static const bool done = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
     (void)done;
@@ -23,7 +25,7 @@ void GlobalInit() {
 
 } // namespace
 
-TIdHTTP::TIdHTTP() { GlobalInit(); }
+TIdHTTP::TIdHTTP() = default;
 
 TIdHTTP::~TIdHTTP() {
     if (curl_) curl_easy_cleanup(static_cast<CURL*>(curl_));
@@ -31,6 +33,7 @@ TIdHTTP::~TIdHTTP() {
 
 std::string TIdHTTP::Get(const std::string& url) {
     if (!curl_) {
+        GlobalInit();
         curl_ = curl_easy_init();
         if (!curl_) throw EIdHTTPError("HTTP client could not be created");
         // Once per handle: the cookie engine keeps its cookies between the two requests.

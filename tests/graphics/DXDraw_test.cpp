@@ -214,12 +214,17 @@ TEST(SurfaceFromPicture, SharesThePixelsUntilWrittenAndNeverChangesThePicture) {
         EXPECT_EQ(std::vector<uint32_t>(picture.Pixels(), picture.Pixels() + 24), original);
     }
 
-    // Part of a picture is a copy of that part.
+    // Part of a picture is a copy of that part, black where it leaves the picture.
     TDirectDrawSurface part;
     part.LoadFromPicture(picture, TRect{2, 1, 5, 3});
     EXPECT_EQ(part.Width(), 3);
     EXPECT_EQ(part.Pixel(0, 0), original[1 * 6 + 2]);
     EXPECT_EQ(part.Pixel(2, 1), original[2 * 6 + 4]);
+    TDirectDrawSurface beyond;
+    beyond.LoadFromPicture(picture, TRect{4, 2, 8, 5});
+    EXPECT_EQ(beyond.Pixel(1, 1), original[3 * 6 + 5]);
+    EXPECT_EQ(beyond.Pixel(2, 1), 0u);
+    EXPECT_EQ(beyond.Pixel(0, 2), 0u);
     part.Fill(0);
     EXPECT_EQ(std::vector<uint32_t>(picture.Pixels(), picture.Pixels() + 24), original);
 }
@@ -251,6 +256,8 @@ TEST(SurfaceFill, ReadsBackAsIfFilledAtOnce) {
         {"from itself", {fill(0x00A0A0A0), blit('o', 0, 0, W, 2), blit('s', 0, 4, W, 2)}, 'p'},
         {"covered past the bottom", {fill(0), blit('o', 0, 6, W, 8)}, 'd'},
         {"fill alone", {fill(0x00010203)}, 'd'},
+        {"a new surface is black", {blit('k', 0, 0, W, H)}, 'r'},
+        {"a new surface, rows covered", {blit('o', 0, 3, W, 2)}, 'l'},
     };
     TDirectDrawSurface src;
     src.SetSize(W, H);

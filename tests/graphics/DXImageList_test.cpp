@@ -244,6 +244,37 @@ TEST(PictureDrawing, SystemColoursAreResolvedBeforeKeying) {
     EXPECT_EQ(ColorToRGB(btnFace) >> 24, 0u);
 }
 
+// Loading a file replaces every entry; the old ones go before the file is read (so the two
+// never take memory together), yet a file that cannot be read leaves them as they were.
+TEST(PictureLibrary, LoadingAFileReplacesTheEntriesUnlessItCannotBeRead) {
+    const std::string game = SKYVERN_GAME_DIR;
+    struct Case {
+        std::string path;
+        bool readable;
+        bool valid;
+    };
+    const Case cases[] = {
+        {game + "/data/menu.dxg", true, true},
+        {game + "/data/no-such-file.dxg", false, false},
+        {game + "/data", false, false}, // a folder
+        {std::string(SKYVERN_TEST_DATA) + "/fuzz/dxg/header-no-terminator.dxg", true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        TestCollection collection;
+        AddItem(collection, {"old", 10, 10});
+        if (c.valid) {
+            collection.LoadFromFile(c.path);
+            EXPECT_EQ(collection.Find("old"), nullptr);
+            EXPECT_NE(collection.Find("menuback"), nullptr);
+        } else {
+            EXPECT_ANY_THROW(collection.LoadFromFile(c.path));
+            EXPECT_EQ(collection.Find("old") != nullptr, !c.readable)
+                << (c.readable ? "a bad stream leaves no entry" : "the old entry stays");
+        }
+    }
+}
+
 TEST(PictureLibrary, FindImageIgnoresCaseAndTheLaterOfTwoNamesWins) {
     TestCollection collection;
     AddItem(collection, {"hero", 10, 10});
