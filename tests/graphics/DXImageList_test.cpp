@@ -257,7 +257,7 @@ TEST(PictureLibrary, LoadingAFileReplacesTheEntriesUnlessItCannotBeRead) {
         {game + "/data/menu.dxg", true, true},
         {game + "/data/no-such-file.dxg", false, false},
         {game + "/data", false, false}, // a folder
-        {std::string(SKYVERN_TEST_DATA) + "/fuzz/dxg/header-no-terminator.dxg", true, false},
+        {std::string(SKYVERN_TEST_DATA) + "/fuzz/dxg/header-no-terminator.dxg.input", true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
