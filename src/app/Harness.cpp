@@ -24,10 +24,9 @@
 #include "timer/Application.h"
 #include "world/Hero.h"
 
-namespace {
-
 // A small JSON value: enough to print the state and to look fields up by path.
-struct Json {
+struct HarnessJson {
+    using Json = HarnessJson;
     enum Kind { Null, Bool, Number, String, Array, Object } kind = Null;
     bool b = false;
     double n = 0;
@@ -104,6 +103,10 @@ struct Json {
     }
 };
 
+namespace {
+
+using Json = HarnessJson;
+
 Json StrList(const std::vector<std::string>& v, size_t from = 0) {
     Json a = Json::Arr();
     for (size_t i = from; i < v.size(); ++i) a.items.push_back(Json::Str(v[i]));
@@ -162,7 +165,9 @@ void THarness::Frames(int count) {
     }
 }
 
-std::string THarness::StateJson(bool consume) {
+std::string THarness::StateJson(bool consume) { return State(consume).Text(); }
+
+HarnessJson THarness::State(bool consume) {
     Json j = Json::Obj();
     j.Add("GameState", Json::Str(GameStateName(GameState)));
     j.Add("MenuScreen", Json::Num(MenuScreen));
@@ -234,69 +239,11 @@ std::string THarness::StateJson(bool consume) {
         messagesSeen_ = platform_.messages.size();
         urlsSeen_ = platform_.urls.size();
     }
-    return j.Text();
+    return j;
 }
 
 std::string THarness::Field(const std::string& path) {
-    // Re-parse is avoided: rebuild the tree and walk it.
-    std::string text = StateJson(false);
-    // Minimal parser for our own output.
-    struct Parser {
-        const std::string& s;
-        size_t i = 0;
-        Json Value() {
-            Json j;
-            if (s[i] == '{') {
-                j.kind = Json::Object;
-                ++i;
-                while (s[i] != '}') {
-                    std::string key = Value().s;
-                    ++i; // ':'
-                    j.fields.emplace_back(key, Value());
-                    if (s[i] == ',') ++i;
-                }
-                ++i;
-            } else if (s[i] == '[') {
-                j.kind = Json::Array;
-                ++i;
-                while (s[i] != ']') {
-                    j.items.push_back(Value());
-                    if (s[i] == ',') ++i;
-                }
-                ++i;
-            } else if (s[i] == '"') {
-                j.kind = Json::String;
-                ++i;
-                while (s[i] != '"') {
-                    if (s[i] == '\\') {
-                        ++i;
-                        if (s[i] == 'u') {
-                            j.s += char(std::stoi(s.substr(i + 1, 4), nullptr, 16));
-                            i += 5;
-                            continue;
-                        }
-                    }
-                    j.s += s[i++];
-                }
-                ++i;
-            } else if (s.compare(i, 4, "null") == 0) {
-                i += 4;
-            } else if (s.compare(i, 4, "true") == 0) {
-                j = Json::Boolean(true);
-                i += 4;
-            } else if (s.compare(i, 5, "false") == 0) {
-                j = Json::Boolean(false);
-                i += 5;
-            } else {
-                size_t end = i;
-                while (end < s.size() && std::strchr("-+.0123456789eE", s[end])) ++end;
-                j = Json::Num(std::stod(s.substr(i, end - i)));
-                i = end;
-            }
-            return j;
-        }
-    } parser{text};
-    Json root = parser.Value();
+    const Json root = State(false);
     const Json* node = &root;
     std::istringstream in(path);
     std::string key;

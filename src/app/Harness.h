@@ -9,6 +9,7 @@
 #include "platform/headless/HeadlessPlatform.h"
 
 class TmainForm;
+struct HarnessJson;
 
 class THarness {
 public:
@@ -40,6 +41,7 @@ public:
     bool Ended() const; // the window has closed
 
 private:
+    HarnessJson State(bool consume); // the state as a tree; StateJson prints it
     platform::HeadlessPlatform platform_;
     std::unique_ptr<TmainForm> form_;
     std::string error_;
