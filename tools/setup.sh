@@ -12,6 +12,8 @@ PACKAGES=(
   fonts-linuxlibertine fonts-dejavu-core
   xvfb xauth xdotool libx11-dev
   desktop-file-utils appstream dpkg-dev file
+  # score server deployment checks: systemd-analyze on the unit, nginx -t on the example site
+  systemd nginx openssl
 )
 
 missing=()
