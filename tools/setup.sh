@@ -14,6 +14,10 @@ PACKAGES=(
   desktop-file-utils appstream dpkg-dev file
   # score server deployment checks: systemd-analyze on the unit, nginx -t on the example site
   systemd nginx openssl
+  # score server: PostgreSQL client and server (the tests start their own), event-driven HTTP
+  libpq-dev postgresql libmicrohttpd-dev
+  # score server load benchmark
+  wrk
 )
 
 missing=()
