@@ -30,7 +30,8 @@ struct Options {
 void Usage(FILE* out) {
     std::fprintf(out,
                  "usage: skyvern-scores [--listen ADDR:PORT] [--db FILE|URI] [--trusted-proxy ADDR]...\n"
-                 "                      [--screenshots DIR] [--threads N] [--rate-limit N]\n"
+                 "                      [--screenshots DIR] [--threads N] [--idle-timeout S]\n"
+                 "                      [--rate-limit N]\n"
                  "  --listen ADDR:PORT    address to serve on (default 127.0.0.1:8642;\n"
                  "                        port 0 picks a free one, [::1]:PORT for IPv6)\n"
                  "  --db FILE|URI         SQLite database file (default scores.db), or a\n"
@@ -40,6 +41,7 @@ void Usage(FILE* out) {
                  "                        (default ../share/skyvern/screenshots from the\n"
                  "                        program's folder)\n"
                  "  --threads N           event loops (default 4)\n"
+                 "  --idle-timeout S      close a connection silent for S seconds (default 10)\n"
                  "  --rate-limit N        submission attempts per address in 60 s (default 30;\n"
                  "                        for load benchmarks only)\n");
 }
@@ -97,14 +99,19 @@ int main(int argc, char** argv) {
             options.screenshots = argv[++i];
         } else if (arg == "--trusted-proxy" && i + 1 < argc) {
             options.limits.trustedProxies.push_back(argv[++i]);
-        } else if ((arg == "--threads" || arg == "--rate-limit") && i + 1 < argc) {
-            long value = ParseCount(argv[++i], arg == "--threads" ? 256 : 1000000000L);
+        } else if ((arg == "--threads" || arg == "--rate-limit" || arg == "--idle-timeout") &&
+                   i + 1 < argc) {
+            long value = ParseCount(argv[++i], arg == "--threads"        ? 256
+                                               : arg == "--idle-timeout" ? 3600
+                                                                         : 1000000000L);
             if (value == 0) {
                 std::fprintf(stderr, "skyvern-scores: bad %s value '%s'\n", arg.c_str(), argv[i]);
                 return 2;
             }
             if (arg == "--threads")
                 options.limits.threads = static_cast<std::size_t>(value);
+            else if (arg == "--idle-timeout")
+                options.limits.idleTimeoutSeconds = static_cast<unsigned>(value);
             else
                 options.limits.submissionsPerWindow = static_cast<int>(value);
         } else {
