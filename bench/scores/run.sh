@@ -8,7 +8,7 @@
 # the loopback as trusted proxy. Prints requests per second and the 99th-percentile latency
 # per route (for submissions also the accepted ones per second).
 # Environment: BUILD_DIR (build), DURATION (10s), CONNECTIONS (32, over all instances),
-# WRK_THREADS (1 per wrk), SETUPS ("sqlite postgresql"), INSTANCE_THREADS (16: event loops of
+# WRK_THREADS (1 per wrk), SETUPS ("sqlite postgresql"), INSTANCE_THREADS (4: event loops of
 # each instance, each with its own database connection; more of them let PostgreSQL commit
 # more submissions with one disk flush).
 set -euo pipefail
@@ -18,7 +18,7 @@ build="${BUILD_DIR:-build}"
 duration="${DURATION:-10s}"
 connections="${CONNECTIONS:-32}"
 wrk_threads="${WRK_THREADS:-1}"
-instance_threads="${INSTANCE_THREADS:-16}"
+instance_threads="${INSTANCE_THREADS:-4}"
 setups="${SETUPS:-sqlite postgresql}"
 rows=10000
 
