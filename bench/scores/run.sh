@@ -46,7 +46,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# start_instance DB [OPTIONS...]: starts one instance, prints its address.
+# start_instance DB [OPTIONS...]: starts one instance and adds its address to `addresses`
+# (not in a subshell, so that the instance is remembered and stopped).
 start_instance() {
   local db="$1" out
   shift
@@ -61,7 +62,7 @@ start_instance() {
   local address
   address="$(sed -n 's/.*listening on \(.*\)$/\1/p' "$out")"
   [ -n "$address" ] || { echo "server did not start:" >&2; cat "$out.err" >&2; exit 1; }
-  echo "$address"
+  addresses+=("$address")
 }
 
 # to_ms VALUE: wrk's latency (us, ms or s) in milliseconds.
@@ -77,7 +78,7 @@ status=0
 run_route() {
   local setup="$1" route="$2"
   shift 2
-  local per=$((connections / $#)) i=0 files=()
+  local per=$((connections / $#)) i=0 files=() wrks=()
   for address in "$@"; do
     local file="$work/$setup-$route-$i.txt" args=()
     case "$route" in
@@ -86,10 +87,11 @@ run_route() {
       submit) args=(-s bench/scores/submit.lua "http://$address/") ;;
     esac
     wrk -t"$wrk_threads" -c"$per" -d"$duration" --timeout 5s --latency "${args[@]}" >"$file" &
+    wrks+=($!)
     files+=("$file")
     i=$((i + 1))
   done
-  wait
+  wait "${wrks[@]}"
   local rps=0 p99=0 errors="" accepted="" ok=0 seconds=0
   for file in "${files[@]}"; do
     rps="$(awk -v a="$rps" '/^Requests\/sec:/ {printf "%.0f", a + $2}' "$file")"
@@ -112,17 +114,19 @@ run_route() {
 echo "skyvern-scores on loopback, $rows rows; wrk -t$wrk_threads, $connections connections in all, $duration per route"
 printf '%-11s %-8s %12s %13s %14s  %s\n' setup route "requests/s" "p99" "accepted/s" errors
 for setup in $setups; do
+  addresses=()
   case "$setup" in
     sqlite)
       "$build/bin/scores_seed" "$work/bench.db" "$rows" >/dev/null
-      addresses=("$(start_instance "$work/bench.db")")
+      start_instance "$work/bench.db"
       ;;
     postgresql)
       pg_state="$work/postgres.state"
       SKYVERN_PG_DURABLE=1 tests/server/postgres.sh start "$pg_state"
       uri="postgresql:///postgres?host=$(cat "$pg_state")&user=skyvern"
       "$build/bin/scores_seed" "$uri" "$rows" >/dev/null
-      addresses=("$(start_instance "$uri")" "$(start_instance "$uri")")
+      start_instance "$uri"
+      start_instance "$uri"
       ;;
     *) echo "unknown setup $setup" >&2; exit 2 ;;
   esac
@@ -130,5 +134,9 @@ for setup in $setups; do
     run_route "$setup" "$route" "${addresses[@]}"
   done
   stop_servers
+  if [ -n "$pg_state" ]; then
+    SKYVERN_PG_DURABLE=1 tests/server/postgres.sh stop "$pg_state"
+    pg_state=""
+  fi
 done
 exit "$status"
