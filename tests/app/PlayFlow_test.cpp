@@ -1,0 +1,102 @@
+// PlayFlow_test.cpp -- leaving play and coming back: a level that runs out while the game has
+// left play, the captured pointer on every way back into play, and clicks that only act on
+// an item under the pointer.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "frontend/FrontEndScenario.h"
+#include "timer/Application.h"
+#include "world/Hero.h"
+
+namespace {
+
+class PlayFlow : public FrontEndScenario {
+  protected:
+    // Main menu -> play, past the level banner, with nothing spawning to disturb the scene.
+    void StartPlaying() {
+        Press(kEnter);
+        EnemyDelay = BonusDelay = TreeDelay = 65535;
+        FramesUntil("gsPlaying", 200);
+    }
+    // The level clock runs out in the next frame of play.
+    void LastFrameOfLevelNext() { LevelTime = LevelLength - 16 * kOneMs; }
+    bool Captured() { return h->Platform().relativeMouse; }
+    void RunAll(const std::vector<std::string>& lines) {
+        for (const std::string& line : lines)
+            ASSERT_TRUE(h->RunLine(line)) << h->Error();
+    }
+};
+
+// How play is left in the frame right after the level clock ran out, and the way back.
+struct LeaveCase {
+    const char* name;
+    const char* away; // GameState while away from play
+    std::vector<std::string> leave, back;
+};
+
+const LeaveCase kLeaveCases[] = {
+    {"Pause", "gsPaused", {"key press 80", "frames 1"}, {"key press 80", "frames 1"}},
+    {"FocusLost", "gsPaused", {"focus lost", "frames 1"},
+     {"focus gained", "frames 1", "key press 80", "frames 1"}},
+    {"BossKey", "gsPaused", {"key press 123", "frames 1"},
+     {"focus gained", "frames 1", "key press 80", "frames 1"}},
+    {"Escape", "gsExitDialog", {"key press 27", "frames 1"}, {"key press 27", "frames 1"}},
+    {"CloseBox", "gsExitDialog", {"close", "frames 1"},
+     {"key press 39", "frames 1", "key press 13", "frames 1"}}, // Right, Enter: no
+};
+
+class LevelEndWhileAway : public PlayFlow, public ::testing::WithParamInterface<int> {};
+
+TEST_P(LevelEndWhileAway, KeepsTheStateAndItsWayBackThenTheLevelChanges) {
+    const LeaveCase& c = kLeaveCases[GetParam()];
+    StartPlaying();
+    LastFrameOfLevelNext();
+    Run({"frames 1"});
+    ASSERT_EQ(F("GameState"), "gsPlaying");
+    ASSERT_EQ(N("LevelTimeMs"), N("LevelLengthMs")) << "the clock has run out";
+
+    RunAll(c.leave);
+    EXPECT_EQ(F("GameState"), c.away);
+    Run({"frames 30"});
+    EXPECT_EQ(F("GameState"), c.away) << "the level end does not override it";
+    EXPECT_EQ(N("Level"), 1);
+    if (std::string(c.away) == "gsExitDialog") {
+        EXPECT_EQ(N("MenuScreen"), 5);
+    }
+
+    RunAll(c.back);
+    EXPECT_EQ(F("GameState"), "gsLevelBanner") << "the level changes once play resumes";
+    EXPECT_EQ(N("Level"), 2);
+    EXPECT_EQ(N("Lives"), 3);
+    if (std::string(c.away) == "gsExitDialog") {
+        EXPECT_NE(N("MenuScreen"), 5);
+        Press(kEsc);
+        EXPECT_EQ(F("GameState"), "gsExitDialog") << "Esc still opens the dialog";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, LevelEndWhileAway, ::testing::Range(0, 5),
+                         [](const auto& info) { return kLeaveCases[info.param].name; });
+
+TEST_F(PlayFlow, ADeathInTheLevelsLastFrameRevivesBeforeTheLevelChanges) {
+    StartPlaying();
+    LastFrameOfLevelNext();
+    Hero->Health = 0; // dies in its step of this frame
+    Run({"frames 1"});
+    ASSERT_EQ(F("GameState"), "gsDying");
+    ASSERT_EQ(N("Lives"), 2);
+    FramesUntil("gsPlaying", 200);
+    EXPECT_EQ(N("Hero.Health"), 50) << "the revival ran";
+    EXPECT_EQ(F("Hero.Shown"), "true");
+    EXPECT_EQ(N("Level"), 1);
+    Run({"frames 1"});
+    EXPECT_EQ(F("GameState"), "gsLevelBanner");
+    EXPECT_EQ(N("Level"), 2);
+    FramesUntil("gsPlaying", 100);
+    EXPECT_EQ(N("Hero.Health"), 50);
+    EXPECT_EQ(N("Lives"), 2) << "no second life lost";
+}
+
+} // namespace
