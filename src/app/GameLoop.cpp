@@ -240,6 +240,7 @@ void TmainForm::DXTimer2Timer(TCustomDXTimer& sender, int lagCount) {
 
     back.ReleaseCanvas();
     DXDraw.Flip();
+    CapturePointerWhilePlaying();
 }
 
 // Steering by mouse reads how far the pointer moved from the screen centre, where it was put

@@ -29,9 +29,13 @@ void ShowMouseCursor(bool show) {
     } else {
         while (count >= 0) count = p.ShowCursor(false);
     }
-    // The cursor is hidden exactly while the mouse steers the dragon: relative motion then
-    // stands in for the distance from the screen centre (and works where warping does not).
-    p.SetRelativeMouse(!show);
+}
+
+void CapturePointerWhilePlaying() {
+    // Relative motion stands in for the distance from the screen centre (and works where
+    // warping does not). It follows the state, not the cursor: some ways back into play (the
+    // end of the dying step) leave the cursor as it was.
+    platform::Current().SetRelativeMouse(GameState == gsPlaying);
 }
 
 void SetCursorPos(int x, int y) { platform::Current().WarpCursor(x, y); }
@@ -203,4 +207,5 @@ void TmainForm::HandleEvent(const platform::Event& e) {
     case EventKind::FocusGained: DXInput1.Activate(); break;
     default: break;
     }
+    CapturePointerWhilePlaying();
 }

@@ -96,9 +96,11 @@ private:
 
 extern TmainForm* mainForm;
 
-// Makes the cursor visible (true) or hidden (false) whatever the show-count was. Hiding it is
-// also what starts relative mouse steering during play; showing it ends that.
+// Makes the cursor visible (true) or hidden (false) whatever the show-count was.
 void ShowMouseCursor(bool show);
+// Captures the pointer for mouse steering (relative motion) exactly while GameState is
+// gsPlaying. Called after every event and every game frame, where the state changes.
+void CapturePointerWhilePlaying();
 // Moves the mouse cursor to a position of the 800 x 600 picture.
 void SetCursorPos(int x, int y);
 // Saves the settings (the scramble bracket); a failure is told to the player, the game goes on.

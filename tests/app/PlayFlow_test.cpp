@@ -99,4 +99,59 @@ TEST_F(PlayFlow, ADeathInTheLevelsLastFrameRevivesBeforeTheLevelChanges) {
     EXPECT_EQ(N("Lives"), 2) << "no second life lost";
 }
 
+// ------------------------------------------------------------ the captured pointer
+
+TEST_F(PlayFlow, ThePointerIsCapturedExactlyWhilePlaying) {
+    EXPECT_FALSE(Captured()) << "in the menu";
+    Press(kEnter);
+    EXPECT_EQ(F("GameState"), "gsLevelBanner");
+    EXPECT_FALSE(Captured()) << "during the first banner";
+    FramesUntil("gsPlaying", 200);
+    EXPECT_TRUE(Captured());
+    Press('P');
+    EXPECT_FALSE(Captured()) << "paused";
+    Press('P');
+    EXPECT_TRUE(Captured());
+    Press(kEsc);
+    EXPECT_FALSE(Captured()) << "in the exit dialog";
+    Press(kEsc);
+    EXPECT_TRUE(Captured());
+}
+
+// What interrupts the dying step; each has its own way back to dying.
+struct DyingCase {
+    const char* name;
+    std::vector<std::string> away, back;
+};
+
+class MouseAfterDying : public PlayFlow, public ::testing::WithParamInterface<int> {};
+
+const DyingCase kDyingCases[] = {
+    {"Pause", {"key press 80", "frames 1"}, {"key press 80", "frames 1"}},
+    {"FocusLost", {"focus lost", "frames 1"}, {"focus gained", "frames 1", "key press 80", "frames 1"}},
+    {"ExitDialogNo", {"key press 27", "frames 1"}, {"key press 27", "frames 1"}},
+};
+
+TEST_P(MouseAfterDying, SteersTheNextLife) {
+    const DyingCase& c = kDyingCases[GetParam()];
+    StartPlaying();
+    Hero->Health = 0;
+    Run({"frames 1"});
+    ASSERT_EQ(F("GameState"), "gsDying");
+    RunAll(c.away);
+    EXPECT_NE(F("GameState"), "gsDying");
+    EXPECT_FALSE(Captured());
+    RunAll(c.back);
+    ASSERT_EQ(F("GameState"), "gsDying");
+    FramesUntil("gsPlaying", 200);
+    EXPECT_TRUE(Captured()) << "the next life steers by mouse";
+    Run({"frames 1"});
+    const int x = N("Hero.X");
+    Run({"mouse rel 60 0", "frames 1"});
+    EXPECT_GT(N("Hero.X"), x + 20);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, MouseAfterDying, ::testing::Range(0, 3),
+                         [](const auto& info) { return kDyingCases[info.param].name; });
+
 } // namespace
