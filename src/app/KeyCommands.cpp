@@ -187,6 +187,8 @@ void TmainForm::FormClose(bool& allowClose) {
         if (GameKeyState()) {
             ShowMouseCursor(true);
             GameState = gsExitDialog;
+            // A fire button held in play is no press on "yes": its release must not click.
+            mainForm->ForgetPointer();
         } else {
             // The screen under the dialog keeps its items for "no". Outside the menu its
             // buttons lie where the dialog's do: hide them meanwhile.

@@ -9,6 +9,7 @@
 #include "audio/Mixer.h"
 #include "audio/Music.h"
 #include "audio/SoundEvents.h"
+#include "frontend/FrontEnd.h"
 #include "frontend/MenuSprites.h"
 #include "frontend/Settings.h"
 #include "timer/Application.h"
@@ -169,6 +170,12 @@ void TmainForm::Close() {
     if (allow) Application().Terminate();
 }
 
+void TmainForm::ForgetPointer() {
+    MouseOnItem = false;
+    MainMenuHover = false;
+    leftDown_ = false;
+}
+
 void TmainForm::HandleEvent(const platform::Event& e) {
     using platform::EventKind;
     int key = e.key;
@@ -190,6 +197,7 @@ void TmainForm::HandleEvent(const platform::Event& e) {
         // A click is a left press and release on the display.
         if (e.button == 1 && leftDown_) {
             leftDown_ = false;
+            if (!PointerOnItem(e.x, e.y)) MouseOnItem = false;
             DXDrawClick();
         }
         break;

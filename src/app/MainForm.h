@@ -51,6 +51,9 @@ public:
     void DXTimer2Deactivate(TCustomDXTimer& sender);
     void HandleEvent(const platform::Event& event);
     void Close(); // asks the window to close; FormClose decides
+    // Forgets where the pointer rested and any press waiting for its release, so that only a
+    // new pointing and a new click act (play starts, a dialog opens over play).
+    void ForgetPointer();
 
     // The game loop (app/GameLoop.cpp).
     void DXTimer2Timer(TCustomDXTimer& sender, int lagCount);

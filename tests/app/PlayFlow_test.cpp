@@ -154,4 +154,47 @@ TEST_P(MouseAfterDying, SteersTheNextLife) {
 INSTANTIATE_TEST_SUITE_P(Ways, MouseAfterDying, ::testing::Range(0, 3),
                          [](const auto& info) { return kDyingCases[info.param].name; });
 
+// ------------------------------------------------------------ clicks act only where they point
+
+TEST_F(PlayFlow, ReleasingTheFireButtonInTheExitDialogAnswersNothing) {
+    Click(60, 200); // the start item
+    ASSERT_EQ(F("GameState"), "gsLevelBanner");
+    EnemyDelay = BonusDelay = TreeDelay = 65535;
+    FramesUntil("gsPlaying", 200);
+    Run({"mouse down left", "frames 5"}); // fire
+    Press(kEsc);
+    ASSERT_EQ(F("GameState"), "gsExitDialog");
+    Run({"mouse up left", "frames 1"});
+    EXPECT_EQ(F("GameState"), "gsExitDialog") << "the release is no click on \"yes\"";
+    EXPECT_EQ(N("MenuScreen"), 5);
+    Click(60, 200); // nothing there either
+    EXPECT_EQ(F("GameState"), "gsExitDialog");
+}
+
+TEST_F(PlayFlow, AClickBesideTheSendPromptsButtonsDoesNotSend) {
+    Run({"server http://127.0.0.1:1/"}); // were it to send, it would fail
+    Click(60, 200); // start
+    FramesUntil("gsPlaying", 200);
+    Score = 1000;
+    Press(kEsc);
+    Press(kEnter); // yes: game over
+    FramesUntil("gsNameEntry", 200);
+    Press(kEnter); // store
+    ASSERT_EQ(F("GameState"), "gsSendPrompt");
+    Run({"mouse down left", "mouse up left", "frames 1"}); // where the pointer rests
+    EXPECT_EQ(F("GameState"), "gsSendPrompt");
+}
+
+TEST_F(PlayFlow, ASecondClickWhereClearWasDoesNotAnswerTheDialogThatOpenedThere) {
+    HighScores[0].Score = 5000;
+    Click(60, 300); // the main menu's high-score entry
+    ASSERT_EQ(N("MenuScreen"), 3);
+    Click(320, 475); // clear
+    ASSERT_EQ(N("MenuScreen"), 6);
+    ASSERT_EQ(N("SelectedItem"), 1) << "\"yes\" is selected, but elsewhere";
+    Run({"mouse down left", "mouse up left", "frames 1"}); // the pointer has not moved
+    EXPECT_EQ(N("MenuScreen"), 6);
+    EXPECT_EQ(F("HighScores.0"), "[\"Anonymous\",5000]") << "not cleared";
+}
+
 } // namespace
