@@ -49,4 +49,23 @@ TEST_F(OptionsScreen, AConfirmedExitOverTheBossKeyDialogKeepsTheCountry) {
     EXPECT_EQ(ConfigBytes()[6], 4);
 }
 
+TEST_F(OptionsScreen, LeavingByAMainMenuClickEndsTyping) {
+    OpenScreen(2);
+    PressTimes(kDown, 3);
+    Press(kEnter);
+    ASSERT_EQ(F("TextEditing"), "true");
+    Run({"type Oz", "frames 1"});
+    Click(60, 352); // the main menu's help entry
+    ASSERT_EQ(N("MenuScreen"), 4);
+    EXPECT_EQ(F("TextEditing"), "false");
+    Press(kEsc);
+    Press(kUp);
+    Press(kUp);
+    Press(kEnter); // options again
+    ASSERT_EQ(N("MenuScreen"), 2);
+    Run({"type x", "frames 1"});
+    EXPECT_EQ(F("Country"), "Oz") << "typing does not resume unseen";
+    EXPECT_EQ(F("TextEditing"), "false");
+}
+
 } // namespace
