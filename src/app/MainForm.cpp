@@ -133,10 +133,10 @@ void TmainForm::ChangeMode() {
         SavePlacement();
         DXDraw.SetOptions(DXDraw.Options() | Opt(doFullScreen));
     }
-    if (MenuScreen == 2) {
-        if (OptionMarks[1]) OptionMarks[1]->Shown = Windowed == 1;
-        if (OptionMarks[2]) OptionMarks[2]->Shown = Windowed == 0;
-    }
+    // The marks exist while the options screen is open, also under the exit or boss-key
+    // dialog: they show the mode in force whenever the screen is seen.
+    if (OptionMarks[1]) OptionMarks[1]->Shown = Windowed == 1;
+    if (OptionMarks[2]) OptionMarks[2]->Shown = Windowed == 0;
     DXDraw.Initialize();
 }
 

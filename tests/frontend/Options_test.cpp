@@ -68,4 +68,48 @@ TEST_F(OptionsScreen, LeavingByAMainMenuClickEndsTyping) {
     EXPECT_EQ(F("TextEditing"), "false");
 }
 
+// A display switch made while a dialog stands over the options screen.
+struct SwitchCase {
+    const char* name;
+    std::vector<std::string> openDialog, toggle, closeDialog;
+};
+
+class MarksAfterADialog : public FrontEndScenario, public ::testing::WithParamInterface<int> {};
+
+const SwitchCase kSwitchCases[] = {
+    {"ExitDialogAltEnter",
+     {"close", "frames 1"},
+     {"key down 18", "key down 13 alt", "key up 13 alt", "key up 18", "frames 1"},
+     {"key press 27", "frames 1"}},
+    {"ExitDialogMaximise", {"close", "frames 1"}, {"maximize", "frames 1"},
+     {"key press 27", "frames 1"}},
+    {"BossKeyDialogAltEnter",
+     {"key press 40", "frames 1", "key press 40", "frames 1", "key press 40", "frames 1",
+      "key press 40", "frames 1", "key press 13", "frames 1"},
+     {"key down 18", "key down 13 alt", "key up 13 alt", "key up 18", "frames 1"},
+     {"key press 116", "frames 1"}},
+    {"BossKeyDialogMaximise",
+     {"key press 40", "frames 1", "key press 40", "frames 1", "key press 40", "frames 1",
+      "key press 40", "frames 1", "key press 13", "frames 1"},
+     {"maximize", "frames 1"}, {"key press 116", "frames 1"}},
+};
+
+TEST_P(MarksAfterADialog, ShowTheModeInForce) {
+    const SwitchCase& c = kSwitchCases[GetParam()];
+    OpenScreen(2);
+    for (const auto* lines : {&c.openDialog, &c.toggle, &c.closeDialog}) {
+        for (const std::string& line : *lines) ASSERT_TRUE(h->RunLine(line)) << h->Error();
+        if (lines == &c.openDialog) {
+            ASSERT_NE(N("MenuScreen"), 2);
+        }
+    }
+    ASSERT_EQ(N("MenuScreen"), 2);
+    ASSERT_EQ(F("Fullscreen"), "true");
+    EXPECT_FALSE(OptionMarks[1]->Shown) << "\"window\"";
+    EXPECT_TRUE(OptionMarks[2]->Shown) << "\"full\"";
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, MarksAfterADialog, ::testing::Range(0, 4),
+                         [](const auto& info) { return kSwitchCases[info.param].name; });
+
 } // namespace
