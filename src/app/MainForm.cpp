@@ -125,7 +125,9 @@ void TmainForm::FormCreate() {
 
 void TmainForm::ChangeMode() {
     DXDraw.Finalize();
-    if (Windowed == 1) {
+    // Any byte but 0 is on, as everywhere else that reads the setting.
+    const bool windowed = Windowed != 0;
+    if (windowed) {
         RestorePlacement();
         DXDraw.SetOptions(DXDraw.Options() & ~Opt(doFullScreen));
         platform::Current().CenterWindow();
@@ -135,8 +137,8 @@ void TmainForm::ChangeMode() {
     }
     // The marks exist while the options screen is open, also under the exit or boss-key
     // dialog: they show the mode in force whenever the screen is seen.
-    if (OptionMarks[1]) OptionMarks[1]->Shown = Windowed == 1;
-    if (OptionMarks[2]) OptionMarks[2]->Shown = Windowed == 0;
+    if (OptionMarks[1]) OptionMarks[1]->Shown = windowed;
+    if (OptionMarks[2]) OptionMarks[2]->Shown = !windowed;
     DXDraw.Initialize();
 }
 

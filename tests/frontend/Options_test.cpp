@@ -112,4 +112,35 @@ TEST_P(MarksAfterADialog, ShowTheModeInForce) {
 INSTANTIATE_TEST_SUITE_P(Ways, MarksAfterADialog, ::testing::Range(0, 4),
                          [](const auto& info) { return kSwitchCases[info.param].name; });
 
+// config.dat as a hand or another tool left it: a display byte that is neither 0 nor 1.
+TEST(OptionsDisplayByte, AnyNonZeroByteIsWindowedEverywhere) {
+    for (uint8_t windowed : {uint8_t(2), uint8_t(255)}) {
+        SCOPED_TRACE(int(windowed));
+        TempGameDir dir;
+        { THarness first({.seed = 1, .workdir = dir.Path()}); } // writes the default file
+        std::vector<uint8_t> bytes;
+        {
+            std::ifstream in(dir / "config.dat", std::ios::binary);
+            bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+        ASSERT_EQ(bytes.size(), 158u);
+        bytes[0] = uint8_t(windowed ^ 1); // stored scrambled
+        std::ofstream(dir / "config.dat", std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+
+        THarness h({.seed = 1, .workdir = dir.Path()});
+        auto run = [&](const std::string& line) { ASSERT_TRUE(h.RunLine(line)) << h.Error(); };
+        run("frames 1");
+        ASSERT_EQ(h.Field("Windowed"), std::to_string(windowed));
+        EXPECT_EQ(h.Field("Fullscreen"), "false") << "on: windowed";
+        run("key press 40"), run("frames 1"), run("key press 13"), run("frames 1"); // options
+        ASSERT_EQ(h.Field("MenuScreen"), "2");
+        EXPECT_TRUE(OptionMarks[1]->Shown);
+        EXPECT_FALSE(OptionMarks[2]->Shown);
+        run("key press 13"), run("frames 1"); // the display item
+        EXPECT_EQ(h.Field("Fullscreen"), "true") << "the first toggle changes the mode";
+        EXPECT_EQ(h.Field("Windowed"), "0");
+    }
+}
+
 } // namespace
