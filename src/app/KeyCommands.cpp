@@ -55,6 +55,7 @@ void MenuKeyDown(int key, bool alt) {
     switch (key) {
     case VK_RETURN:
         if (alt) break; // Alt+Enter acts on release
+        MainMenuHover = false; // the key acts on the keyboard's selection, not the pointer's
         if (GameState == gsNameEntry && SelectedItem == 3 && TextEditing)
             StoreNameEntry();
         else

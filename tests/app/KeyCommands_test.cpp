@@ -275,4 +275,24 @@ TEST_F(KeyCommands, TheExitDialogOverNameEntryAnswersNoBackIntoIt) {
     EXPECT_EQ(F("HighScores.1"), "[\"Alex\",950]");
 }
 
+// ------------------------------------------------------------ keys over the pointer and text
+
+TEST_F(KeyCommands, EnterActsOnTheSelectedItemNotTheMainMenuEntryUnderThePointer) {
+    struct {
+        int screen, after;
+    } cases[] = {{2, 2}, {3, 6}, {4, 4}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.screen);
+        OpenScreen(c.screen);
+        ASSERT_EQ(N("SelectedItem"), 1);
+        Run({"mouse move 60 455", "frames 1"}); // rests on the main menu's exit entry
+        Press(kEnter);
+        EXPECT_EQ(N("MenuScreen"), c.after);
+        if (c.screen == 2) {
+            EXPECT_EQ(F("Fullscreen"), "true") << "the display item acted";
+        }
+        while (N("MenuScreen") != 1) Press(kEsc);
+    }
+}
+
 } // namespace
