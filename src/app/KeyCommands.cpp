@@ -43,6 +43,12 @@ void SelectNext() {
     RefreshMenuHighlight();
 }
 
+// A key whose press also types a character a text field accepts (keypad digits included).
+bool TypesText(int key) {
+    return key == ' ' || (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z') ||
+           (key >= 96 && key <= 105);
+}
+
 bool LeftRightMoves() {
     return (MenuScreen >= 3 && MenuScreen <= 6) || MenuScreen == 8 || MenuScreen == 9;
 }
@@ -107,8 +113,8 @@ void MenuKeyDown(int key, bool alt) {
             if (DialogWindow) DialogWindow->Shown = false;
             MenuScreen = ReturnScreen;
             UpdateBossKeyName();
-        } else if (key == BossKey) {
-            Minimize();
+        } else if (key == BossKey && !(TextEditing && TypesText(key))) {
+            Minimize(); // while a field takes typing, a key that types is text
         }
         break;
     }

@@ -295,4 +295,31 @@ TEST_F(KeyCommands, EnterActsOnTheSelectedItemNotTheMainMenuEntryUnderThePointer
     }
 }
 
+class TextBossKey : public KeyCommands, public ::testing::WithParamInterface<int> {};
+
+TEST_P(TextBossKey, TypesIntoAFieldAndHidesTheGameElsewhere) {
+    const int key = GetParam();
+    OpenScreen(7);
+    Press(key);
+    ASSERT_EQ(N("BossKey"), key);
+    Press(kEsc); // leave the options
+    OpenScreen(2);
+    PressTimes(kDown, 3);
+    Press(kEnter); // the country takes typing
+    Press(key);
+    EXPECT_EQ(F("Minimized"), "false") << "the country field takes it";
+    Press(kEnter); // typing ends
+    Press(key);
+    EXPECT_EQ(F("Minimized"), "true") << "not typing: the boss key";
+    Run({"focus gained", "frames 1"});
+    Press(kEsc);
+    OpenScreen(8);
+    ASSERT_EQ(F("TextEditing"), "true");
+    Press(key);
+    EXPECT_EQ(F("Minimized"), "false") << "the name field takes it";
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, TextBossKey, ::testing::Values('A', ' ', '5', 101),
+                         [](const auto& info) { return "Key" + std::to_string(info.param); });
+
 } // namespace
