@@ -84,7 +84,9 @@ void ExitAction() {
     // Screens that stay up under the dialog get their own items back; play keeps none.
     const bool overScreen = GameState != gsExitDialog;
     if (overScreen) MenuItems = SavedMenuItems;
-    GameState = GameState == gsExitDialog ? SavedGameState : ResumeState;
+    // Over play the dialog froze the game: back to the state before it. Elsewhere the state
+    // went on under the dialog (a send failure's banner may have ended): it stays as it is.
+    if (GameState == gsExitDialog) GameState = SavedGameState;
     MenuScreen = ReturnScreen;
     SelectedItem = SavedSelectedItem;
     if (GameState == gsNameEntry) TextEditing = SelectedItem == 3 || SelectedItem == 4;

@@ -197,4 +197,21 @@ TEST_F(PlayFlow, ASecondClickWhereClearWasDoesNotAnswerTheDialogThatOpenedThere)
     EXPECT_EQ(F("HighScores.0"), "[\"Anonymous\",5000]") << "not cleared";
 }
 
+// ------------------------------------------------------------ the exit dialog over a banner
+
+TEST_F(PlayFlow, NoOverTheSendFailureReturnsToTheStateOfThatMoment) {
+    Run({"server http://127.0.0.1:1/"}); // nothing listens there
+    EnterNameEntry(650);
+    Press(kEnter); // store
+    Press(kEnter); // send
+    ASSERT_EQ(F("GameState"), "gsSendFailed");
+    Run({"close", "frames 100"}); // the failure banner ends under the dialog
+    ASSERT_EQ(N("MenuScreen"), 5);
+    ASSERT_EQ(F("GameState"), "gsSendPrompt");
+    Run({"key press 27"}); // no
+    Application().ProcessMessages();
+    EXPECT_EQ(F("GameState"), "gsSendPrompt") << "the failure banner does not come back";
+    EXPECT_EQ(N("MenuScreen"), 9);
+}
+
 } // namespace
