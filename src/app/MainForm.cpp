@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 
+#include "app/GameFlow.h"
 #include "app/GameState.h"
 #include "app/Random.h"
 #include "app/WindowIcon.h"
@@ -30,13 +31,6 @@ void ShowMouseCursor(bool show) {
     } else {
         while (count >= 0) count = p.ShowCursor(false);
     }
-}
-
-void CapturePointerWhilePlaying() {
-    // Relative motion stands in for the distance from the screen centre (and works where
-    // warping does not). It follows the state, not the cursor: some ways back into play (the
-    // end of the dying step) leave the cursor as it was.
-    platform::Current().SetRelativeMouse(GameState == gsPlaying);
 }
 
 void SetCursorPos(int x, int y) { platform::Current().WarpCursor(x, y); }
@@ -158,12 +152,7 @@ void TmainForm::DXTimer2Activate(TCustomDXTimer&) {
 
 void TmainForm::DXTimer2Deactivate(TCustomDXTimer&) {
     SongStop(MusicHandle);
-    if (GameState == gsPlaying || GameState == gsDying || GameState == gsLevelBanner ||
-        GameState == gsGameOver) {
-        ShowMouseCursor(true);
-        ResumeState = GameState;
-        GameState = gsPaused;
-    }
+    if (PausesOnFocusLoss(GameState)) PauseGame(TPauseReason::Focus);
 }
 
 void TmainForm::Close() {

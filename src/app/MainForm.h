@@ -4,6 +4,7 @@
 //   app/MainForm.cpp      start-up, modes, focus handlers, event dispatch
 //   app/GameLoop.cpp      the game loop
 //   app/KeyCommands.cpp   keyboard and window commands
+//   app/GameFlow.cpp      the transitions of the game's flow the handlers call
 //   world/GameField.cpp   game field and level set-up
 //   frontend/Menu.cpp     menus, menu loop, mouse handlers, the action dispatcher
 //   frontend/Options.cpp, frontend/Scores.cpp, frontend/Help.cpp   the sub-screens
@@ -101,9 +102,6 @@ extern TmainForm* mainForm;
 
 // Makes the cursor visible (true) or hidden (false) whatever the show-count was.
 void ShowMouseCursor(bool show);
-// Captures the pointer for mouse steering (relative motion) exactly while GameState is
-// gsPlaying. Called after every event and every game frame, where the state changes.
-void CapturePointerWhilePlaying();
 // Moves the mouse cursor to a position of the 800 x 600 picture.
 void SetCursorPos(int x, int y);
 // Saves the settings (the scramble bracket); a failure is told to the player, the game goes on.

@@ -1,4 +1,5 @@
 // Menu.cpp -- the front end's screens, the menu loop, the mouse handlers and DoMenuAction.
+#include "app/GameFlow.h"
 #include "app/GameState.h"
 #include "app/MainForm.h"
 #include "audio/Music.h"
@@ -30,11 +31,6 @@ uint8_t SavedSelectedItem = 0;
 
 namespace {
 
-bool MenuMouseState() {
-    return GameState == gsMenu || GameState == gsExitDialog || GameState == gsNameEntry ||
-           GameState == gsSendPrompt;
-}
-
 bool Inside(const TMenuRect& r, int x, int y) {
     return x >= r.X && x <= r.X + r.W && y >= r.Y && y <= r.Y + r.H;
 }
@@ -49,44 +45,6 @@ int ItemAt(int screen, int x, int y) {
 // The item of each sub-screen and dialog that leaves it.
 uint8_t LeavingItem(uint8_t screen) {
     return screen == 2 ? 6 : screen == 5 ? 2 : 3;
-}
-
-// Back to the front end after name entry or the send prompt.
-void ReturnToFrontEnd() {
-    TmainForm& f = *mainForm;
-    GameState = gsMenu;
-    f.DXSpriteEngine1.Engine()->FreeChildren();
-    f.DXTimer2.SetEnabled(false);
-    f.CreateMenuField();
-    f.DXTimer1.SetEnabled(true);
-}
-
-void DeclineSending() {
-    TmainForm& f = *mainForm;
-    GameState = gsMenu;
-    f.DXTimer2.SetEnabled(false);
-    f.DestroyMenu();
-    f.DXSpriteEngine1.Engine()->FreeChildren();
-    f.CreateMenuField();
-    SelectedItem = 3;
-    RefreshMenuHighlight();
-    DoMenuAction(); // opens the high-score screen
-    f.DXTimer1.SetEnabled(true);
-}
-
-void StartGame() {
-    TmainForm& f = *mainForm;
-    f.DXTimer1.SetEnabled(false);
-    f.DXTimer2.SetEnabled(true);
-    GameState = gsPlaying;
-    // The click that started the game does not linger over the dialogs of the game.
-    f.ForgetPointer();
-    // The game field frees every menu sprite; no reference to one may outlive it.
-    MenuItems = MainMenuItems = SavedMenuItems = OptionMarks = {};
-    MenuBackground = nullptr;
-    SubBackground = nullptr;
-    HelpImage = nullptr;
-    f.CreateGameField();
 }
 
 } // namespace
@@ -200,7 +158,7 @@ void TmainForm::DXTimer1Timer(TCustomDXTimer&, int lagCount) {
 
 void TmainForm::DXDrawMouseMove(int x, int y) {
     // During play the mouse steers through relative motion (PlayMouseMotion).
-    if (!MenuMouseState()) return;
+    if (!IsMenuState(GameState)) return;
     MainMenuHover = false;
     MouseOnItem = false;
     if (const int i = ItemAt(MenuScreen, x, y)) {
@@ -226,12 +184,12 @@ void TmainForm::DXDrawMouseMove(int x, int y) {
 }
 
 bool PointerOnItem(int x, int y) {
-    if (!MenuMouseState()) return false;
+    if (!IsMenuState(GameState)) return false;
     return ItemAt(MenuScreen, x, y) || (GameState == gsMenu && MenuScreen != 1 && ItemAt(1, x, y));
 }
 
 void TmainForm::DXDrawClick() {
-    if (!MenuMouseState() || !MouseOnItem) return;
+    if (!IsMenuState(GameState) || !MouseOnItem) return;
     // The clear-scores and boss-key dialogs are answered only by their own buttons or keys:
     // a click on the main menu beside them does nothing.
     if (MainMenuHover && (MenuScreen == 6 || MenuScreen == 7)) return;
@@ -346,7 +304,7 @@ void DoMenuAction() {
         if (SelectedItem == 1)
             SendScore();
         else if (SelectedItem == 2)
-            DeclineSending();
+            ReturnToHighScores();
         break;
     default:
         break;
