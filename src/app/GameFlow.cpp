@@ -6,8 +6,8 @@
 #include "audio/Music.h"
 #include "audio/SoundEvents.h"
 #include "frontend/FrontEnd.h"
-#include "frontend/Settings.h"
 #include "frontend/HelpImage.h"
+#include "frontend/Settings.h"
 #include "world/Hero.h"
 
 bool IsMenuState(uint8_t s) {
@@ -18,9 +18,13 @@ bool IsPlayState(uint8_t s) {
     return s == gsPlaying || s == gsDying || s == gsLevelBanner || s == gsPaused;
 }
 
-bool PausesByKey(uint8_t s) { return IsPlayState(s) && s != gsPaused; }
+bool PausesByKey(uint8_t s) {
+    return IsPlayState(s) && s != gsPaused;
+}
 
-bool PausesOnFocusLoss(uint8_t s) { return PausesByKey(s) || s == gsGameOver; }
+bool PausesOnFocusLoss(uint8_t s) {
+    return PausesByKey(s) || s == gsGameOver;
+}
 
 void StartGame() {
     TmainForm& f = *mainForm;

@@ -50,7 +50,8 @@ void MenuKeyDown(int key, bool alt) {
     switch (key) {
     case VK_RETURN:
         if (alt) break; // Alt+Enter acts on release
-        MainMenuHover = false; // the key acts on the keyboard's selection, not the pointer's
+        // The key acts on the keyboard's selection, not on a main-menu entry under the pointer.
+        MainMenuHover = false;
         if (GameState == gsNameEntry && SelectedItem == 3 && TextEditing)
             StoreNameEntry();
         else
