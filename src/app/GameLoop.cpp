@@ -1,4 +1,5 @@
-// GameLoop.cpp -- one frame of play (DXTimer2Timer) and the mouse steps taken during play.
+// GameLoop.cpp -- one frame of play (DXTimer2Timer) and the mouse input of play: the fire
+// button and the steps taken by moving the mouse.
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -204,6 +205,15 @@ void TmainForm::DXTimer2Timer(TCustomDXTimer& sender, int lagCount) {
     back.ReleaseCanvas();
     DXDraw.Flip();
     CapturePointerWhilePlaying();
+}
+
+// The left button fires while held in play; its release ends the fire in any state.
+void TmainForm::DXDrawMouseDown(TMouseButton button, int, int) {
+    if (button == mbLeft && GameState == gsPlaying) MouseFire = true;
+}
+
+void TmainForm::DXDrawMouseUp(TMouseButton button, int, int) {
+    if (button == mbLeft) MouseFire = false;
 }
 
 // Steering by mouse reads how far the pointer moved from the screen centre, where it was put

@@ -84,8 +84,9 @@ public:
     void CreateSubMenu(const std::string& name);
     void CreateExit();
     void DXDrawClick();
-    void DXDrawMouseDown(TMouseButton button, int x, int y);
     void DXDrawMouseMove(int x, int y);
+    // The mouse buttons are play input: the fire button (app/GameLoop.cpp).
+    void DXDrawMouseDown(TMouseButton button, int x, int y);
     void DXDrawMouseUp(TMouseButton button, int x, int y);
 
     // Sub-screens (frontend/Options.cpp, Scores.cpp, Help.cpp).

@@ -1,4 +1,4 @@
-// Menu.cpp -- the front end's screens, the menu loop, the mouse handlers and DoMenuAction.
+// Menu.cpp -- the front end's screens, the menu loop, pointing and clicking, and DoMenuAction.
 #include "app/GameFlow.h"
 #include "app/GameState.h"
 #include "app/MainForm.h"
@@ -194,14 +194,6 @@ void TmainForm::DXDrawClick() {
     // a click on the main menu beside them does nothing.
     if (MainMenuHover && (MenuScreen == 6 || MenuScreen == 7)) return;
     DoMenuAction();
-}
-
-void TmainForm::DXDrawMouseDown(TMouseButton button, int, int) {
-    if (button == mbLeft && GameState == gsPlaying) MouseFire = true;
-}
-
-void TmainForm::DXDrawMouseUp(TMouseButton button, int, int) {
-    if (button == mbLeft) MouseFire = false;
 }
 
 void ShowMenuHighlight() {
