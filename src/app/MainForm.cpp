@@ -161,6 +161,10 @@ void TmainForm::Close() {
     if (allow) Application().Terminate();
 }
 
+void SavePendingOptions() {
+    if (OptionMarks[1]) SaveSettingsAndTell(); // the marks exist while the screen is open
+}
+
 void TmainForm::ForgetPointer() {
     MouseOnItem = false;
     MainMenuHover = false;
@@ -199,7 +203,11 @@ void TmainForm::HandleEvent(const platform::Event& e) {
         }
         break;
     case EventKind::CloseRequest: Close(); break;
-    case EventKind::Quit: Application().Terminate(); break;
+    case EventKind::Quit:
+        // The session ends without the exit dialog: keep what an open options screen holds.
+        SavePendingOptions();
+        Application().Terminate();
+        break;
     case EventKind::MaximizeRequest: WMGetSysCommand(SC_MAXIMIZE); break;
     case EventKind::CaptionDoubleClick: CptClk(2); break;
     case EventKind::Exposed: DXDraw.Paint(); break;

@@ -107,6 +107,9 @@ void ShowMouseCursor(bool show);
 void SetCursorPos(int x, int y);
 // Saves the settings (the scramble bracket); a failure is told to the player, the game goes on.
 void SaveSettingsAndTell();
+// The program ends: the country and boss key of an options screen still open (also under a
+// dialog) are saved, as leaving the screen would; every other change was saved when made.
+void SavePendingOptions();
 // Menu routines of the main unit (frontend/Menu.cpp).
 void RefreshMenuHighlight();
 void DoMenuAction();

@@ -49,6 +49,19 @@ TEST_F(OptionsScreen, AConfirmedExitOverTheBossKeyDialogKeepsTheCountry) {
     EXPECT_EQ(ConfigBytes()[6], 4);
 }
 
+TEST_F(OptionsScreen, TheSessionsEndKeepsTheCountryTypedThere) {
+    OpenScreen(2);
+    PressTimes(kDown, 3);
+    Press(kEnter);
+    Run({"type Fiji", "frames 1"});
+    platform::Event quit;
+    quit.kind = platform::EventKind::Quit; // logout or SIGTERM: no dialog
+    h->Platform().Push(quit);
+    Run({"frames 1"});
+    ASSERT_TRUE(h->Ended());
+    EXPECT_EQ(ConfigBytes()[6], 4);
+}
+
 TEST_F(OptionsScreen, LeavingByAMainMenuClickEndsTyping) {
     OpenScreen(2);
     PressTimes(kDown, 3);
