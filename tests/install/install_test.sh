@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # install_test.sh -- installs the build (or unpacks the Debian packages) into a temporary prefix
-# and plays a new player: the launcher, with an empty HOME under Xvfb, makes the per-user folder with links to the installed
-# data (replacing a stale one), the window appears with the application's class and icon,
-# config.dat is written in the per-user folder, and the window's close request answered "yes"
-# in the exit dialog ends the game with code 0.
+# and plays a new player: the launcher, with an empty HOME under Xvfb, makes the per-user folder
+# with links to the installed data (replacing a stale one), the window appears with the
+# application's class and icon, config.dat is written in the per-user folder, and the window's
+# close request answered "yes" in the exit dialog ends the game with code 0. Before that: every
+# program has its man page, and the installed score server serves the installed screenshots
+# without being told where they are.
 # Usage: install_test.sh SOURCE XWIN APP_ID GAMESDIR GAMEDATADIR [sanitize]   (exit 77 = skipped)
 #   SOURCE: a build folder, or a folder of .deb files (all of them are unpacked into one root)
 #   GAMESDIR, GAMEDATADIR: where the launcher and the game's data are, relative to the prefix
@@ -26,8 +28,10 @@ command -v xdotool >/dev/null || skip "xdotool is missing (Debian package xdotoo
 tmp=$(mktemp -d)
 game=""
 xvfb=""
+scores=""
 cleanup() {
     [ -z "$game" ] || kill -9 "$game" 2>/dev/null || true
+    [ -z "$scores" ] || kill "$scores" 2>/dev/null || true
     [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
     rm -rf "$tmp"
 }
@@ -49,6 +53,11 @@ for f in "$gamesdir/skyvern" bin/skyvern-harness bin/dxgtool bin/skyvern-scores 
     "share/icons/hicolor/scalable/apps/$app_id.svg" "share/icons/hicolor/256x256/apps/$app_id.png"; do
     [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
+# Every program on the PATH has its man page.
+for program in "$prefix/bin"/* "$prefix/$gamesdir"/*; do
+    name=$(basename "$program")
+    compgen -G "$prefix/share/man/man[1-8]/$name.[1-8]*" >/dev/null || fail "no man page for $name"
+done
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$prefix/share/applications/$app_id.desktop" || fail "desktop file"
 fi
@@ -56,6 +65,22 @@ if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net "$prefix/share/metainfo/$app_id.metainfo.xml" >/dev/null ||
         fail "AppStream metainfo: $(appstreamcli validate --no-net "$prefix/share/metainfo/$app_id.metainfo.xml")"
 fi
+
+"$prefix/bin/skyvern-scores" --listen 127.0.0.1:0 --db "$tmp/scores.db" >"$tmp/scores.out" 2>&1 &
+scores=$!
+for _ in $(seq 100); do
+    grep -q "listening on" "$tmp/scores.out" && break
+    sleep 0.1
+done
+port=$(sed -n 's/.* listening on .*:\([0-9]*\)$/\1/p' "$tmp/scores.out")
+[ -n "$port" ] || fail "the score server did not start: $(cat "$tmp/scores.out")"
+exec 4<>"/dev/tcp/127.0.0.1/$port"
+printf 'GET /screenshots/menu.png HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n' >&4
+status=$(head -n1 <&4)
+exec 4<&-
+[[ $status == *" 200 "* ]] || fail "the score server answers \"$status\" for /screenshots/menu.png"
+kill "$scores"
+scores=""
 
 # Without a display the game cannot start, but the launcher has made the folder by then: the
 # player's XDG_DATA_HOME is honoured.
