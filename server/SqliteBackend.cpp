@@ -207,6 +207,13 @@ std::int64_t SqliteBackend::Count() {
 bool SqliteBackend::CountAttempt(const std::string& client, std::int64_t nowMs, int limit,
                                  std::int64_t windowMs) {
     std::lock_guard lock(mutex_);
+    // A counted attempt lost in a power cut costs nothing, so its commit is not synced; the
+    // log keeps commits in order, and the next synced one (a score) takes it along.
+    Exec("PRAGMA synchronous=NORMAL");
+    struct Resync {
+        SqliteBackend* backend;
+        ~Resync() { sqlite3_exec(backend->db_, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr); }
+    } resync{this};
     return Transaction([&] {
         Statement(db_, "INSERT INTO rate_clients (client, last_ms) VALUES (?1, ?2)"
                        " ON CONFLICT (client) DO UPDATE SET last_ms = MAX(last_ms, ?2)")

@@ -5,7 +5,8 @@
 #   postgres.sh stop STATE    stop that server and remove its folder
 # The server listens on no TCP port, only on its socket in that folder, so nothing can clash
 # with another server on the machine. Run as root, it runs as the postgres user (or nobody).
-# Exit 77 when the PostgreSQL server programs are not installed.
+# SKYVERN_PG_DURABLE=1 keeps every commit synced to disk (for benchmarks); otherwise the
+# server trades durability for speed. Exit 77 when the server programs are not installed.
 set -euo pipefail
 command="$1"
 state="$2"
@@ -36,10 +37,12 @@ case "$command" in
       rm -rf "$dir"
       exit 1
     fi
-    # Speed over durability: these servers live for one test run, and the tests kill score
-    # server instances, never the database.
+    # Speed over durability for tests: these servers live for one test run, and the tests kill
+    # score server instances, never the database.
+    sync="-c fsync=off -c full_page_writes=off"
+    [ -z "${SKYVERN_PG_DURABLE:-}" ] || sync="-c fsync=on"
     if ! as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-         -o "-k $dir -p $port -c listen_addresses= -c fsync=off -c full_page_writes=off \
+         -o "-k $dir -p $port -c listen_addresses= $sync \
              -c max_connections=300 -c shared_buffers=32MB" start >/dev/null; then
       cat "$dir/server.log" >&2
       rm -rf "$dir"
