@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/MainForm.h"
 #include "audio/SoundEvents.h"
 #include "frontend/MenuSprites.h"

@@ -1,5 +1,5 @@
 // KeyCommands.cpp -- key down/press/up, close requests and the window's system commands.
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/MainForm.h"
 #include "audio/Music.h"
 #include "audio/SoundEvents.h"

@@ -3,8 +3,8 @@
 
 #include <stdexcept>
 
-#include "app/GameState.h"
-#include "app/Random.h"
+#include "state/GameState.h"
+#include "state/Random.h"
 #include "app/WindowIcon.h"
 #include "audio/Mixer.h"
 #include "audio/Music.h"

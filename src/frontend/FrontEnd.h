@@ -1,5 +1,5 @@
-// FrontEnd.h -- what the front end's files share: the menu layout table, sprites made from
-// menu pictures, and each screen's actions and texts.
+// FrontEnd.h -- what the front end's files share: sprites made from menu pictures, and each
+// screen's actions and texts.
 #pragma once
 
 #include <array>
@@ -8,17 +8,6 @@
 
 #include "app/MainForm.h"
 #include "frontend/MenuSprites.h"
-
-// The hover rectangle of an item; X and Y also place its picture. All four bounds count.
-struct TMenuRect {
-    uint16_t X = 0, Y = 0, W = 0, H = 0;
-};
-// By MenuScreen 1..9 and item 1..6. The sizes of items shown by a picture are written when
-// the item's sprite is made, from that picture.
-extern std::array<std::array<TMenuRect, 7>, 10> MenuLayout;
-
-// SelectedItem when the exit dialog opened: "no" returns to it.
-extern uint8_t SavedSelectedItem;
 
 inline TPictureCollection& MenuPictures() {
     return mainForm->DXImageList1.Items;

@@ -1,5 +1,5 @@
 // Help.cpp -- the help pages and the exit dialog.
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/MainForm.h"
 #include "frontend/FrontEnd.h"
 #include "frontend/HelpImage.h"

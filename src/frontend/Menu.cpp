@@ -1,32 +1,14 @@
 // Menu.cpp -- the front end's screens, the menu loop, the mouse handlers and DoMenuAction.
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/MainForm.h"
 #include "audio/Music.h"
 #include "audio/SoundEvents.h"
 #include "frontend/FrontEnd.h"
+#include "frontend/Settings.h"
 #include "frontend/HelpImage.h"
 #include "online/GoToLink.h"
 #include "online/SendScore.h"
 #include "platform/Platform.h"
-
-// clang-format off
-std::array<std::array<TMenuRect, 7>, 10> MenuLayout = {{
-    {},
-    {{{}, {50, 190, 0, 0}, {50, 241, 0, 0}, {50, 295, 0, 0}, {50, 348, 0, 0}, {50, 399, 0, 0},
-      {50, 451, 0, 0}}},
-    {{{}, {454, 185, 300, 40}, {454, 240, 130, 40}, {454, 295, 130, 40}, {535, 350, 210, 30},
-      {470, 405, 130, 30}, {318, 504, 0, 0}}},
-    {{{}, {317, 470, 0, 0}, {547, 471, 0, 0}, {318, 504, 0, 0}}},
-    {{{}, {320, 473, 0, 0}, {711, 474, 0, 0}, {318, 504, 0, 0}}},
-    {{{}, {301, 386, 0, 0}, {420, 386, 0, 0}}},
-    {{{}, {301, 386, 0, 0}, {420, 386, 0, 0}}},
-    {},
-    {{{}, {301, 386, 0, 0}, {420, 386, 0, 0}, {330, 260, 200, 18}, {350, 320, 200, 18}}},
-    {{{}, {301, 386, 30, 18}, {420, 386, 67, 18}}},
-}};
-// clang-format on
-
-uint8_t SavedSelectedItem = 0;
 
 namespace {
 

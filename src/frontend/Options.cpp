@@ -1,5 +1,5 @@
 // Options.cpp -- the options screen, the boss-key dialog and the boss-key name.
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/MainForm.h"
 #include "audio/Music.h"
 #include "frontend/FrontEnd.h"

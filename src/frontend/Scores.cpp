@@ -1,7 +1,8 @@
 // Scores.cpp -- the high-score screen and its clear dialog.
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/MainForm.h"
 #include "frontend/FrontEnd.h"
+#include "frontend/Settings.h"
 #include "online/GoToLink.h"
 
 void TmainForm::CreateScores() {

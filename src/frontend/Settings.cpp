@@ -10,7 +10,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "app/GameState.h"
+#include "state/GameState.h"
 
 namespace {
 

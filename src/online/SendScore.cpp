@@ -2,7 +2,7 @@
 // encoded result. Both requests block the game, as designed; a waiting frame shows meanwhile.
 #include "online/SendScore.h"
 
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/MainForm.h"
 #include "online/ScoreCodec.h"
 #include "online/ScoreServer.h"

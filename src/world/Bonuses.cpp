@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "app/GameState.h"
-#include "app/Random.h"
+#include "state/GameState.h"
+#include "state/Random.h"
 #include "audio/SoundEvents.h"
 #include "world/Enemy.h"
 #include "world/GameField.h"

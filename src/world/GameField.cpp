@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/MainForm.h"
-#include "app/Random.h"
+#include "state/Random.h"
 #include "audio/Music.h"
 #include "audio/SoundEvents.h"
 #include "frontend/MenuSprites.h"

@@ -1,7 +1,7 @@
 // Hero.cpp -- the dragon's steering, inertia, firing, collisions and death; tail and shield.
 #include "world/Hero.h"
 
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/MainForm.h"
 #include "audio/SoundEvents.h"
 #include "world/Bonuses.h"

@@ -1,8 +1,8 @@
 // Scenery.cpp -- mountains, volcanoes, trees and the grille.
 #include "world/Scenery.h"
 
-#include "app/GameState.h"
-#include "app/Random.h"
+#include "state/GameState.h"
+#include "state/Random.h"
 #include "world/GameField.h"
 
 // ---- TMountain ----

@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/Harness.h"
 #include "app/MainForm.h"
 #include "frontend/MenuSprites.h"

@@ -2,7 +2,7 @@
 // the way a player reaches it.
 #pragma once
 
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/MainForm.h"
 #include "frontend/MenuSprites.h"
 #include "support/Scenario.h"

@@ -8,7 +8,7 @@
 
 #include "ScoreServer.h"
 #include "ScoreStore.h"
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/Harness.h"
 #include "app/MainForm.h"
 #include "frontend/FrontEndScenario.h"
