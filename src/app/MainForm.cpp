@@ -58,6 +58,7 @@ TmainForm::TmainForm() {
     DXDraw.SetOptions(kFormOptions);
     DXDraw.SetControlSize(800, 600);
     DXSpriteEngine1.SetDXDraw(&DXDraw);
+    DXSpriteEngine1.Engine()->OnFree = ForgetSprite;
     DXImageList1.SetDXDraw(&DXDraw);
 
     DXTimer1.BeginLoading();

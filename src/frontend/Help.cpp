@@ -53,9 +53,7 @@ void HelpAction() {
     case 3:
         HelpPage = 1; // every way out comes here, so help always opens on page 1
         HelpImage->Kill();
-        HelpImage = nullptr;
         SubBackground->Kill();
-        SubBackground = nullptr;
         mainForm->DestroyMenu();
         MenuScreen = 1;
         SelectedItem = MainMenuSelection;

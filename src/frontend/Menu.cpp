@@ -54,11 +54,6 @@ void StartGame() {
     f.DXTimer1.SetEnabled(false);
     f.DXTimer2.SetEnabled(true);
     GameState = gsPlaying;
-    // The game field frees every menu sprite; no reference to one may outlive it.
-    MenuItems = MainMenuItems = SavedMenuItems = OptionMarks = {};
-    MenuBackground = nullptr;
-    SubBackground = nullptr;
-    HelpImage = nullptr;
     f.CreateGameField();
 }
 
@@ -74,10 +69,6 @@ TMenuItem* NewMenuItem(TPictureCollectionItem& picture, int screen, int item, in
 
 void TmainForm::CreateMenuField() {
     DXImageList1.Items.LoadFromFile(platform::ResolvePath("data\\menu.dxg"));
-    // Built from nothing: whatever the references held was freed with the old world.
-    MenuItems = MainMenuItems = SavedMenuItems = OptionMarks = {};
-    SubBackground = nullptr;
-    HelpImage = nullptr;
     MainMenuHover = false;
 
     TPictureCollectionItem& back = DXImageList1.Items.Items(0);

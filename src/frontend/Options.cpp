@@ -84,12 +84,9 @@ void OptionsAction() {
     case 6:
         SaveSettingsAndTell(); // the country and the boss key are kept from here
         SubBackground->Kill();
-        SubBackground = nullptr;
         f.DestroyMenu();
-        for (int i = 1; i <= 6; ++i) {
+        for (int i = 1; i <= 6; ++i)
             if (OptionMarks[i]) OptionMarks[i]->Kill();
-            OptionMarks[i] = nullptr;
-        }
         MenuScreen = 1;
         SelectedItem = MainMenuSelection;
         MenuItems = MainMenuItems;

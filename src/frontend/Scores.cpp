@@ -33,7 +33,6 @@ void ScoresAction() {
         break;
     case 3:
         SubBackground->Kill();
-        SubBackground = nullptr;
         f.DestroyMenu();
         MenuScreen = 1;
         SelectedItem = MainMenuSelection;

@@ -5,6 +5,25 @@ TGameGlobals Globals;
 
 void ResetGameState() { Globals = TGameGlobals{}; }
 
+void ForgetSprite(const TSprite* freed) {
+    TGameGlobals& g = Globals;
+    g.GameBack.Forget(freed);
+    g.DialogWindow.Forget(freed);
+    g.FarMountains1.Forget(freed);
+    g.FarMountains2.Forget(freed);
+    g.Hero.Forget(freed);
+    g.HeroTail.Forget(freed);
+    g.HeroShield.Forget(freed);
+    g.BonusIndicator.Forget(freed);
+    g.ScaleSprite.Forget(freed);
+    g.MenuBackground.Forget(freed);
+    g.SubBackground.Forget(freed);
+    g.HelpImage.Forget(freed);
+    // One sprite can stand in several arrays at once (MenuItems copied to MainMenuItems).
+    for (auto* items : {&g.MenuItems, &g.MainMenuItems, &g.SavedMenuItems, &g.OptionMarks})
+        for (TSpriteRef<TMenuItem>& item : *items) item.Forget(freed);
+}
+
 TMenuLayout InitialMenuLayout() {
     // clang-format off
     return {{

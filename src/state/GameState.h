@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "state/SettingsRecord.h"
+#include "state/SpriteRef.h"
 
 class TGameBack;
 class TClosingWindow;
@@ -97,23 +98,23 @@ struct TGameGlobals {
     bool MouseFire = false;
     int32_t MusicHandle = 0;
 
-    // Sprite references (owned by the sprite engine).
-    TGameBack* GameBack = nullptr;
-    TClosingWindow* DialogWindow = nullptr;
-    TMountain* FarMountains1 = nullptr;
-    TMountain* FarMountains2 = nullptr;
-    THeroSprite* Hero = nullptr;
-    TTailSprite* HeroTail = nullptr;
-    TShieldSprite* HeroShield = nullptr;
-    TBonusIndicatorSprite* BonusIndicator = nullptr;
-    TScaleSprite* ScaleSprite = nullptr;
-    std::array<TMenuItem*, 7> MenuItems{}; // slots 1..6
-    std::array<TMenuItem*, 7> MainMenuItems{};
-    std::array<TMenuItem*, 7> SavedMenuItems{};
-    std::array<TMenuItem*, 7> OptionMarks{};
-    TMenuBackground* MenuBackground = nullptr;
-    TSubBackground* SubBackground = nullptr;
-    THelpImageSprite* HelpImage = nullptr;
+    // Sprite references (owned by the sprite engine; ForgetSprite drops them as it frees).
+    TSpriteRef<TGameBack> GameBack;
+    TSpriteRef<TClosingWindow> DialogWindow;
+    TSpriteRef<TMountain> FarMountains1;
+    TSpriteRef<TMountain> FarMountains2;
+    TSpriteRef<THeroSprite> Hero;
+    TSpriteRef<TTailSprite> HeroTail;
+    TSpriteRef<TShieldSprite> HeroShield;
+    TSpriteRef<TBonusIndicatorSprite> BonusIndicator;
+    TSpriteRef<TScaleSprite> ScaleSprite;
+    std::array<TSpriteRef<TMenuItem>, 7> MenuItems{}; // slots 1..6
+    std::array<TSpriteRef<TMenuItem>, 7> MainMenuItems{};
+    std::array<TSpriteRef<TMenuItem>, 7> SavedMenuItems{};
+    std::array<TSpriteRef<TMenuItem>, 7> OptionMarks{};
+    TSpriteRef<TMenuBackground> MenuBackground;
+    TSpriteRef<TSubBackground> SubBackground;
+    TSpriteRef<THelpImageSprite> HelpImage;
 
     // The game's random generator (state/Random.h) and the seed the harness fixes.
     uint32_t RandSeed = 0;
@@ -130,6 +131,10 @@ extern TGameGlobals Globals;
 
 // Every global back to its initial value (program start; the harness between runs).
 void ResetGameState();
+// The one rule for freed sprites: every reference and array slot above that points at `freed`
+// becomes empty. The sprite engine calls it for each sprite it frees (TSpriteEngine::OnFree),
+// so no reference outlives its sprite, whichever way the sprite goes (Kill, FreeChildren).
+void ForgetSprite(const TSprite* freed);
 
 // The settings record and its fields by their own names.
 inline TSettings& Settings = Globals.Settings;
@@ -197,22 +202,22 @@ constexpr std::array<const char*, 3> ExplosionNames = {"fireballexplosion", "her
                                                        "enemykill"};
 
 // Sprite references.
-inline TGameBack*& GameBack = Globals.GameBack;
-inline TClosingWindow*& DialogWindow = Globals.DialogWindow;
-inline TMountain*& FarMountains1 = Globals.FarMountains1;
-inline TMountain*& FarMountains2 = Globals.FarMountains2;
-inline THeroSprite*& Hero = Globals.Hero;
-inline TTailSprite*& HeroTail = Globals.HeroTail;
-inline TShieldSprite*& HeroShield = Globals.HeroShield;
-inline TBonusIndicatorSprite*& BonusIndicator = Globals.BonusIndicator;
-inline TScaleSprite*& ScaleSprite = Globals.ScaleSprite;
-inline std::array<TMenuItem*, 7>& MenuItems = Globals.MenuItems;
-inline std::array<TMenuItem*, 7>& MainMenuItems = Globals.MainMenuItems;
-inline std::array<TMenuItem*, 7>& SavedMenuItems = Globals.SavedMenuItems;
-inline std::array<TMenuItem*, 7>& OptionMarks = Globals.OptionMarks;
-inline TMenuBackground*& MenuBackground = Globals.MenuBackground;
-inline TSubBackground*& SubBackground = Globals.SubBackground;
-inline THelpImageSprite*& HelpImage = Globals.HelpImage;
+inline TSpriteRef<TGameBack>& GameBack = Globals.GameBack;
+inline TSpriteRef<TClosingWindow>& DialogWindow = Globals.DialogWindow;
+inline TSpriteRef<TMountain>& FarMountains1 = Globals.FarMountains1;
+inline TSpriteRef<TMountain>& FarMountains2 = Globals.FarMountains2;
+inline TSpriteRef<THeroSprite>& Hero = Globals.Hero;
+inline TSpriteRef<TTailSprite>& HeroTail = Globals.HeroTail;
+inline TSpriteRef<TShieldSprite>& HeroShield = Globals.HeroShield;
+inline TSpriteRef<TBonusIndicatorSprite>& BonusIndicator = Globals.BonusIndicator;
+inline TSpriteRef<TScaleSprite>& ScaleSprite = Globals.ScaleSprite;
+inline std::array<TSpriteRef<TMenuItem>, 7>& MenuItems = Globals.MenuItems;
+inline std::array<TSpriteRef<TMenuItem>, 7>& MainMenuItems = Globals.MainMenuItems;
+inline std::array<TSpriteRef<TMenuItem>, 7>& SavedMenuItems = Globals.SavedMenuItems;
+inline std::array<TSpriteRef<TMenuItem>, 7>& OptionMarks = Globals.OptionMarks;
+inline TSpriteRef<TMenuBackground>& MenuBackground = Globals.MenuBackground;
+inline TSpriteRef<TSubBackground>& SubBackground = Globals.SubBackground;
+inline TSpriteRef<THelpImageSprite>& HelpImage = Globals.HelpImage;
 
 inline std::string& ScoreServerOverride = Globals.ScoreServerOverride;
 inline std::function<void(const char* name)>& SoundPlayer = Globals.SoundPlayer;

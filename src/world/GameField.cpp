@@ -30,10 +30,6 @@ void ReplaceMiddleLayer(const char* picture, int32_t secondX) {
 
 } // namespace
 
-TGameBack::~TGameBack() {
-    if (GameBack == this) GameBack = nullptr;
-}
-
 TSpriteEngine* GameEngine() {
     return mainForm->DXSpriteEngine1.Engine();
 }

@@ -12,7 +12,6 @@
 class TGameBack : public TImageSprite {
   public:
     explicit TGameBack(TSprite* parent) : TImageSprite(parent) {}
-    ~TGameBack() override;
     const char* ClassName() const override { return "TGameBack"; }
 
     uint8_t DayFlag = 0; // 1 while "dayback" is shown

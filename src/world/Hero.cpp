@@ -33,10 +33,6 @@ THeroSprite::THeroSprite(TSprite* engine) : TImageSprite(engine) {
     HeroTail = new TTailSprite(X - 49, Y + 78);
 }
 
-THeroSprite::~THeroSprite() {
-    if (Hero == this) Hero = nullptr;
-}
-
 void THeroSprite::Step(int32_t frames) {
     if (!Shown) return;
     TImageSprite::Step(frames);
@@ -171,10 +167,6 @@ TTailSprite::TTailSprite(int32_t x, int32_t y) : TImageSprite(GameEngine()) {
     Height = PictureItem->FrameHeight();
 }
 
-TTailSprite::~TTailSprite() {
-    if (HeroTail == this) HeroTail = nullptr;
-}
-
 void TTailSprite::Step(int32_t frames) {
     TImageSprite::Step(frames);
     CheckCollisions();
@@ -198,8 +190,4 @@ TShieldSprite::TShieldSprite(TSprite* engine) : TImageSprite(engine) {
     PixelExact = false;
     Width = PictureItem->PatternWidth;
     Height = PictureItem->PatternHeight;
-}
-
-TShieldSprite::~TShieldSprite() {
-    if (HeroShield == this) HeroShield = nullptr;
 }

@@ -20,11 +20,6 @@ TMountain::TMountain(std::string_view picture, int32_t x, int32_t y, int32_t lay
     Height = PictureItem->FrameHeight();
 }
 
-TMountain::~TMountain() {
-    if (FarMountains1 == this) FarMountains1 = nullptr;
-    if (FarMountains2 == this) FarMountains2 = nullptr;
-}
-
 void TMountain::Step(int32_t frames) {
     TImageSprite::Step(frames);
     X -= int32_t(ScrollSpeed) * Speed;
