@@ -64,12 +64,12 @@ class Player {
     std::map<std::string, int> states; // frames ended in each state
 
   private:
-    // What the main menu's start item does.
+    // The main menu's start item, from whatever screen the front end shows.
     void StartGame() {
-        form_.DXTimer1.SetEnabled(false);
-        form_.DXTimer2.SetEnabled(true);
-        GameState = gsPlaying;
-        form_.CreateGameField();
+        MenuScreen = 1;
+        MainMenuHover = false;
+        SelectedItem = 1;
+        DoMenuAction();
         ++games;
     }
 
