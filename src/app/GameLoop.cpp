@@ -108,8 +108,9 @@ void TmainForm::DXTimer2Timer(TCustomDXTimer& sender, int lagCount) {
     DXSpriteEngine1.FreeKilled();
 
     // Decoded like the clock shows it, so a level lasts its whole number of frames whatever
-    // the rounding of the date-time sums.
-    if (TimeMs(LevelTime) >= TimeMs(LevelLength)) AdvanceLevel();
+    // the rounding of the date-time sums. Only play ends a level: a pause, a dialog or a dying
+    // hero keeps its state and its own way back, and the level changes once play resumes.
+    if (GameState == gsPlaying && TimeMs(LevelTime) >= TimeMs(LevelLength)) AdvanceLevel();
 
     if (GameState == gsPlaying) {
         DXSpriteEngine1.MoveAll(lagCount);
@@ -239,6 +240,7 @@ void TmainForm::DXTimer2Timer(TCustomDXTimer& sender, int lagCount) {
 
     back.ReleaseCanvas();
     DXDraw.Flip();
+    CapturePointerWhilePlaying();
 }
 
 // Steering by mouse reads how far the pointer moved from the screen centre, where it was put

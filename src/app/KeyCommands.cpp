@@ -43,6 +43,12 @@ void SelectNext() {
     RefreshMenuHighlight();
 }
 
+// A key whose press also types a character a text field accepts (keypad digits included).
+bool TypesText(int key) {
+    return key == ' ' || (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z') ||
+           (key >= 96 && key <= 105);
+}
+
 bool LeftRightMoves() {
     return (MenuScreen >= 3 && MenuScreen <= 6) || MenuScreen == 8 || MenuScreen == 9;
 }
@@ -55,6 +61,7 @@ void MenuKeyDown(int key, bool alt) {
     switch (key) {
     case VK_RETURN:
         if (alt) break; // Alt+Enter acts on release
+        MainMenuHover = false; // the key acts on the keyboard's selection, not the pointer's
         if (GameState == gsNameEntry && SelectedItem == 3 && TextEditing)
             StoreNameEntry();
         else
@@ -106,8 +113,8 @@ void MenuKeyDown(int key, bool alt) {
             if (DialogWindow) DialogWindow->Shown = false;
             MenuScreen = ReturnScreen;
             UpdateBossKeyName();
-        } else if (key == BossKey) {
-            Minimize();
+        } else if (key == BossKey && !(TextEditing && TypesText(key))) {
+            Minimize(); // while a field takes typing, a key that types is text
         }
         break;
     }
@@ -187,6 +194,8 @@ void TmainForm::FormClose(bool& allowClose) {
         if (GameKeyState()) {
             ShowMouseCursor(true);
             GameState = gsExitDialog;
+            // A fire button held in play is no press on "yes": its release must not click.
+            mainForm->ForgetPointer();
         } else {
             // The screen under the dialog keeps its items for "no". Outside the menu its
             // buttons lie where the dialog's do: hide them meanwhile.
@@ -209,7 +218,10 @@ void TmainForm::FormClose(bool& allowClose) {
         if (SoundOn) PlaySoundByName("looser");
         return;
     }
-    allowClose = true; // nothing to save: every change was saved when it was made
+    // Every change was saved when it was made, except the country and the boss key of an
+    // options screen that is still open: keep them as leaving the screen would.
+    if (MenuScreen == 2) SaveSettingsAndTell();
+    allowClose = true;
 }
 
 void TmainForm::WMGetSysCommand(int command) {

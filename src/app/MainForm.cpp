@@ -9,6 +9,7 @@
 #include "audio/Mixer.h"
 #include "audio/Music.h"
 #include "audio/SoundEvents.h"
+#include "frontend/FrontEnd.h"
 #include "frontend/MenuSprites.h"
 #include "frontend/Settings.h"
 #include "timer/Application.h"
@@ -29,9 +30,13 @@ void ShowMouseCursor(bool show) {
     } else {
         while (count >= 0) count = p.ShowCursor(false);
     }
-    // The cursor is hidden exactly while the mouse steers the dragon: relative motion then
-    // stands in for the distance from the screen centre (and works where warping does not).
-    p.SetRelativeMouse(!show);
+}
+
+void CapturePointerWhilePlaying() {
+    // Relative motion stands in for the distance from the screen centre (and works where
+    // warping does not). It follows the state, not the cursor: some ways back into play (the
+    // end of the dying step) leave the cursor as it was.
+    platform::Current().SetRelativeMouse(GameState == gsPlaying);
 }
 
 void SetCursorPos(int x, int y) { platform::Current().WarpCursor(x, y); }
@@ -121,7 +126,9 @@ void TmainForm::FormCreate() {
 
 void TmainForm::ChangeMode() {
     DXDraw.Finalize();
-    if (Windowed == 1) {
+    // Any byte but 0 is on, as everywhere else that reads the setting.
+    const bool windowed = Windowed != 0;
+    if (windowed) {
         RestorePlacement();
         DXDraw.SetOptions(DXDraw.Options() & ~Opt(doFullScreen));
         platform::Current().CenterWindow();
@@ -129,10 +136,10 @@ void TmainForm::ChangeMode() {
         SavePlacement();
         DXDraw.SetOptions(DXDraw.Options() | Opt(doFullScreen));
     }
-    if (MenuScreen == 2) {
-        if (OptionMarks[1]) OptionMarks[1]->Shown = Windowed == 1;
-        if (OptionMarks[2]) OptionMarks[2]->Shown = Windowed == 0;
-    }
+    // The marks exist while the options screen is open, also under the exit or boss-key
+    // dialog: they show the mode in force whenever the screen is seen.
+    if (OptionMarks[1]) OptionMarks[1]->Shown = windowed;
+    if (OptionMarks[2]) OptionMarks[2]->Shown = !windowed;
     DXDraw.Initialize();
 }
 
@@ -166,6 +173,12 @@ void TmainForm::Close() {
     if (allow) Application().Terminate();
 }
 
+void TmainForm::ForgetPointer() {
+    MouseOnItem = false;
+    MainMenuHover = false;
+    leftDown_ = false;
+}
+
 void TmainForm::HandleEvent(const platform::Event& e) {
     using platform::EventKind;
     int key = e.key;
@@ -187,6 +200,7 @@ void TmainForm::HandleEvent(const platform::Event& e) {
         // A click is a left press and release on the display.
         if (e.button == 1 && leftDown_) {
             leftDown_ = false;
+            if (!PointerOnItem(e.x, e.y)) MouseOnItem = false;
             DXDrawClick();
         }
         break;
@@ -204,4 +218,5 @@ void TmainForm::HandleEvent(const platform::Event& e) {
     case EventKind::FocusGained: DXInput1.Activate(); break;
     default: break;
     }
+    CapturePointerWhilePlaying();
 }

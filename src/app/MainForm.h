@@ -51,6 +51,9 @@ public:
     void DXTimer2Deactivate(TCustomDXTimer& sender);
     void HandleEvent(const platform::Event& event);
     void Close(); // asks the window to close; FormClose decides
+    // Forgets where the pointer rested and any press waiting for its release, so that only a
+    // new pointing and a new click act (play starts, a dialog opens over play).
+    void ForgetPointer();
 
     // The game loop (app/GameLoop.cpp).
     void DXTimer2Timer(TCustomDXTimer& sender, int lagCount);
@@ -96,9 +99,11 @@ private:
 
 extern TmainForm* mainForm;
 
-// Makes the cursor visible (true) or hidden (false) whatever the show-count was. Hiding it is
-// also what starts relative mouse steering during play; showing it ends that.
+// Makes the cursor visible (true) or hidden (false) whatever the show-count was.
 void ShowMouseCursor(bool show);
+// Captures the pointer for mouse steering (relative motion) exactly while GameState is
+// gsPlaying. Called after every event and every game frame, where the state changes.
+void CapturePointerWhilePlaying();
 // Moves the mouse cursor to a position of the 800 x 600 picture.
 void SetCursorPos(int x, int y);
 // Saves the settings (the scramble bracket); a failure is told to the player, the game goes on.

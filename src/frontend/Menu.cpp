@@ -21,6 +21,13 @@ bool Inside(const TMenuRect& r, int x, int y) {
     return x >= r.X && x <= r.X + r.W && y >= r.Y && y <= r.Y + r.H;
 }
 
+// The item of `screen` whose rectangle holds (x, y); 0 for none.
+int ItemAt(int screen, int x, int y) {
+    for (int i = 1; i <= MenuItemCount[screen]; ++i)
+        if (Inside(MenuLayout[screen][i], x, y)) return i;
+    return 0;
+}
+
 // The item of each sub-screen and dialog that leaves it.
 uint8_t LeavingItem(uint8_t screen) {
     return screen == 2 ? 6 : screen == 5 ? 2 : 3;
@@ -54,6 +61,8 @@ void StartGame() {
     f.DXTimer1.SetEnabled(false);
     f.DXTimer2.SetEnabled(true);
     GameState = gsPlaying;
+    // The click that started the game does not linger over the dialogs of the game.
+    f.ForgetPointer();
     f.CreateGameField();
 }
 
@@ -167,8 +176,7 @@ void TmainForm::DXDrawMouseMove(int x, int y) {
     if (!MenuMouseState()) return;
     MainMenuHover = false;
     MouseOnItem = false;
-    for (int i = 1; i <= MenuItemCount[MenuScreen]; ++i) {
-        if (!Inside(MenuLayout[MenuScreen][i], x, y)) continue;
+    if (const int i = ItemAt(MenuScreen, x, y)) {
         if (i != SelectedItem) {
             if (GameState == gsNameEntry && (SelectedItem == 3 || SelectedItem == 4))
                 TextEditing = false;
@@ -180,16 +188,19 @@ void TmainForm::DXDrawMouseMove(int x, int y) {
     }
     // While a sub-screen or dialog is open the main menu beside it stays live.
     if (GameState != gsMenu || MenuScreen == 1) return;
-    for (int i = 1; i <= MenuItemCount[1]; ++i) {
-        if (!Inside(MenuLayout[1][i], x, y)) continue;
+    if (const int i = ItemAt(1, x, y)) {
         MainMenuHover = true;
         if (i != MainMenuSelection) {
             MainMenuSelection = uint8_t(i);
             RefreshMenuHighlight();
         }
         MouseOnItem = true;
-        return;
     }
+}
+
+bool PointerOnItem(int x, int y) {
+    if (!MenuMouseState()) return false;
+    return ItemAt(MenuScreen, x, y) || (GameState == gsMenu && MenuScreen != 1 && ItemAt(1, x, y));
 }
 
 void TmainForm::DXDrawClick() {

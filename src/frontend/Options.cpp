@@ -82,6 +82,7 @@ void OptionsAction() {
         if (DialogWindow) DialogWindow->Shown = true;
         break;
     case 6:
+        TextEditing = false; // however the screen is left (back, Escape, a main-menu click)
         SaveSettingsAndTell(); // the country and the boss key are kept from here
         SubBackground->Kill();
         f.DestroyMenu();

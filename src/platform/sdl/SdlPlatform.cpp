@@ -15,6 +15,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/KeyboardState.h"
+
 namespace platform {
 
 namespace {
@@ -176,7 +178,7 @@ public:
         SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE);
     }
 
-    void GetKeyboardState(uint8_t keys[256]) override { std::memcpy(keys, keys_, 256); }
+    void GetKeyboardState(uint8_t keys[256]) override { keys_.CopyTo(keys); }
 
     bool GetJoystick(int index, JoystickState& out) override {
         if (index < 0) return false;
@@ -373,7 +375,7 @@ private:
             int vk = VirtualKeyFromSdl(e.key.keysym.sym, e.key.keysym.scancode);
             if (!vk) return false;
             bool down = e.type == SDL_KEYDOWN;
-            keys_[vk] = down ? 0x80 : 0;
+            keys_.Key(e.key.keysym.scancode, vk, down);
             out.kind = down ? EventKind::KeyDown : EventKind::KeyUp;
             out.key = vk;
             out.repeat = e.key.repeat;
@@ -434,7 +436,7 @@ private:
             case SDL_WINDOWEVENT_MAXIMIZED: out.kind = EventKind::MaximizeRequest; return true;
             case SDL_WINDOWEVENT_FOCUS_GAINED: out.kind = EventKind::FocusGained; return true;
             case SDL_WINDOWEVENT_FOCUS_LOST:
-                std::memset(keys_, 0, sizeof keys_);
+                keys_.Clear();
                 out.kind = EventKind::FocusLost;
                 return true;
             case SDL_WINDOWEVENT_MINIMIZED: out.kind = EventKind::Minimized; return true;
@@ -452,7 +454,7 @@ private:
     SDL_Rect view_{0, 0, kWidth, kHeight};
     bool fullscreen_ = false, probed_ = false, relative_ = false;
     int cursorCount_ = 0;
-    uint8_t keys_[256] = {};
+    KeyboardState keys_;
     std::vector<SDL_GameController*> controllers_;
     std::vector<SDL_Joystick*> joysticks_;
     SDL_AudioDeviceID audio_ = 0;
