@@ -4,6 +4,7 @@
 #include "audio/Music.h"
 #include "audio/SoundEvents.h"
 #include "frontend/FrontEnd.h"
+#include "frontend/Settings.h"
 
 namespace {
 

@@ -22,28 +22,11 @@ constexpr TDXDrawOptions kFormOptions = Opt(doAllowReboot) | Opt(doWaitVBlank) |
                                         Opt(doSelectDriver);
 } // namespace
 
-void ShowMouseCursor(bool show) {
-    platform::Platform& p = platform::Current();
-    int count = p.ShowCursor(true);
-    if (show) {
-        while (count < 0) count = p.ShowCursor(true);
-    } else {
-        while (count >= 0) count = p.ShowCursor(false);
-    }
-}
-
 void CapturePointerWhilePlaying() {
     // Relative motion stands in for the distance from the screen centre (and works where
     // warping does not). It follows the state, not the cursor: some ways back into play (the
     // end of the dying step) leave the cursor as it was.
     platform::Current().SetRelativeMouse(GameState == gsPlaying);
-}
-
-void SetCursorPos(int x, int y) { platform::Current().WarpCursor(x, y); }
-
-void SaveSettingsAndTell() {
-    std::string message;
-    if (!SaveSettingsBracket(&message)) platform::Current().ShowMessage("Skyvern", message);
 }
 
 TmainForm::TmainForm() {
@@ -63,7 +46,6 @@ TmainForm::TmainForm() {
     DXDraw.SetOptions(kFormOptions);
     DXDraw.SetControlSize(800, 600);
     DXSpriteEngine1.SetDXDraw(&DXDraw);
-    DXSpriteEngine1.Engine()->OnFree = ForgetSprite;
     DXImageList1.SetDXDraw(&DXDraw);
 
     DXTimer1.BeginLoading();
@@ -92,7 +74,7 @@ TmainForm::TmainForm() {
     DXInput1.Loaded();
     TAudioMixer::Instance().Open(); // no device: the game runs silent
     DXSound1.Loaded();
-    SoundPlayer = [this](const char* name) { DXWaveList1.Items.FindWave(name).Play(false); };
+    FillWorldContext();
 
     Application().OnEvent = [this](const platform::Event& e) { HandleEvent(e); };
     FormCreate();
@@ -103,7 +85,7 @@ TmainForm::~TmainForm() {
     DXTimer1.SetEnabled(false);
     DXTimer2.SetEnabled(false);
     Application().OnEvent = nullptr;
-    SoundPlayer = nullptr;
+    Globals.World = TWorldContext{}; // nothing may reach the components being destroyed
     DXSound1.Finalize();
     SongFreeAll();
     TAudioMixer::Instance().Close();

@@ -8,7 +8,7 @@ void PlaySoundByName(const char* name) {
     // Bounded: a run that never asks for its sounds must not grow without end.
     if (played.size() >= 4096) played.erase(played.begin(), played.begin() + 2048);
     played.emplace_back(name);
-    if (SoundPlayer) SoundPlayer(name);
+    if (Globals.World.PlaySound) Globals.World.PlaySound(name);
 }
 
 std::vector<std::string> TakeSoundsPlayed() {

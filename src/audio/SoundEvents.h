@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-// Records the name, then plays it through SoundPlayer (state/GameState.h) when one is set.
+// Records the name, then plays it through the world context's player when one is set.
 void PlaySoundByName(const char* name);
 // Names played since the last call; the list is emptied.
 std::vector<std::string> TakeSoundsPlayed();

@@ -1,8 +1,8 @@
 // Help.cpp -- the help pages and the exit dialog.
-#include "state/GameState.h"
-#include "app/MainForm.h"
 #include "frontend/FrontEnd.h"
 #include "frontend/HelpImage.h"
+#include "state/GameState.h"
+#include "timer/DXForm.h"
 
 namespace {
 constexpr int kFirstHelpPicture = 23; // page p is picture index p + 23
@@ -27,14 +27,14 @@ THelpImageSprite::THelpImageSprite(TSprite* engine) : TImageSprite(engine) {
     Shown = true;
 }
 
-void TmainForm::CreateHelp() {
+void frontend::CreateHelp() {
     DestroyMenu();
     MenuScreen = SelectedItem;
     MainMenuSelection = SelectedItem;
     SelectedItem = 1;
     CreateSubMenu("helpback");
-    HelpImage = new THelpImageSprite(DXSpriteEngine1.Engine());
-    TPictureCollection& pictures = DXImageList1.Items;
+    HelpImage = new THelpImageSprite(MenuEngine());
+    TPictureCollection& pictures = MenuPictures();
     MenuItems[1] = NewMenuItem(pictures.FindImage("prev"), 4, 1, 2, true);
     MenuItems[2] = NewMenuItem(pictures.FindImage("next"), 4, 2, 2, false);
     MenuItems[3] = NewMenuItem(pictures.FindImage("backactive"), 4, 3, 2, false);
@@ -54,7 +54,7 @@ void HelpAction() {
         HelpPage = 1; // every way out comes here, so help always opens on page 1
         HelpImage->Kill();
         SubBackground->Kill();
-        mainForm->DestroyMenu();
+        frontend::DestroyMenu();
         MenuScreen = 1;
         SelectedItem = MainMenuSelection;
         MenuItems = MainMenuItems;
@@ -70,15 +70,14 @@ void DrawExit(TDirectDrawSurfaceCanvas& c) {
 }
 
 void ExitAction() {
-    TmainForm& f = *mainForm;
     if (SelectedItem == 1) {
         ExitConfirmed = true;
         MenuScreen = ReturnScreen;
-        f.Close(); // from the menu the program ends; during play the game does
+        Host().Close(); // from the menu the program ends; during play the game does
         return;
     }
     if (SelectedItem != 2) return;
-    f.DestroyMenu();
+    frontend::DestroyMenu();
     // Screens that stay up under the dialog get their own items back; play keeps none.
     const bool overScreen = GameState != gsExitDialog;
     if (overScreen) MenuItems = SavedMenuItems;

@@ -1,14 +1,11 @@
-// Menu.cpp -- the front end's screens, the menu loop, the mouse handlers and DoMenuAction.
-#include "state/GameState.h"
-#include "app/MainForm.h"
-#include "audio/Music.h"
+// Menu.cpp -- the front end's main screens, the mouse over menus, the menu routines and
+// DoMenuAction.
 #include "audio/SoundEvents.h"
 #include "frontend/FrontEnd.h"
-#include "frontend/Settings.h"
 #include "frontend/HelpImage.h"
+#include "frontend/Settings.h"
 #include "online/GoToLink.h"
-#include "online/SendScore.h"
-#include "platform/Platform.h"
+#include "state/GameState.h"
 
 namespace {
 
@@ -33,39 +30,6 @@ uint8_t LeavingItem(uint8_t screen) {
     return screen == 2 ? 6 : screen == 5 ? 2 : 3;
 }
 
-// Back to the front end after name entry or the send prompt.
-void ReturnToFrontEnd() {
-    TmainForm& f = *mainForm;
-    GameState = gsMenu;
-    f.DXSpriteEngine1.Engine()->FreeChildren();
-    f.DXTimer2.SetEnabled(false);
-    f.CreateMenuField();
-    f.DXTimer1.SetEnabled(true);
-}
-
-void DeclineSending() {
-    TmainForm& f = *mainForm;
-    GameState = gsMenu;
-    f.DXTimer2.SetEnabled(false);
-    f.DestroyMenu();
-    f.DXSpriteEngine1.Engine()->FreeChildren();
-    f.CreateMenuField();
-    SelectedItem = 3;
-    RefreshMenuHighlight();
-    DoMenuAction(); // opens the high-score screen
-    f.DXTimer1.SetEnabled(true);
-}
-
-void StartGame() {
-    TmainForm& f = *mainForm;
-    f.DXTimer1.SetEnabled(false);
-    f.DXTimer2.SetEnabled(true);
-    GameState = gsPlaying;
-    // The click that started the game does not linger over the dialogs of the game.
-    f.ForgetPointer();
-    f.CreateGameField();
-}
-
 } // namespace
 
 TMenuItem* NewMenuItem(TPictureCollectionItem& picture, int screen, int item, int z, bool shown) {
@@ -76,12 +40,13 @@ TMenuItem* NewMenuItem(TPictureCollectionItem& picture, int screen, int item, in
     return sprite;
 }
 
-void TmainForm::CreateMenuField() {
-    DXImageList1.Items.LoadFromFile(platform::ResolvePath("data\\menu.dxg"));
+namespace frontend {
+
+void CreateMenuField() {
     MainMenuHover = false;
 
-    TPictureCollectionItem& back = DXImageList1.Items.Items(0);
-    MenuBackground = new TMenuBackground(DXSpriteEngine1.Engine());
+    TPictureCollectionItem& back = MenuPictures().Items(0);
+    MenuBackground = new TMenuBackground(MenuEngine());
     MenuBackground->SetMapSize(1, 1);
     MenuBackground->PictureItem = &back;
     MenuBackground->Width = back.FrameWidth();
@@ -89,22 +54,21 @@ void TmainForm::CreateMenuField() {
     MenuBackground->Shown = true;
     MenuBackground->SetZ(0);
 
-    DialogWindow = NewPictureSprite<TClosingWindow>(DXImageList1.Items.FindImage("console"), 220,
-                                                    190, 5, false);
+    DialogWindow =
+        NewPictureSprite<TClosingWindow>(MenuPictures().FindImage("console"), 220, 190, 5, false);
 
     MenuScreen = 1;
     SelectedItem = 1;
     CreateMainMenu();
-    if (GameState == gsMenu && MusicOn) StartMusic("sound\\1.xm");
 }
 
-void TmainForm::CreateMainMenu() {
+void CreateMainMenu() {
     for (int i = 1; i <= 6; ++i)
-        MenuItems[i] = NewMenuItem(DXImageList1.Items.Items(i), 1, i, 1, i == SelectedItem);
+        MenuItems[i] = NewMenuItem(MenuPictures().Items(i), 1, i, 1, i == SelectedItem);
     MainMenuItems = MenuItems;
 }
 
-void TmainForm::DestroyMenu() {
+void DestroyMenu() {
     if (MenuScreen == 1 && GameState == gsMenu) {
         // The main menu stays alive (and visible) in MainMenuItems behind the sub-screen.
         for (int i = 1; i <= MenuItemCount[1]; ++i)
@@ -119,35 +83,19 @@ void TmainForm::DestroyMenu() {
     MenuItems = MainMenuItems;
 }
 
-void TmainForm::CreateSubMenu(const std::string& name) {
+void CreateSubMenu(const std::string& name) {
     SubBackground =
-        NewPictureSprite<TSubBackground>(DXImageList1.Items.FindImage(name), 317, 170, 1, true);
+        NewPictureSprite<TSubBackground>(MenuPictures().FindImage(name), 317, 170, 1, true);
 }
 
-void TmainForm::CreateExit() {
-    MenuItems[1] = NewMenuItem(DXImageList1.Items.FindImage("ok"), MenuScreen, 1, 11, true);
-    MenuItems[2] = NewMenuItem(DXImageList1.Items.FindImage("cancel"), MenuScreen, 2, 11, false);
+void CreateExit() {
+    MenuItems[1] = NewMenuItem(MenuPictures().FindImage("ok"), MenuScreen, 1, 11, true);
+    MenuItems[2] = NewMenuItem(MenuPictures().FindImage("cancel"), MenuScreen, 2, 11, false);
     for (int i = 3; i <= 6; ++i)
         MenuItems[i] = nullptr;
 }
 
-void TmainForm::DXTimer1Timer(TCustomDXTimer&, int lagCount) {
-    if (!DXDraw.CanDraw()) return;
-    DXInput1.Update();
-    DXSpriteEngine1.MoveAll(lagCount);
-    DXSpriteEngine1.FreeKilled();
-
-    TDirectDrawSurface& back = DXDraw.BackSurface();
-    back.Fill(0);
-    DXSpriteEngine1.DrawAll();
-
-    TDirectDrawSurfaceCanvas& c = back.Canvas();
-    c.Brush.Style = TBrushStyle::bsClear;
-    c.Font.Style = 0;
-    c.Pen.Style = TPenStyle::psSolid;
-    c.Font.Color = clBlack;
-    c.Font.Name = "Carolingia";
-    c.Font.Size = 16;
+void DrawMenuTexts(TDirectDrawSurfaceCanvas& c) {
     switch (MenuScreen) {
     case 2:
         DrawOptions(c);
@@ -167,11 +115,9 @@ void TmainForm::DXTimer1Timer(TCustomDXTimer&, int lagCount) {
     default:
         break; // screens 1, 4, 8 and 9 write nothing here
     }
-    back.ReleaseCanvas();
-    DXDraw.Flip();
 }
 
-void TmainForm::DXDrawMouseMove(int x, int y) {
+void MouseMove(int x, int y) {
     // During play the mouse steers through relative motion (PlayMouseMotion).
     if (!MenuMouseState()) return;
     MainMenuHover = false;
@@ -198,12 +144,16 @@ void TmainForm::DXDrawMouseMove(int x, int y) {
     }
 }
 
+} // namespace frontend
+
 bool PointerOnItem(int x, int y) {
     if (!MenuMouseState()) return false;
     return ItemAt(MenuScreen, x, y) || (GameState == gsMenu && MenuScreen != 1 && ItemAt(1, x, y));
 }
 
-void TmainForm::DXDrawClick() {
+namespace frontend {
+
+void Click() {
     if (!MenuMouseState() || !MouseOnItem) return;
     // The clear-scores and boss-key dialogs are answered only by their own buttons or keys:
     // a click on the main menu beside them does nothing.
@@ -211,13 +161,7 @@ void TmainForm::DXDrawClick() {
     DoMenuAction();
 }
 
-void TmainForm::DXDrawMouseDown(TMouseButton button, int, int) {
-    if (button == mbLeft && GameState == gsPlaying) MouseFire = true;
-}
-
-void TmainForm::DXDrawMouseUp(TMouseButton button, int, int) {
-    if (button == mbLeft) MouseFire = false;
-}
+} // namespace frontend
 
 void ShowMenuHighlight() {
     if (MainMenuHover) {
@@ -254,7 +198,6 @@ void StoreNameEntry() {
 }
 
 void DoMenuAction() {
-    TmainForm& f = *mainForm;
     if (MainMenuHover && MenuScreen >= 2 && MenuScreen <= 5) {
         // A click on a main-menu entry beside an open screen: leave that screen first. An exit
         // dialog over a sub-screen is answered no and then the sub-screen closed as well, so
@@ -272,23 +215,23 @@ void DoMenuAction() {
     case 1:
         switch (SelectedItem) {
         case 1:
-            StartGame();
+            Host().StartGame();
             break;
         case 2:
-            f.CreateOptions();
+            frontend::CreateOptions();
             break;
         case 3:
-            f.CreateScores();
+            frontend::CreateScores();
             break;
         case 4:
-            f.CreateHelp();
+            frontend::CreateHelp();
             break;
         case 5:
             OpenHomePage();
             break;
         case 6:
             MainMenuSelection = 6;
-            f.Close(); // opens the exit dialog
+            Host().Close(); // opens the exit dialog
             break;
         default:
             break;
@@ -313,13 +256,13 @@ void DoMenuAction() {
         if (SelectedItem == 1)
             StoreNameEntry();
         else if (SelectedItem == 2)
-            ReturnToFrontEnd();
+            Host().ReturnToFrontEnd();
         break;
     case 9:
         if (SelectedItem == 1)
-            SendScore();
+            Host().SendResult();
         else if (SelectedItem == 2)
-            DeclineSending();
+            Host().DeclineSending();
         break;
     default:
         break;

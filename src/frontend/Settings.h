@@ -31,6 +31,8 @@ void SaveSettings();
 // The save bracket every caller uses: scramble, save, scramble back. Memory ends up plain even
 // when the write fails; then returns false and puts the text for the player into *message.
 bool SaveSettingsBracket(std::string* message = nullptr);
+// The bracket for a change the player made: a failure is told to the player, the game goes on.
+void SaveSettingsAndTell();
 // Writes the default table (ten times "Anonymous", 1000 down to 100) into HighScores.
 void ResetHighScores();
 // Merges NewEntry into HighScores below any equal score; an entry pushed past 10 is dropped.

@@ -7,13 +7,13 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "state/SettingsRecord.h"
 #include "state/SpriteRef.h"
+#include "state/WorldContext.h"
 
 class TGameBack;
 class TClosingWindow;
@@ -123,8 +123,8 @@ struct TGameGlobals {
     std::string ScoreServerOverride;
     // Sound effects asked for since the harness last took them.
     std::vector<std::string> SoundsPlayed;
-    // Plays a sound effect by name; installed by the main form once the wave library exists.
-    std::function<void(const char* name)> SoundPlayer;
+    // The components the world and the front end work on.
+    TWorldContext World;
 };
 
 extern TGameGlobals Globals;
@@ -220,4 +220,3 @@ inline TSpriteRef<TSubBackground>& SubBackground = Globals.SubBackground;
 inline TSpriteRef<THelpImageSprite>& HelpImage = Globals.HelpImage;
 
 inline std::string& ScoreServerOverride = Globals.ScoreServerOverride;
-inline std::function<void(const char* name)>& SoundPlayer = Globals.SoundPlayer;

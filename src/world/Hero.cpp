@@ -2,8 +2,8 @@
 #include "world/Hero.h"
 
 #include "state/GameState.h"
-#include "app/MainForm.h"
 #include "audio/SoundEvents.h"
+#include "input/DXInput.h"
 #include "world/Bonuses.h"
 #include "world/Enemy.h"
 #include "world/GameField.h"
@@ -47,7 +47,7 @@ void THeroSprite::Step(int32_t frames) {
         return;
     }
 
-    const TInputStates& states = mainForm->DXInput1.States;
+    const TInputStates& states = *Globals.World.Input;
     // A pending mouse step is taken instead of the keyboard step and used up.
     if (X > 5 && (states.Contains(stLeft) || MouseLeft > 0)) {
         if (MouseLeft > 0) {

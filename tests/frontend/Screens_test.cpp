@@ -9,6 +9,7 @@
 #include "frontend/FrontEnd.h"
 #include "frontend/FrontEndScenario.h"
 #include "frontend/HelpImage.h"
+#include "frontend/Settings.h"
 #include "online/ScoreServer.h"
 
 namespace {

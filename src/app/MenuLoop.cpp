@@ -1,0 +1,39 @@
+// MenuLoop.cpp -- the menu loop (DXTimer1Timer) and the display's mouse handlers.
+#include "app/MainForm.h"
+#include "frontend/FrontEnd.h"
+#include "state/GameState.h"
+
+void TmainForm::DXTimer1Timer(TCustomDXTimer&, int lagCount) {
+    if (!DXDraw.CanDraw()) return;
+    DXInput1.Update();
+    DXSpriteEngine1.MoveAll(lagCount);
+    DXSpriteEngine1.FreeKilled();
+
+    TDirectDrawSurface& back = DXDraw.BackSurface();
+    back.Fill(0);
+    DXSpriteEngine1.DrawAll();
+
+    TDirectDrawSurfaceCanvas& c = back.Canvas();
+    c.Brush.Style = TBrushStyle::bsClear;
+    c.Font.Style = 0;
+    c.Pen.Style = TPenStyle::psSolid;
+    c.Font.Color = clBlack;
+    c.Font.Name = "Carolingia";
+    c.Font.Size = 16;
+    frontend::DrawMenuTexts(c);
+    back.ReleaseCanvas();
+    DXDraw.Flip();
+}
+
+void TmainForm::DXDrawMouseMove(int x, int y) { frontend::MouseMove(x, y); }
+
+void TmainForm::DXDrawClick() { frontend::Click(); }
+
+// The left button fires during play; the release ends it in any state.
+void TmainForm::DXDrawMouseDown(TMouseButton button, int, int) {
+    if (button == mbLeft && GameState == gsPlaying) MouseFire = true;
+}
+
+void TmainForm::DXDrawMouseUp(TMouseButton button, int, int) {
+    if (button == mbLeft) MouseFire = false;
+}
