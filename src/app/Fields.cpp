@@ -31,10 +31,18 @@ void TmainForm::CreateGameField() {
     SetCursorPos(400, 300);
 }
 
-void TmainForm::CreateEnemy() { world::CreateEnemy(); }
-void TmainForm::ClearGameField() { world::ClearGameField(); }
-void TmainForm::SpawnTick() { world::SpawnTick(); }
-void TmainForm::AdvanceLevel() { world::AdvanceLevel(); }
+void TmainForm::CreateEnemy() {
+    world::CreateEnemy();
+}
+void TmainForm::ClearGameField() {
+    world::ClearGameField();
+}
+void TmainForm::SpawnTick() {
+    world::SpawnTick();
+}
+void TmainForm::AdvanceLevel() {
+    world::AdvanceLevel();
+}
 
 // ---- the front end ----
 
@@ -45,13 +53,27 @@ void TmainForm::CreateMenuField() {
     if (GameState == gsMenu && MusicOn) StartMusic("sound\\1.xm");
 }
 
-void TmainForm::CreateMainMenu() { frontend::CreateMainMenu(); }
-void TmainForm::DestroyMenu() { frontend::DestroyMenu(); }
-void TmainForm::CreateSubMenu(const std::string& name) { frontend::CreateSubMenu(name); }
-void TmainForm::CreateExit() { frontend::CreateExit(); }
-void TmainForm::CreateOptions() { frontend::CreateOptions(); }
-void TmainForm::CreateScores() { frontend::CreateScores(); }
-void TmainForm::CreateHelp() { frontend::CreateHelp(); }
+void TmainForm::CreateMainMenu() {
+    frontend::CreateMainMenu();
+}
+void TmainForm::DestroyMenu() {
+    frontend::DestroyMenu();
+}
+void TmainForm::CreateSubMenu(const std::string& name) {
+    frontend::CreateSubMenu(name);
+}
+void TmainForm::CreateExit() {
+    frontend::CreateExit();
+}
+void TmainForm::CreateOptions() {
+    frontend::CreateOptions();
+}
+void TmainForm::CreateScores() {
+    frontend::CreateScores();
+}
+void TmainForm::CreateHelp() {
+    frontend::CreateHelp();
+}
 
 // ---- between the two ----
 

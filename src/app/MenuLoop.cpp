@@ -25,9 +25,13 @@ void TmainForm::DXTimer1Timer(TCustomDXTimer&, int lagCount) {
     DXDraw.Flip();
 }
 
-void TmainForm::DXDrawMouseMove(int x, int y) { frontend::MouseMove(x, y); }
+void TmainForm::DXDrawMouseMove(int x, int y) {
+    frontend::MouseMove(x, y);
+}
 
-void TmainForm::DXDrawClick() { frontend::Click(); }
+void TmainForm::DXDrawClick() {
+    frontend::Click();
+}
 
 // The left button fires during play; the release ends it in any state.
 void TmainForm::DXDrawMouseDown(TMouseButton button, int, int) {

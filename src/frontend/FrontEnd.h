@@ -16,7 +16,7 @@
 // The moves the front end starts but the main form carries out, because they switch its
 // timers, music, display or window. TmainForm implements them; the world context holds it.
 class TFrontEndHost {
-public:
+  public:
     virtual void StartGame() = 0;        // the main menu's start item
     virtual void ReturnToFrontEnd() = 0; // name entry skipped
     virtual void DeclineSending() = 0;   // the send prompt answered no: the high-score screen
@@ -24,7 +24,7 @@ public:
     virtual void Close() = 0;            // as the window's close box: FormClose decides
     virtual void ChangeMode() = 0;       // window or full screen, after Windowed changed
 
-protected:
+  protected:
     ~TFrontEndHost() = default;
 };
 

@@ -3,7 +3,9 @@
 
 TGameGlobals Globals;
 
-void ResetGameState() { Globals = TGameGlobals{}; }
+void ResetGameState() {
+    Globals = TGameGlobals{};
+}
 
 void ForgetSprite(const TSprite* freed) {
     TGameGlobals& g = Globals;
@@ -21,7 +23,8 @@ void ForgetSprite(const TSprite* freed) {
     g.HelpImage.Forget(freed);
     // One sprite can stand in several arrays at once (MenuItems copied to MainMenuItems).
     for (auto* items : {&g.MenuItems, &g.MainMenuItems, &g.SavedMenuItems, &g.OptionMarks})
-        for (TSpriteRef<TMenuItem>& item : *items) item.Forget(freed);
+        for (TSpriteRef<TMenuItem>& item : *items)
+            item.Forget(freed);
 }
 
 TMenuLayout InitialMenuLayout() {
@@ -45,13 +48,13 @@ TMenuLayout InitialMenuLayout() {
 
 void ShortString10::Assign(const std::string& s) {
     Length = uint8_t(s.size() > 10 ? 10 : s.size());
-    for (int i = 0; i < Length; ++i) Chars[i] = s[i];
+    for (int i = 0; i < Length; ++i)
+        Chars[i] = s[i];
 }
 
 const char* GameStateName(uint8_t state) {
-    static const char* const names[] = {"none",         "gsMenu",      "gsPlaying",
-                                        "gsExitDialog", "gsDying",     "gsLevelBanner",
-                                        "gsGameOver",   "gsPaused",    "gsNameEntry",
-                                        "gsSendPrompt", "gsSending",   "gsSendFailed"};
+    static const char* const names[] = {
+        "none",       "gsMenu",   "gsPlaying",   "gsExitDialog", "gsDying",   "gsLevelBanner",
+        "gsGameOver", "gsPaused", "gsNameEntry", "gsSendPrompt", "gsSending", "gsSendFailed"};
     return state < std::size(names) ? names[state] : "unknown";
 }

@@ -30,8 +30,17 @@ class THelpImageSprite;
 
 // GameState values.
 enum : uint8_t {
-    gsMenu = 1, gsPlaying, gsExitDialog, gsDying, gsLevelBanner, gsGameOver, gsPaused,
-    gsNameEntry, gsSendPrompt, gsSending, gsSendFailed
+    gsMenu = 1,
+    gsPlaying,
+    gsExitDialog,
+    gsDying,
+    gsLevelBanner,
+    gsGameOver,
+    gsPaused,
+    gsNameEntry,
+    gsSendPrompt,
+    gsSending,
+    gsSendFailed
 };
 const char* GameStateName(uint8_t state);
 

@@ -5,8 +5,12 @@
 
 #include "state/GameState.h"
 
-void Randomize(uint32_t s) { Globals.RandSeed = s; }
-uint32_t RandSeed() { return Globals.RandSeed; }
+void Randomize(uint32_t s) {
+    Globals.RandSeed = s;
+}
+uint32_t RandSeed() {
+    return Globals.RandSeed;
+}
 
 int32_t Random(int32_t n) {
     uint32_t& seed = Globals.RandSeed;
@@ -19,5 +23,9 @@ uint32_t ClockSeed() {
     if (Globals.ForcedClockSeed) return *Globals.ForcedClockSeed;
     return uint32_t(std::chrono::steady_clock::now().time_since_epoch().count());
 }
-void OverrideClockSeed(uint32_t s) { Globals.ForcedClockSeed = s; }
-void ClearClockSeedOverride() { Globals.ForcedClockSeed.reset(); }
+void OverrideClockSeed(uint32_t s) {
+    Globals.ForcedClockSeed = s;
+}
+void ClearClockSeedOverride() {
+    Globals.ForcedClockSeed.reset();
+}

@@ -7,9 +7,8 @@
 
 class TSprite;
 
-template <class T>
-class TSpriteRef {
-public:
+template <class T> class TSpriteRef {
+  public:
     TSpriteRef() = default;
     TSpriteRef(std::nullptr_t) {}
     // T must be complete here (where sprites are made), not where the reference is declared.
@@ -27,7 +26,7 @@ public:
         return true;
     }
 
-private:
+  private:
     T* sprite_ = nullptr;
     const TSprite* base_ = nullptr;
 };

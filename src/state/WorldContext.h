@@ -12,11 +12,11 @@ struct TInputStates;
 class TFrontEndHost;
 
 struct TWorldContext {
-    TSpriteEngine* Engine = nullptr;       // every game and menu sprite joins this engine
-    TPictureCollection* Pictures = nullptr; // the picture file loaded for the field
-    const TInputStates* Input = nullptr;    // steering and fire, polled each frame
+    TSpriteEngine* Engine = nullptr;                 // every game and menu sprite joins this engine
+    TPictureCollection* Pictures = nullptr;          // the picture file loaded for the field
+    const TInputStates* Input = nullptr;             // steering and fire, polled each frame
     std::function<void(const char* name)> PlaySound; // unset: silent
-    TFrontEndHost* Host = nullptr;          // what the front end asks of the main form
+    TFrontEndHost* Host = nullptr;                   // what the front end asks of the main form
 };
 
 // Points the world context at these components and makes `engine` drop every global reference

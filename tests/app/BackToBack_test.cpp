@@ -113,7 +113,8 @@ std::string RunAlone(const Script& s) {
     std::string out;
     char buffer[4096];
     size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        out.append(buffer, n);
     EXPECT_EQ(pclose(pipe), 0) << command;
     return out;
 }

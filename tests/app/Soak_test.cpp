@@ -133,11 +133,7 @@ class Player {
                 GameState = SavedGameState;
                 if (DialogWindow) DialogWindow->Shown = false;
             } else if (GameState != gsMenu && form_.DXTimer2.Enabled()) {
-                GameState = gsMenu; // back to the front end as the game's end does
-                form_.DXSpriteEngine1.Engine()->FreeChildren();
-                form_.DXTimer2.SetEnabled(false);
-                form_.CreateMenuField();
-                form_.DXTimer1.SetEnabled(true);
+                form_.ReturnToFrontEnd(); // as name entry's skip item does
             }
             break;
         default:

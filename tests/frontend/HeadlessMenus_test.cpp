@@ -55,8 +55,10 @@ TEST_F(HeadlessMenus, ActionsBeyondTheFrontEndGoToTheHost) {
     struct {
         uint8_t gameState, screen, item;
         const char* call;
-    } cases[] = {{gsMenu, 1, 1, "StartGame"},           {gsMenu, 1, 6, "Close"},
-                 {gsNameEntry, 8, 2, "ReturnToFrontEnd"}, {gsSendPrompt, 9, 1, "SendResult"},
+    } cases[] = {{gsMenu, 1, 1, "StartGame"},
+                 {gsMenu, 1, 6, "Close"},
+                 {gsNameEntry, 8, 2, "ReturnToFrontEnd"},
+                 {gsSendPrompt, 9, 1, "SendResult"},
                  {gsSendPrompt, 9, 2, "DeclineSending"}};
     for (const auto& c : cases) {
         host.calls.clear();

@@ -37,7 +37,8 @@ std::vector<TSprite*> SetReferences() {
     add(SubBackground);
     add(HelpImage);
     for (auto* items : {&MenuItems, &MainMenuItems, &SavedMenuItems, &OptionMarks})
-        for (TMenuItem* item : *items) add(item);
+        for (TMenuItem* item : *items)
+            add(item);
     return out;
 }
 
@@ -72,7 +73,7 @@ class FreedSprites : public FrontEndScenario {
 };
 
 TEST_F(FreedSprites, FreeingTheFrontEndWithADialogOpenLeavesNoReference) {
-    OpenScreen(2); // options: marks, sub-screen background, main menu behind
+    OpenScreen(2);              // options: marks, sub-screen background, main menu behind
     Run({"close", "frames 1"}); // the exit dialog over it: saved items, the dialog frame shown
     ASSERT_EQ(N("MenuScreen"), 5);
     ASSERT_TRUE(DialogWindow && SubBackground && OptionMarks[1] && SavedMenuItems[6]);

@@ -50,7 +50,8 @@ TEST_F(HeadlessField, TheDragonSteersByTheContextsInputStates) {
     const int32_t x = Hero->X, y = Hero->Y;
     w.input.Insert(stRight);
     w.input.Insert(stDown);
-    for (int i = 0; i < 5; ++i) w.PlayFrame();
+    for (int i = 0; i < 5; ++i)
+        w.PlayFrame();
     EXPECT_GT(Hero->X, x + 5 * (HeroStep - 1)) << "right, against the drift of 1 a frame";
     EXPECT_GT(Hero->Y, y + 5 * (HeroStep - 1));
     EXPECT_EQ(HeroTail->X, Hero->X - 49) << "the tail follows";
