@@ -97,12 +97,7 @@ void TmainForm::DXTimer2Timer(TCustomDXTimer& sender, int lagCount) {
 
     TDirectDrawSurface& back = DXDraw.BackSurface();
     TDirectDrawSurfaceCanvas& c = back.Canvas();
-    c.Brush.Style = TBrushStyle::bsClear;
-    c.Font.Style = 0;
-    c.Pen.Style = TPenStyle::psSolid;
-    c.Font.Color = clBlack;
-    c.Font.Name = "Carolingia";
-    c.Font.Size = 20;
+    PrepareFrameCanvas(c, 20);
 
     DXInput1.Update();
     DXSpriteEngine1.FreeKilled();

@@ -110,6 +110,9 @@ private:
 
 extern TmainForm* mainForm;
 
+// The text canvas as both loops start a frame: transparent text in black "Carolingia".
+void PrepareFrameCanvas(TDirectDrawSurfaceCanvas& canvas, int fontSize);
+
 // Captures the pointer for mouse steering (relative motion) exactly while GameState is
 // gsPlaying. Called after every event and every game frame, where the state changes.
 void CapturePointerWhilePlaying();

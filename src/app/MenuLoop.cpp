@@ -1,7 +1,17 @@
-// MenuLoop.cpp -- the menu loop (DXTimer1Timer) and the display's mouse handlers.
+// MenuLoop.cpp -- the menu loop (DXTimer1Timer), the text canvas both loops start from, and the
+// display's mouse handlers.
 #include "app/MainForm.h"
 #include "frontend/FrontEnd.h"
 #include "state/GameState.h"
+
+void PrepareFrameCanvas(TDirectDrawSurfaceCanvas& c, int fontSize) {
+    c.Brush.Style = TBrushStyle::bsClear;
+    c.Font.Style = 0;
+    c.Pen.Style = TPenStyle::psSolid;
+    c.Font.Color = clBlack;
+    c.Font.Name = "Carolingia";
+    c.Font.Size = fontSize;
+}
 
 void TmainForm::DXTimer1Timer(TCustomDXTimer&, int lagCount) {
     if (!DXDraw.CanDraw()) return;
@@ -14,12 +24,7 @@ void TmainForm::DXTimer1Timer(TCustomDXTimer&, int lagCount) {
     DXSpriteEngine1.DrawAll();
 
     TDirectDrawSurfaceCanvas& c = back.Canvas();
-    c.Brush.Style = TBrushStyle::bsClear;
-    c.Font.Style = 0;
-    c.Pen.Style = TPenStyle::psSolid;
-    c.Font.Color = clBlack;
-    c.Font.Name = "Carolingia";
-    c.Font.Size = 16;
+    PrepareFrameCanvas(c, 16);
     frontend::DrawMenuTexts(c);
     back.ReleaseCanvas();
     DXDraw.Flip();
