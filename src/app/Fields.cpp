@@ -1,8 +1,9 @@
 // Fields.cpp -- TmainForm's share of building the game field and the screens (the old world
-// freed, the picture file loaded, the world context filled, music and cursor), and the moves
-// between the front end and a game that switch the timers.
+// freed, the picture file loaded, the world context filled, music and cursor), and the front
+// end's requests, carried out by the flow's transitions.
 #include <string>
 
+#include "app/GameFlow.h"
 #include "app/MainForm.h"
 #include "audio/Music.h"
 #include "frontend/FrontEnd.h"
@@ -78,32 +79,19 @@ void TmainForm::CreateHelp() {
 // ---- between the two ----
 
 void TmainForm::StartGame() {
-    DXTimer1.SetEnabled(false);
-    DXTimer2.SetEnabled(true);
-    GameState = gsPlaying;
-    // The click that started the game does not linger over the dialogs of the game.
-    ForgetPointer();
-    CreateGameField();
+    ::StartGame();
 }
-
 void TmainForm::ReturnToFrontEnd() {
-    GameState = gsMenu;
-    DXSpriteEngine1.Engine()->FreeChildren();
-    DXTimer2.SetEnabled(false);
-    CreateMenuField();
-    DXTimer1.SetEnabled(true);
+    ::ReturnToFrontEnd();
 }
-
-void TmainForm::DeclineSending() {
-    GameState = gsMenu;
-    DXTimer2.SetEnabled(false);
-    DestroyMenu();
-    DXSpriteEngine1.Engine()->FreeChildren();
-    CreateMenuField();
-    SelectedItem = 3;
-    RefreshMenuHighlight();
-    DoMenuAction(); // opens the high-score screen
-    DXTimer1.SetEnabled(true);
+void TmainForm::ReturnToHighScores() {
+    ::ReturnToHighScores();
+}
+void TmainForm::AnswerExitYes() {
+    ::AnswerExitYes();
+}
+void TmainForm::AnswerExitNo() {
+    ::AnswerExitNo();
 }
 
 void TmainForm::SendResult() {

@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 
+#include "app/GameFlow.h"
 #include "state/GameState.h"
 #include "state/Random.h"
 #include "app/WindowIcon.h"
@@ -21,13 +22,6 @@ constexpr TDXDrawOptions kFormOptions = Opt(doAllowReboot) | Opt(doWaitVBlank) |
                                         Opt(doFlip) | Opt(doDirectX7Mode) | Opt(doHardware) |
                                         Opt(doSelectDriver);
 } // namespace
-
-void CapturePointerWhilePlaying() {
-    // Relative motion stands in for the distance from the screen centre (and works where
-    // warping does not). It follows the state, not the cursor: some ways back into play (the
-    // end of the dying step) leave the cursor as it was.
-    platform::Current().SetRelativeMouse(GameState == gsPlaying);
-}
 
 TmainForm::TmainForm() {
     mainForm = this;
@@ -141,12 +135,7 @@ void TmainForm::DXTimer2Activate(TCustomDXTimer&) {
 
 void TmainForm::DXTimer2Deactivate(TCustomDXTimer&) {
     SongStop(MusicHandle);
-    if (GameState == gsPlaying || GameState == gsDying || GameState == gsLevelBanner ||
-        GameState == gsGameOver) {
-        ShowMouseCursor(true);
-        ResumeState = GameState;
-        GameState = gsPaused;
-    }
+    if (PausesOnFocusLoss(GameState)) PauseGame(TPauseReason::Focus);
 }
 
 void TmainForm::Close() {

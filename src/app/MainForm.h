@@ -7,7 +7,8 @@
 //   GameLoop.cpp      the game loop
 //   MenuLoop.cpp      the menu loop and the mouse handlers
 //   KeyCommands.cpp   keyboard and window commands
-//   Fields.cpp        building the game field and the screens, the moves between them
+//   GameFlow.cpp      the transitions of the game's flow the handlers call
+//   Fields.cpp        building the game field and the screens, the front end's requests
 #pragma once
 
 #include <memory>
@@ -80,8 +81,9 @@ public:
     // The menu loop and the mouse (app/MenuLoop.cpp).
     void DXTimer1Timer(TCustomDXTimer& sender, int lagCount);
     void DXDrawClick();
-    void DXDrawMouseDown(TMouseButton button, int x, int y);
     void DXDrawMouseMove(int x, int y);
+    // The mouse buttons are play input: the fire button (app/GameLoop.cpp).
+    void DXDrawMouseDown(TMouseButton button, int x, int y);
     void DXDrawMouseUp(TMouseButton button, int x, int y);
 
     // Menus and sub-screens (app/Fields.cpp, on frontend/).
@@ -94,11 +96,13 @@ public:
     void CreateScores();
     void CreateHelp();
 
-    // The front end's requests (app/Fields.cpp).
+    // The front end's requests (app/Fields.cpp): the flow's transitions (app/GameFlow.cpp).
     void StartGame() override;
     void ReturnToFrontEnd() override;
-    void DeclineSending() override;
+    void ReturnToHighScores() override;
     void SendResult() override;
+    void AnswerExitYes() override;
+    void AnswerExitNo() override;
 
 private:
     // Points the world context at this form's components (before a field is built).
@@ -112,8 +116,3 @@ extern TmainForm* mainForm;
 
 // The text canvas as both loops start a frame: transparent text in black "Carolingia".
 void PrepareFrameCanvas(TDirectDrawSurfaceCanvas& canvas, int fontSize);
-
-// Captures the pointer for mouse steering (relative motion) exactly while GameState is
-// gsPlaying. Called after every event and every game frame, where the state changes.
-void CapturePointerWhilePlaying();
-

@@ -1,5 +1,5 @@
 // MenuLoop.cpp -- the menu loop (DXTimer1Timer), the text canvas both loops start from, and the
-// display's mouse handlers.
+// display's pointing and clicking.
 #include "app/MainForm.h"
 #include "frontend/FrontEnd.h"
 #include "state/GameState.h"
@@ -36,13 +36,4 @@ void TmainForm::DXDrawMouseMove(int x, int y) {
 
 void TmainForm::DXDrawClick() {
     frontend::Click();
-}
-
-// The left button fires during play; the release ends it in any state.
-void TmainForm::DXDrawMouseDown(TMouseButton button, int, int) {
-    if (button == mbLeft && GameState == gsPlaying) MouseFire = true;
-}
-
-void TmainForm::DXDrawMouseUp(TMouseButton button, int, int) {
-    if (button == mbLeft) MouseFire = false;
 }

@@ -17,12 +17,14 @@
 // timers, music, display or window. TmainForm implements them; the world context holds it.
 class TFrontEndHost {
   public:
-    virtual void StartGame() = 0;        // the main menu's start item
-    virtual void ReturnToFrontEnd() = 0; // name entry skipped
-    virtual void DeclineSending() = 0;   // the send prompt answered no: the high-score screen
-    virtual void SendResult() = 0;       // the send prompt answered yes
-    virtual void Close() = 0;            // as the window's close box: FormClose decides
-    virtual void ChangeMode() = 0;       // window or full screen, after Windowed changed
+    virtual void StartGame() = 0;          // the main menu's start item
+    virtual void ReturnToFrontEnd() = 0;   // name entry skipped
+    virtual void ReturnToHighScores() = 0; // the send prompt answered no
+    virtual void SendResult() = 0;         // the send prompt answered yes
+    virtual void AnswerExitYes() = 0;      // the exit dialog's answers
+    virtual void AnswerExitNo() = 0;
+    virtual void Close() = 0;      // as the window's close box: FormClose decides
+    virtual void ChangeMode() = 0; // window or full screen, after Windowed changed
 
   protected:
     ~TFrontEndHost() = default;

@@ -2,7 +2,6 @@
 #include "frontend/FrontEnd.h"
 #include "frontend/HelpImage.h"
 #include "state/GameState.h"
-#include "timer/DXForm.h"
 
 namespace {
 constexpr int kFirstHelpPicture = 23; // page p is picture index p + 23
@@ -70,25 +69,8 @@ void DrawExit(TDirectDrawSurfaceCanvas& c) {
 }
 
 void ExitAction() {
-    if (SelectedItem == 1) {
-        ExitConfirmed = true;
-        MenuScreen = ReturnScreen;
-        Host().Close(); // from the menu the program ends; during play the game does
-        return;
-    }
-    if (SelectedItem != 2) return;
-    frontend::DestroyMenu();
-    // Screens that stay up under the dialog get their own items back; play keeps none.
-    const bool overScreen = GameState != gsExitDialog;
-    if (overScreen) MenuItems = SavedMenuItems;
-    GameState = GameState == gsExitDialog ? SavedGameState : ResumeState;
-    MenuScreen = ReturnScreen;
-    SelectedItem = SavedSelectedItem;
-    if (GameState == gsNameEntry) TextEditing = SelectedItem == 3 || SelectedItem == 4;
-    // Name entry and the send prompt keep their frame; elsewhere the dialog's frame goes.
-    if (DialogWindow && GameState != gsNameEntry && GameState != gsSendPrompt &&
-        GameState != gsSendFailed && GameState != gsSending)
-        DialogWindow->Shown = false;
-    if (overScreen) ShowMenuHighlight();
-    if (GameState == gsPlaying) ShowMouseCursor(false);
+    if (SelectedItem == 1)
+        Host().AnswerExitYes();
+    else if (SelectedItem == 2)
+        Host().AnswerExitNo();
 }

@@ -9,11 +9,6 @@
 
 namespace {
 
-bool MenuMouseState() {
-    return GameState == gsMenu || GameState == gsExitDialog || GameState == gsNameEntry ||
-           GameState == gsSendPrompt;
-}
-
 bool Inside(const TMenuRect& r, int x, int y) {
     return x >= r.X && x <= r.X + r.W && y >= r.Y && y <= r.Y + r.H;
 }
@@ -119,7 +114,7 @@ void DrawMenuTexts(TDirectDrawSurfaceCanvas& c) {
 
 void MouseMove(int x, int y) {
     // During play the mouse steers through relative motion (PlayMouseMotion).
-    if (!MenuMouseState()) return;
+    if (!IsMenuState(GameState)) return;
     MainMenuHover = false;
     MouseOnItem = false;
     if (const int i = ItemAt(MenuScreen, x, y)) {
@@ -147,14 +142,14 @@ void MouseMove(int x, int y) {
 } // namespace frontend
 
 bool PointerOnItem(int x, int y) {
-    if (!MenuMouseState()) return false;
+    if (!IsMenuState(GameState)) return false;
     return ItemAt(MenuScreen, x, y) || (GameState == gsMenu && MenuScreen != 1 && ItemAt(1, x, y));
 }
 
 namespace frontend {
 
 void Click() {
-    if (!MenuMouseState() || !MouseOnItem) return;
+    if (!IsMenuState(GameState) || !MouseOnItem) return;
     // The clear-scores and boss-key dialogs are answered only by their own buttons or keys:
     // a click on the main menu beside them does nothing.
     if (MainMenuHover && (MenuScreen == 6 || MenuScreen == 7)) return;
@@ -262,7 +257,7 @@ void DoMenuAction() {
         if (SelectedItem == 1)
             Host().SendResult();
         else if (SelectedItem == 2)
-            Host().DeclineSending();
+            Host().ReturnToHighScores();
         break;
     default:
         break;

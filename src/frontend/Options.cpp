@@ -81,7 +81,8 @@ void OptionsAction() {
         if (DialogWindow) DialogWindow->Shown = true;
         break;
     case 6:
-        TextEditing = false; // however the screen is left (back, Escape, a main-menu click)
+        // Every way out comes here (back, Escape, a main-menu click): typing ends with it.
+        TextEditing = false;
         SaveSettingsAndTell(); // the country and the boss key are kept from here
         SubBackground->Kill();
         frontend::DestroyMenu();

@@ -24,7 +24,8 @@ void KeyboardState::Clear() {
 }
 
 void KeyboardState::CopyTo(uint8_t keys[256]) const {
-    for (int vk = 0; vk < 256; ++vk) keys[vk] = held_[std::size_t(vk)] ? 0x80 : 0;
+    for (int vk = 0; vk < 256; ++vk)
+        keys[vk] = held_[std::size_t(vk)] ? 0x80 : 0;
 }
 
 } // namespace platform

@@ -10,7 +10,7 @@
 namespace platform {
 
 class KeyboardState {
-public:
+  public:
     static constexpr int kPhysicalKeys = 512; // scan codes 0..511
 
     // Called by a backend for each key event: physical key `physical` (its scan code) gives
@@ -21,7 +21,7 @@ public:
     // By virtual-key code, bit 7 set while the key is down.
     void CopyTo(uint8_t keys[256]) const;
 
-private:
+  private:
     std::array<uint8_t, kPhysicalKeys> vkOf_{}; // 0: that physical key is up
     std::array<uint8_t, 256> held_{};           // physical keys down per virtual key
 };

@@ -52,6 +52,22 @@ void ShortString10::Assign(const std::string& s) {
         Chars[i] = s[i];
 }
 
+bool IsMenuState(uint8_t s) {
+    return s == gsMenu || s == gsExitDialog || s == gsNameEntry || s == gsSendPrompt;
+}
+
+bool IsPlayState(uint8_t s) {
+    return s == gsPlaying || s == gsDying || s == gsLevelBanner || s == gsPaused;
+}
+
+bool PausesByKey(uint8_t s) {
+    return IsPlayState(s) && s != gsPaused;
+}
+
+bool PausesOnFocusLoss(uint8_t s) {
+    return PausesByKey(s) || s == gsGameOver;
+}
+
 const char* GameStateName(uint8_t state) {
     static const char* const names[] = {
         "none",       "gsMenu",   "gsPlaying",   "gsExitDialog", "gsDying",   "gsLevelBanner",

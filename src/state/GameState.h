@@ -44,6 +44,17 @@ enum : uint8_t {
 };
 const char* GameStateName(uint8_t state);
 
+// State sets: the handlers test these, each named once.
+// Menu states: the menu keys and the pointer act on the items of MenuScreen.
+bool IsMenuState(uint8_t state); // gsMenu, gsExitDialog, gsNameEntry, gsSendPrompt
+// Play states: the game keys act (Esc, P, boss key); a close request freezes the game under
+// the exit dialog.
+bool IsPlayState(uint8_t state); // gsPlaying, gsDying, gsLevelBanner, gsPaused
+// Where a pause differs on purpose: P pauses the play states that are not paused yet (P in a
+// pause resumes); losing the focus pauses them and the game-over banner too, as it is timed.
+bool PausesByKey(uint8_t state);
+bool PausesOnFocusLoss(uint8_t state);
+
 // The hover rectangle of a menu item; X and Y also place its picture. All four bounds count.
 struct TMenuRect {
     uint16_t X = 0, Y = 0, W = 0, H = 0;

@@ -38,12 +38,18 @@ struct LeaveCase {
 
 const LeaveCase kLeaveCases[] = {
     {"Pause", "gsPaused", {"key press 80", "frames 1"}, {"key press 80", "frames 1"}},
-    {"FocusLost", "gsPaused", {"focus lost", "frames 1"},
+    {"FocusLost",
+     "gsPaused",
+     {"focus lost", "frames 1"},
      {"focus gained", "frames 1", "key press 80", "frames 1"}},
-    {"BossKey", "gsPaused", {"key press 123", "frames 1"},
+    {"BossKey",
+     "gsPaused",
+     {"key press 123", "frames 1"},
      {"focus gained", "frames 1", "key press 80", "frames 1"}},
     {"Escape", "gsExitDialog", {"key press 27", "frames 1"}, {"key press 27", "frames 1"}},
-    {"CloseBox", "gsExitDialog", {"close", "frames 1"},
+    {"CloseBox",
+     "gsExitDialog",
+     {"close", "frames 1"},
      {"key press 39", "frames 1", "key press 13", "frames 1"}}, // Right, Enter: no
 };
 
@@ -128,7 +134,9 @@ class MouseAfterDying : public PlayFlow, public ::testing::WithParamInterface<in
 
 const DyingCase kDyingCases[] = {
     {"Pause", {"key press 80", "frames 1"}, {"key press 80", "frames 1"}},
-    {"FocusLost", {"focus lost", "frames 1"}, {"focus gained", "frames 1", "key press 80", "frames 1"}},
+    {"FocusLost",
+     {"focus lost", "frames 1"},
+     {"focus gained", "frames 1", "key press 80", "frames 1"}},
     {"ExitDialogNo", {"key press 27", "frames 1"}, {"key press 27", "frames 1"}},
 };
 
@@ -172,7 +180,8 @@ TEST_F(PlayFlow, ReleasingTheFireButtonInTheExitDialogAnswersNothing) {
 }
 
 TEST_F(PlayFlow, AClickBesideTheSendPromptsButtonsDoesNotSend) {
-    Run({"server http://127.0.0.1:1/"}); // were it to send, it would fail
+    // Were it to send, it would fail.
+    Run({"server http://127.0.0.1:1/"});
     Click(60, 200); // start
     FramesUntil("gsPlaying", 200);
     Score = 1000;
@@ -195,6 +204,23 @@ TEST_F(PlayFlow, ASecondClickWhereClearWasDoesNotAnswerTheDialogThatOpenedThere)
     Run({"mouse down left", "mouse up left", "frames 1"}); // the pointer has not moved
     EXPECT_EQ(N("MenuScreen"), 6);
     EXPECT_EQ(F("HighScores.0"), "[\"Anonymous\",5000]") << "not cleared";
+}
+
+// ------------------------------------------------------------ the exit dialog over a banner
+
+TEST_F(PlayFlow, NoOverTheSendFailureReturnsToTheStateOfThatMoment) {
+    Run({"server http://127.0.0.1:1/"}); // nothing listens there
+    EnterNameEntry(650);
+    Press(kEnter); // store
+    Press(kEnter); // send
+    ASSERT_EQ(F("GameState"), "gsSendFailed");
+    Run({"close", "frames 100"}); // the failure banner ends under the dialog
+    ASSERT_EQ(N("MenuScreen"), 5);
+    ASSERT_EQ(F("GameState"), "gsSendPrompt");
+    Run({"key press 27"}); // no
+    Application().ProcessMessages();
+    EXPECT_EQ(F("GameState"), "gsSendPrompt") << "the failure banner does not come back";
+    EXPECT_EQ(N("MenuScreen"), 9);
 }
 
 } // namespace

@@ -18,7 +18,9 @@ struct RecordingHost : TFrontEndHost {
     std::vector<std::string> calls;
     void StartGame() override { calls.push_back("StartGame"); }
     void ReturnToFrontEnd() override { calls.push_back("ReturnToFrontEnd"); }
-    void DeclineSending() override { calls.push_back("DeclineSending"); }
+    void ReturnToHighScores() override { calls.push_back("ReturnToHighScores"); }
+    void AnswerExitYes() override { calls.push_back("AnswerExitYes"); }
+    void AnswerExitNo() override { calls.push_back("AnswerExitNo"); }
     void SendResult() override { calls.push_back("SendResult"); }
     void Close() override { calls.push_back("Close"); }
     void ChangeMode() override { calls.push_back("ChangeMode"); }
@@ -59,7 +61,9 @@ TEST_F(HeadlessMenus, ActionsBeyondTheFrontEndGoToTheHost) {
                  {gsMenu, 1, 6, "Close"},
                  {gsNameEntry, 8, 2, "ReturnToFrontEnd"},
                  {gsSendPrompt, 9, 1, "SendResult"},
-                 {gsSendPrompt, 9, 2, "DeclineSending"}};
+                 {gsSendPrompt, 9, 2, "ReturnToHighScores"},
+                 {gsExitDialog, 5, 1, "AnswerExitYes"},
+                 {gsExitDialog, 5, 2, "AnswerExitNo"}};
     for (const auto& c : cases) {
         host.calls.clear();
         GameState = c.gameState;

@@ -81,7 +81,9 @@ const SwitchCase kSwitchCases[] = {
      {"close", "frames 1"},
      {"key down 18", "key down 13 alt", "key up 13 alt", "key up 18", "frames 1"},
      {"key press 27", "frames 1"}},
-    {"ExitDialogMaximise", {"close", "frames 1"}, {"maximize", "frames 1"},
+    {"ExitDialogMaximise",
+     {"close", "frames 1"},
+     {"maximize", "frames 1"},
      {"key press 27", "frames 1"}},
     {"BossKeyDialogAltEnter",
      {"key press 40", "frames 1", "key press 40", "frames 1", "key press 40", "frames 1",
@@ -91,14 +93,16 @@ const SwitchCase kSwitchCases[] = {
     {"BossKeyDialogMaximise",
      {"key press 40", "frames 1", "key press 40", "frames 1", "key press 40", "frames 1",
       "key press 40", "frames 1", "key press 13", "frames 1"},
-     {"maximize", "frames 1"}, {"key press 116", "frames 1"}},
+     {"maximize", "frames 1"},
+     {"key press 116", "frames 1"}},
 };
 
 TEST_P(MarksAfterADialog, ShowTheModeInForce) {
     const SwitchCase& c = kSwitchCases[GetParam()];
     OpenScreen(2);
     for (const auto* lines : {&c.openDialog, &c.toggle, &c.closeDialog}) {
-        for (const std::string& line : *lines) ASSERT_TRUE(h->RunLine(line)) << h->Error();
+        for (const std::string& line : *lines)
+            ASSERT_TRUE(h->RunLine(line)) << h->Error();
         if (lines == &c.openDialog) {
             ASSERT_NE(N("MenuScreen"), 2);
         }

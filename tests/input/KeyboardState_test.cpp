@@ -50,7 +50,8 @@ TEST(KeyboardState, RepeatsStrayUpsAndLostFocusLeaveNothingStuck) {
     k.Key(224, 17, false); // its up after the focus came back
     k.Key(4, 65, true);
     EXPECT_TRUE(Down(k, 65));
-    for (int bad : {-1, platform::KeyboardState::kPhysicalKeys}) k.Key(bad, 65, false);
+    for (int bad : {-1, platform::KeyboardState::kPhysicalKeys})
+        k.Key(bad, 65, false);
     k.Key(5, 0, true);
     k.Key(5, 256, true);
     EXPECT_TRUE(Down(k, 65)) << "out-of-range codes change nothing";
