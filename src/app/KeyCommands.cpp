@@ -170,9 +170,7 @@ void TmainForm::FormClose(bool& allowClose) {
         EndGameByExit();
         return;
     }
-    // Every change was saved when it was made, except the country and the boss key of an
-    // options screen that is still open: keep them as leaving the screen would.
-    if (MenuScreen == 2) SaveSettingsAndTell();
+    SavePendingOptions();
     allowClose = true;
 }
 

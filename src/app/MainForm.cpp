@@ -144,6 +144,11 @@ void TmainForm::Close() {
     if (allow) Application().Terminate();
 }
 
+void SavePendingOptions() {
+    // The marks live while the screen is open; leaving it kills them (freed with the next frame).
+    if (OptionMarks[1] && !OptionMarks[1]->Killed()) SaveSettingsAndTell();
+}
+
 void TmainForm::ForgetPointer() {
     MouseOnItem = false;
     MainMenuHover = false;
@@ -182,7 +187,11 @@ void TmainForm::HandleEvent(const platform::Event& e) {
         }
         break;
     case EventKind::CloseRequest: Close(); break;
-    case EventKind::Quit: Application().Terminate(); break;
+    case EventKind::Quit:
+        // The session ends without the exit dialog: keep what an open options screen holds.
+        SavePendingOptions();
+        Application().Terminate();
+        break;
     case EventKind::MaximizeRequest: WMGetSysCommand(SC_MAXIMIZE); break;
     case EventKind::CaptionDoubleClick: CptClk(2); break;
     case EventKind::Exposed: DXDraw.Paint(); break;

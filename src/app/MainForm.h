@@ -116,3 +116,6 @@ extern TmainForm* mainForm;
 
 // The text canvas as both loops start a frame: transparent text in black "Carolingia".
 void PrepareFrameCanvas(TDirectDrawSurfaceCanvas& canvas, int fontSize);
+// The program ends: the country and boss key of an options screen still open (also under a
+// dialog) are saved, as leaving the screen would; every other change was saved when made.
+void SavePendingOptions();

@@ -6,55 +6,77 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "frontend/FrontEndScenario.h"
 
 namespace {
 
-using OptionsScreen = FrontEndScenario;
+class OptionsScreen : public FrontEndScenario {
+  protected:
+    // Opens the options and types into the country field.
+    void TypeCountry(const std::string& text) {
+        OpenScreen(2);
+        PressTimes(kDown, 3);
+        Press(kEnter);
+        ASSERT_EQ(F("TextEditing"), "true");
+        Run({"type " + text, "frames 1"});
+    }
+};
 
-TEST_F(OptionsScreen, AConfirmedExitKeepsTheCountryAndTheBossKey) {
-    OpenScreen(2);
-    PressTimes(kDown, 3);
-    Press(kEnter); // country: typing starts
-    Run({"type Peru", "frames 1"});
-    Press(kDown);
-    Press(kEnter); // boss key
-    Press(kF5);
-    ASSERT_EQ(N("MenuScreen"), 2);
-    ASSERT_EQ(ConfigBytes()[4], kF12) << "nothing saved yet";
-    Run({"close", "frames 1"});
-    ASSERT_EQ(N("MenuScreen"), 5);
-    Press(kEnter); // yes
+// How the program ends with the options screen open, after the country was typed.
+struct EndCase {
+    const char* name;
+    std::vector<std::string> lines; // "quit": the session ends (logout, SIGTERM)
+    int bossKey;                    // what config.dat holds afterwards
+};
+
+const EndCase kEndCases[] = {
+    // The boss key is captured first, then the window's close box and "yes".
+    {"ConfirmedExit",
+     {"key press 40", "frames 1", "key press 13", "frames 1", "key press 116", "frames 1", "close",
+      "frames 1", "key press 13", "frames 1"},
+     kF5},
+    // The close box while the boss-key dialog waits for its key.
+    {"ConfirmedExitOverTheBossKeyDialog",
+     {"key press 40", "frames 1", "key press 13", "frames 1", "close", "frames 1", "key press 13",
+      "frames 1"},
+     kF12},
+    {"SessionEnd",
+     {"key press 40", "frames 1", "key press 13", "frames 1", "key press 116", "frames 1", "quit",
+      "frames 1"},
+     kF5},
+};
+
+class OptionsAtTheEnd : public OptionsScreen, public ::testing::WithParamInterface<int> {};
+
+TEST_P(OptionsAtTheEnd, AreSavedWithTheCountryAndTheBossKey) {
+    const EndCase& c = kEndCases[GetParam()];
+    TypeCountry("Peru");
+    ASSERT_EQ(ConfigBytes()[6], 0) << "nothing saved yet";
+    for (const std::string& line : c.lines) {
+        if (line == "quit") {
+            platform::Event quit;
+            quit.kind = platform::EventKind::Quit;
+            h->Platform().Push(quit);
+        } else {
+            ASSERT_TRUE(h->RunLine(line)) << h->Error();
+        }
+    }
     ASSERT_TRUE(h->Ended());
     const std::vector<uint8_t> bytes = ConfigBytes();
     ASSERT_EQ(bytes.size(), 158u) << "the layout stays";
-    EXPECT_EQ(bytes[4], kF5);
+    EXPECT_EQ(bytes[4], c.bossKey);
     EXPECT_EQ(bytes[6], 4);
     EXPECT_EQ(bytes[7], uint8_t(~'P'));
 }
 
-TEST_F(OptionsScreen, AConfirmedExitOverTheBossKeyDialogKeepsTheCountry) {
-    OpenScreen(2);
-    PressTimes(kDown, 3);
-    Press(kEnter);
-    Run({"type Chad", "frames 1"});
-    Press(kDown);
-    Press(kEnter); // the boss-key dialog
-    ASSERT_EQ(N("MenuScreen"), 7);
-    Run({"close", "frames 1"});
-    Press(kEnter); // yes
-    ASSERT_TRUE(h->Ended());
-    EXPECT_EQ(ConfigBytes()[6], 4);
-}
+INSTANTIATE_TEST_SUITE_P(Ways, OptionsAtTheEnd, ::testing::Range(0, 3),
+                         [](const auto& info) { return kEndCases[info.param].name; });
 
 TEST_F(OptionsScreen, LeavingByAMainMenuClickEndsTyping) {
-    OpenScreen(2);
-    PressTimes(kDown, 3);
-    Press(kEnter);
-    ASSERT_EQ(F("TextEditing"), "true");
-    Run({"type Oz", "frames 1"});
+    TypeCountry("Oz");
     Click(60, 352); // the main menu's help entry
     ASSERT_EQ(N("MenuScreen"), 4);
     EXPECT_EQ(F("TextEditing"), "false");
