@@ -1,30 +1,14 @@
-// GameFlow.cpp -- the state sets and the transitions of the game's flow.
+// GameFlow.cpp -- the transitions of the game's flow.
 #include "app/GameFlow.h"
 
-#include "app/GameState.h"
 #include "app/MainForm.h"
 #include "audio/Music.h"
 #include "audio/SoundEvents.h"
 #include "frontend/FrontEnd.h"
 #include "frontend/HelpImage.h"
 #include "frontend/Settings.h"
+#include "state/GameState.h"
 #include "world/Hero.h"
-
-bool IsMenuState(uint8_t s) {
-    return s == gsMenu || s == gsExitDialog || s == gsNameEntry || s == gsSendPrompt;
-}
-
-bool IsPlayState(uint8_t s) {
-    return s == gsPlaying || s == gsDying || s == gsLevelBanner || s == gsPaused;
-}
-
-bool PausesByKey(uint8_t s) {
-    return IsPlayState(s) && s != gsPaused;
-}
-
-bool PausesOnFocusLoss(uint8_t s) {
-    return PausesByKey(s) || s == gsGameOver;
-}
 
 void StartGame() {
     TmainForm& f = *mainForm;
@@ -33,11 +17,6 @@ void StartGame() {
     GameState = gsPlaying;
     // The click that started the game does not linger over the dialogs of the game.
     f.ForgetPointer();
-    // The game field frees every menu sprite; no reference to one may outlive it.
-    MenuItems = MainMenuItems = SavedMenuItems = OptionMarks = {};
-    MenuBackground = nullptr;
-    SubBackground = nullptr;
-    HelpImage = nullptr;
     f.CreateGameField();
 }
 

@@ -5,16 +5,10 @@
 
 #include <cstdint>
 
-// ---- State sets ----
-// Menu states: the menu keys and the pointer act on the items of MenuScreen.
-bool IsMenuState(uint8_t state); // gsMenu, gsExitDialog, gsNameEntry, gsSendPrompt
-// Play states: the game keys act (Esc, P, boss key); a close request freezes the game under
-// the exit dialog.
-bool IsPlayState(uint8_t state); // gsPlaying, gsDying, gsLevelBanner, gsPaused
-// Where a pause differs on purpose: P pauses the play states that are not paused yet (P in a
-// pause resumes); losing the focus pauses them and the game-over banner too, as it is timed.
-bool PausesByKey(uint8_t state);
-bool PausesOnFocusLoss(uint8_t state);
+#include "state/GameState.h"
+
+// The state sets (IsMenuState, IsPlayState, PausesByKey, PausesOnFocusLoss) are named beside
+// the GameState values (state/GameState.h), where the world and the front end read them too.
 
 // ---- Transitions ----
 enum class TPauseReason { Key, Focus, BossKey };

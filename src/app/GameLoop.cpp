@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/GameFlow.h"
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/MainForm.h"
 #include "frontend/MenuSprites.h"
 #include "frontend/Settings.h"
@@ -98,12 +98,7 @@ void TmainForm::DXTimer2Timer(TCustomDXTimer& sender, int lagCount) {
 
     TDirectDrawSurface& back = DXDraw.BackSurface();
     TDirectDrawSurfaceCanvas& c = back.Canvas();
-    c.Brush.Style = TBrushStyle::bsClear;
-    c.Font.Style = 0;
-    c.Pen.Style = TPenStyle::psSolid;
-    c.Font.Color = clBlack;
-    c.Font.Name = "Carolingia";
-    c.Font.Size = 20;
+    PrepareFrameCanvas(c, 20);
 
     DXInput1.Update();
     DXSpriteEngine1.FreeKilled();

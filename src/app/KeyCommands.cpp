@@ -1,8 +1,9 @@
 // KeyCommands.cpp -- key down/press/up, close requests and the window's system commands.
 #include "app/GameFlow.h"
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/MainForm.h"
 #include "frontend/FrontEnd.h"
+#include "frontend/Settings.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <stdexcept>
 
 #include "app/GameFlow.h"
-#include "app/GameState.h"
-#include "app/Random.h"
+#include "state/GameState.h"
+#include "state/Random.h"
 #include "app/WindowIcon.h"
 #include "audio/Mixer.h"
 #include "audio/Music.h"
@@ -22,23 +22,6 @@ constexpr TDXDrawOptions kFormOptions = Opt(doAllowReboot) | Opt(doWaitVBlank) |
                                         Opt(doFlip) | Opt(doDirectX7Mode) | Opt(doHardware) |
                                         Opt(doSelectDriver);
 } // namespace
-
-void ShowMouseCursor(bool show) {
-    platform::Platform& p = platform::Current();
-    int count = p.ShowCursor(true);
-    if (show) {
-        while (count < 0) count = p.ShowCursor(true);
-    } else {
-        while (count >= 0) count = p.ShowCursor(false);
-    }
-}
-
-void SetCursorPos(int x, int y) { platform::Current().WarpCursor(x, y); }
-
-void SaveSettingsAndTell() {
-    std::string message;
-    if (!SaveSettingsBracket(&message)) platform::Current().ShowMessage("Skyvern", message);
-}
 
 TmainForm::TmainForm() {
     mainForm = this;
@@ -85,7 +68,7 @@ TmainForm::TmainForm() {
     DXInput1.Loaded();
     TAudioMixer::Instance().Open(); // no device: the game runs silent
     DXSound1.Loaded();
-    SoundPlayer = [this](const char* name) { DXWaveList1.Items.FindWave(name).Play(false); };
+    FillWorldContext();
 
     Application().OnEvent = [this](const platform::Event& e) { HandleEvent(e); };
     FormCreate();
@@ -96,7 +79,7 @@ TmainForm::~TmainForm() {
     DXTimer1.SetEnabled(false);
     DXTimer2.SetEnabled(false);
     Application().OnEvent = nullptr;
-    SoundPlayer = nullptr;
+    Globals.World = TWorldContext{}; // nothing may reach the components being destroyed
     DXSound1.Finalize();
     SongFreeAll();
     TAudioMixer::Instance().Close();
@@ -162,7 +145,8 @@ void TmainForm::Close() {
 }
 
 void SavePendingOptions() {
-    if (OptionMarks[1]) SaveSettingsAndTell(); // the marks exist while the screen is open
+    // The marks live while the screen is open; leaving it kills them (freed with the next frame).
+    if (OptionMarks[1] && !OptionMarks[1]->Killed()) SaveSettingsAndTell();
 }
 
 void TmainForm::ForgetPointer() {

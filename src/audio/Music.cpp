@@ -5,7 +5,7 @@
 
 #include <map>
 
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "audio/Mixer.h"
 #include "platform/Platform.h"
 

@@ -1,9 +1,7 @@
 // Help.cpp -- the help pages and the exit dialog.
-#include "app/GameFlow.h"
-#include "app/GameState.h"
-#include "app/MainForm.h"
 #include "frontend/FrontEnd.h"
 #include "frontend/HelpImage.h"
+#include "state/GameState.h"
 
 namespace {
 constexpr int kFirstHelpPicture = 23; // page p is picture index p + 23
@@ -28,14 +26,14 @@ THelpImageSprite::THelpImageSprite(TSprite* engine) : TImageSprite(engine) {
     Shown = true;
 }
 
-void TmainForm::CreateHelp() {
+void frontend::CreateHelp() {
     DestroyMenu();
     MenuScreen = SelectedItem;
     MainMenuSelection = SelectedItem;
     SelectedItem = 1;
     CreateSubMenu("helpback");
-    HelpImage = new THelpImageSprite(DXSpriteEngine1.Engine());
-    TPictureCollection& pictures = DXImageList1.Items;
+    HelpImage = new THelpImageSprite(MenuEngine());
+    TPictureCollection& pictures = MenuPictures();
     MenuItems[1] = NewMenuItem(pictures.FindImage("prev"), 4, 1, 2, true);
     MenuItems[2] = NewMenuItem(pictures.FindImage("next"), 4, 2, 2, false);
     MenuItems[3] = NewMenuItem(pictures.FindImage("backactive"), 4, 3, 2, false);
@@ -54,10 +52,8 @@ void HelpAction() {
     case 3:
         HelpPage = 1; // every way out comes here, so help always opens on page 1
         HelpImage->Kill();
-        HelpImage = nullptr;
         SubBackground->Kill();
-        SubBackground = nullptr;
-        mainForm->DestroyMenu();
+        frontend::DestroyMenu();
         MenuScreen = 1;
         SelectedItem = MainMenuSelection;
         MenuItems = MainMenuItems;
@@ -74,7 +70,7 @@ void DrawExit(TDirectDrawSurfaceCanvas& c) {
 
 void ExitAction() {
     if (SelectedItem == 1)
-        AnswerExitYes();
+        Host().AnswerExitYes();
     else if (SelectedItem == 2)
-        AnswerExitNo();
+        Host().AnswerExitNo();
 }

@@ -2,7 +2,7 @@
 // songs by focus, the window/full-screen switch and the faults it must survive.
 #include <gtest/gtest.h>
 
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/Harness.h"
 #include "app/MainForm.h"
 #include "support/GameDir.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "audio/Mixer.h"
 #include "audio/Music.h"
 #include "platform/headless/HeadlessPlatform.h"
