@@ -224,8 +224,9 @@ TWaveCollectionItem& TWaveCollection::FindWave(std::string_view name) const {
 }
 
 void TWaveCollection::LoadFromFile(const std::string& path) {
-    std::vector<uint8_t> bytes = ReadWholeFile(path);
-    LoadFromStream(bytes);
+    TCollectionFile file(path);
+    Clear(); // a bad header, like any bad stream, leaves no entries
+    LoadFromStream(file.Bytes());
 }
 
 void TWaveCollection::LoadFromStream(std::span<const uint8_t> bytes) {

@@ -79,3 +79,31 @@ TWave ReadRiffWave(std::span<const uint8_t> bytes);
 
 // Reads a whole file; throws EReadError "Cannot open file "%s". %s" when it cannot be opened.
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
+
+// The bytes of a picture or wave collection file. The resource header is checked before
+// anything else is read, so what cannot be a collection file ("/dev/zero", a huge sparse
+// file) costs "Invalid stream format" at once. A regular file is mapped, so only the bytes
+// the reader walks are ever touched; a pipe or device is read no further than the length its
+// header states.
+class TCollectionFile {
+  public:
+    // Opens the file only: throws EReadError "Cannot open file "%s". %s".
+    explicit TCollectionFile(const std::string& path);
+    ~TCollectionFile();
+    TCollectionFile(const TCollectionFile&) = delete;
+    TCollectionFile& operator=(const TCollectionFile&) = delete;
+
+    // The file's bytes, read (or mapped) at the first call. Throws EReadError "Invalid stream
+    // format" for a bad header, or "Cannot open file ..." when reading fails.
+    std::span<const uint8_t> Bytes();
+
+  private:
+    std::string path_;
+    int fd_ = -1;
+    bool regular_ = false;
+    size_t size_ = 0;
+    bool loaded_ = false;
+    std::span<const uint8_t> bytes_;
+    void* mapped_ = nullptr;
+    std::vector<uint8_t> read_;
+};

@@ -5,6 +5,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <thread>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "StreamBytes.h"
 #include "graphics/DxgReader.h"
@@ -298,4 +303,73 @@ TEST(ReadWholeFile, ReadsAFileAndNamesTheOneItCannotOpen) {
               "Cannot open file \"" + path.string() + "\". No such file or directory");
     EXPECT_EQ(MessageOf<EReadError>([&] { ReadWholeFile("/"); }),
               "Cannot open file \"/\". Is a directory");
+}
+
+namespace {
+
+// A file of `size` bytes that takes no disk: `head` at its start, holes after it.
+std::string SparseFile(const std::string& name, const Bytes& head, off_t size) {
+    auto path = (std::filesystem::temp_directory_path() /
+                 (name + "_" + std::to_string(::getpid())))
+                    .string();
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    bool ok = fd >= 0 && ::write(fd, head.data(), head.size()) == ssize_t(head.size()) &&
+              ::ftruncate(fd, size) == 0;
+    if (fd >= 0) ::close(fd);
+    return ok ? path : "";
+}
+
+} // namespace
+
+// What cannot be a collection file is refused from its header, before the rest is read; what
+// has a good header is never read further than the reader walks.
+TEST(CollectionFile, CheckTheHeaderBeforeReadingTheRest) {
+    const off_t huge = off_t(50) << 30;
+    const Bytes good = PictureFile({Bytes{}.Prop("Name").String("hero")});
+    std::string zeros = SparseFile("skyvern_sparse_zeros", {}, huge);
+    std::string headed = SparseFile("skyvern_sparse_headed", good, huge);
+    if (zeros.empty() || headed.empty()) GTEST_SKIP() << "no sparse files here";
+
+    for (const std::string& path : {std::string("/dev/zero"), zeros}) {
+        SCOPED_TRACE(path);
+        TCollectionFile file(path);
+        EXPECT_EQ(MessageOf<EReadError>([&] { file.Bytes(); }), "Invalid stream format");
+    }
+    TCollectionFile file(headed);
+    EXPECT_EQ(file.Bytes().size(), size_t(huge));
+    auto data = ReadPictureCollection(file.Bytes());
+    ASSERT_EQ(data.Items.size(), 1u);
+    EXPECT_EQ(data.Items[0].Name, "hero");
+    std::filesystem::remove(zeros);
+    std::filesystem::remove(headed);
+
+    EXPECT_EQ(MessageOf<EReadError>([] { TCollectionFile("/"); }),
+              "Cannot open file \"/\". Is a directory");
+    EXPECT_EQ(MessageOf<EReadError>([] { TCollectionFile("/no/such/file.dxg"); }),
+              "Cannot open file \"/no/such/file.dxg\". No such file or directory");
+}
+
+// A pipe has no size: it is read as far as the header states, not until it ends.
+TEST(CollectionFile, APipeIsReadNoFurtherThanTheStatedLength) {
+    const Bytes good = PictureFile({Bytes{}.Prop("Name").String("hero")});
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    auto oldPipeHandler = std::signal(SIGPIPE, SIG_IGN); // the writer learns of the close by EPIPE
+    std::thread writer([&] {
+        Bytes flood = good;
+        flood.resize(good.size() + (1 << 20), 0xAB);
+        for (size_t done = 0; done < flood.size();) {
+            ssize_t n = ::write(fds[1], flood.data() + done, flood.size() - done);
+            if (n <= 0) break;
+            done += size_t(n);
+        }
+        ::close(fds[1]);
+    });
+    {
+        TCollectionFile file("/proc/self/fd/" + std::to_string(fds[0]));
+        EXPECT_EQ(Bytes(file.Bytes().begin(), file.Bytes().end()), good);
+        ::close(fds[0]); // ends the writer, which has more to say
+    }
+    writer.join();
+    std::signal(SIGPIPE, oldPipeHandler);
 }

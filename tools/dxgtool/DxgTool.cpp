@@ -81,7 +81,7 @@ std::string EntryFileName(size_t index, const std::string& name, const char* ext
     return file + extension;
 }
 
-TCollectionKind KindOf(const std::vector<uint8_t>& bytes) {
+TCollectionKind KindOf(std::span<const uint8_t> bytes) {
     TCollectionHeader header = PeekCollectionKind(bytes);
     if (header.Kind == TCollectionKind::Unknown)
         throw std::runtime_error("Unknown collection class \"" + header.RootClassName + "\"");
@@ -89,7 +89,8 @@ TCollectionKind KindOf(const std::vector<uint8_t>& bytes) {
 }
 
 void List(const std::string& path, std::ostream& out) {
-    auto bytes = ReadWholeFile(path);
+    TCollectionFile file(path);
+    auto bytes = file.Bytes();
     if (KindOf(bytes) == TCollectionKind::Pictures) {
         auto data = ReadPictureCollection(bytes);
         for (size_t i = 0; i < data.Items.size(); ++i) {
@@ -112,7 +113,8 @@ void List(const std::string& path, std::ostream& out) {
 }
 
 void Extract(const std::string& path, const std::string& dir) {
-    auto bytes = ReadWholeFile(path);
+    TCollectionFile file(path);
+    auto bytes = file.Bytes();
     TManifest manifest;
     manifest.Kind = KindOf(bytes);
     fs::create_directories(dir);

@@ -115,6 +115,25 @@ TEST_F(DxgToolTest, ListsWaves) {
                      "1\tloop\t1\t0\t1\t2\t44100\t8\t3\n");
 }
 
+// Neither a device without end nor a huge sparse file may be read before its header is seen.
+TEST_F(DxgToolTest, WhatCannotBeACollectionIsRefusedFromItsHeader) {
+    {
+        std::ofstream(Path("sparse.dxg"));
+    }
+    if (::truncate(Path("sparse.dxg").c_str(), off_t(50) << 30) != 0)
+        GTEST_SKIP() << "no sparse files here";
+    for (const std::string& file : {Path("sparse.dxg"), std::string("/dev/zero")}) {
+        for (std::string command : {"list", "extract"}) {
+            SCOPED_TRACE(command + " " + file);
+            std::vector<std::string> args = {command, file};
+            if (command == "extract") args.push_back(Path("out"));
+            Result r = Tool(args);
+            EXPECT_EQ(r.Status, 1);
+            EXPECT_EQ(r.Err, "Invalid stream format\n");
+        }
+    }
+}
+
 TEST_F(DxgToolTest, ErrorsPrintTheLibraryMessage) {
     auto bad = dxg::WritePictureCollection(SamplePictures());
     bad[0] = 0;
