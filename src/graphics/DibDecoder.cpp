@@ -153,7 +153,13 @@ bool MasksAre(const TDibHeader& h, uint32_t r, uint32_t g, uint32_t b) {
 
 } // namespace
 
-TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset, bool iconImage) {
+void TDecodeBudget::Spend(int64_t pixels) {
+    if (pixels > left_) DibInvalid();
+    left_ -= pixels;
+}
+
+TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset, bool iconImage,
+                   TDecodeBudget* budget) {
     if (dib.size() < 4) DibInvalid();
     TDibHeader h;
     h.Size = U32(dib.data());
@@ -249,6 +255,7 @@ TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset, bool iconIm
     std::vector<uint32_t> out;
     if (h.Compression == BI_RLE8 || h.Compression == BI_RLE4) {
         if (int64_t(pixels) > kMaxRleExpansion * int64_t(px.size())) DibInvalid();
+        if (budget) budget->Spend(int64_t(pixels));
         std::vector<uint8_t> idx(pixels);
         DecodeRle(px, h, idx);
         out.resize(pixels);
@@ -260,6 +267,7 @@ TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset, bool iconIm
         size_t lastRow = (size_t(h.Width) * h.BitCount + 7) / 8;
         if (px.size() < lastRow || (px.size() - lastRow) / stride < size_t(h.Height - 1))
             DibInvalid();
+        if (budget) budget->Spend(int64_t(pixels));
         out.resize(pixels);
         DecodeRows(px, h, palette, out);
     }
@@ -267,15 +275,15 @@ TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset, bool iconIm
     return picture;
 }
 
-TPicture DecodeBmpFile(std::span<const uint8_t> file) {
+TPicture DecodeBmpFile(std::span<const uint8_t> file, TDecodeBudget* budget) {
     if (file.size() < 14 + 4 || file[0] != 'B' || file[1] != 'M')
         throw EInvalidGraphic("Bitmap image is not valid");
     uint32_t offBits = U32(file.data() + 10);
     size_t pixelOffset = offBits > 14 ? offBits - 14 : 0;
-    return DecodeDib(file.subspan(14), pixelOffset);
+    return DecodeDib(file.subspan(14), pixelOffset, false, budget);
 }
 
-TPicture DecodeIcon(std::span<const uint8_t> file) {
+TPicture DecodeIcon(std::span<const uint8_t> file, TDecodeBudget* budget) {
     auto invalid = [] { throw EInvalidGraphic("Icon image is not valid"); };
     if (file.size() < 6) invalid();
     uint16_t type = U16(file.data() + 2), count = U16(file.data() + 4);
@@ -300,10 +308,10 @@ TPicture DecodeIcon(std::span<const uint8_t> file) {
     }
     if (best < 0) return TPicture();
     const uint8_t* e = file.data() + 6 + 16 * best;
-    return DecodeDib(file.subspan(U32(e + 12), U32(e + 8)), 0, true);
+    return DecodeDib(file.subspan(U32(e + 12), U32(e + 8)), 0, true, budget);
 }
 
-TPicture DecodePictureData(std::span<const uint8_t> data) {
+TPicture DecodePictureData(std::span<const uint8_t> data, TDecodeBudget* budget) {
     // A missing or empty class name leaves the picture empty.
     if (data.empty() || data[0] == 0 || data[0] > data.size() - 1) return TPicture();
     std::string_view className(reinterpret_cast<const char*>(data.data() + 1), data[0]);
@@ -312,15 +320,15 @@ TPicture DecodePictureData(std::span<const uint8_t> data) {
         return std::equal(className.begin(), className.end(), name.begin(), name.end(),
                           [](char a, char b) { return std::tolower(a) == std::tolower(b); });
     };
-    if (is("TDIB")) return DecodeDib(rest);
+    if (is("TDIB")) return DecodeDib(rest, 0, false, budget);
     if (is("TBitmap")) {
         if (rest.size() < 4) throw EInvalidGraphic("Bitmap image is not valid");
         uint32_t length = U32(rest.data());
         if (length > rest.size() - 4) throw EInvalidGraphic("Bitmap image is not valid");
         if (length == 0) return TPicture();
-        return DecodeBmpFile(rest.subspan(4, length));
+        return DecodeBmpFile(rest.subspan(4, length), budget);
     }
-    if (is("TIcon")) return DecodeIcon(rest);
+    if (is("TIcon")) return DecodeIcon(rest, budget);
     // Metafiles (EMF/WMF) have no decoder here; they and unknown classes stay empty.
     return TPicture();
 }

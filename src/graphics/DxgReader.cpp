@@ -94,7 +94,8 @@ template <class SetProperty> void ReadRootProperties(TComponentReader& r, SetPro
     r.ReadListEnd();
 }
 
-void SetPictureProperty(TComponentReader& r, TPictureItemData& item, const std::string& name) {
+void SetPictureProperty(TComponentReader& r, TPictureItemData& item, const std::string& name,
+                        TDecodeBudget& budget) {
     if (SameText(name, "Name")) {
         item.Name = r.ReadString();
     } else if (SameText(name, "PatternWidth")) {
@@ -116,7 +117,7 @@ void SetPictureProperty(TComponentReader& r, TPictureItemData& item, const std::
             item.TransparentColor = TColor(r.ReadInteger());
         }
     } else if (SameText(name, "Picture.Data")) {
-        item.Picture = DecodePictureData(r.ReadBinary());
+        item.Picture = DecodePictureData(r.ReadBinary(), &budget);
     } else {
         NoSuchProperty(name);
     }
@@ -142,6 +143,7 @@ TPictureCollectionData ReadPictureCollection(std::span<const uint8_t> bytes) {
     TComponentReader r(bytes, StreamStart(bytes));
     ReadRootStart(r);
     TPictureCollectionData data;
+    TDecodeBudget budget(bytes.size());
     ReadRootProperties(r, [&](const std::string& name) {
         if (SameText(name, "List.ColorTable")) {
             auto table = r.ReadBinary();
@@ -149,7 +151,7 @@ TPictureCollectionData ReadPictureCollection(std::span<const uint8_t> bytes) {
                         data.ColorTable.begin());
         } else if (SameText(name, "List")) {
             ReadCollection(r, data.Items, [&](TPictureItemData& item, const std::string& prop) {
-                SetPictureProperty(r, item, prop);
+                SetPictureProperty(r, item, prop, budget);
             });
         } else {
             return false;

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "StreamBytes.h"
+#include "graphics/DibDecoder.h"
 #include "graphics/DxgReader.h"
 
 namespace {
@@ -372,4 +373,57 @@ TEST(CollectionFile, APipeIsReadNoFurtherThanTheStatedLength) {
     }
     writer.join();
     std::signal(SIGPIPE, oldPipeHandler);
+}
+
+namespace {
+
+// A side x side RLE8 picture of one colour: runs of 255 and an end of line per row, about
+// 100 pixels per byte, well within what one run-length picture may expand to.
+Bytes FlatRle8(int side) {
+    Bytes d;
+    d.U32(40).U32(side).U32(side).U16(1).U16(8).U32(1).U32(0).U32(0).U32(0).U32(2).U32(0);
+    d.U32(0).U32(0x00336699);
+    for (int y = 0; y < side; ++y) {
+        for (int left = side; left > 0; left -= 255)
+            d.U8(std::min(left, 255)).U8(1);
+        d.U8(0).U8(0);
+    }
+    return d.U8(0).U8(1);
+}
+
+} // namespace
+
+// Each picture is capped, but a file of many small run-length entries is bounded only by a
+// total in proportion to its size.
+TEST(DxgReader, PicturesOfOneFileShareADecodeBudgetInProportionToItsSize) {
+    int side = 1;
+    while (int64_t(side) * side < kDecodeBudgetFloor)
+        side *= 2;
+    const Bytes rle = FlatRle8(side);
+    const Bytes entry = Bytes{}.Prop("Picture.Data").Binary(GraphicData("TDIB", rle));
+    ASSERT_LT(int64_t(2) * rle.size() * kDecodeBudgetPerByte, kDecodeBudgetFloor)
+        << "the fixture must be small enough that only the floor counts";
+
+    auto one = ReadPictureCollection(PictureFile({entry}));
+    ASSERT_EQ(one.Items.size(), 1u);
+    EXPECT_EQ(one.Items[0].Picture.Width(), side);
+    EXPECT_EQ(one.Items[0].Picture.Pixel(side - 1, side - 1), 0x336699u);
+
+    EXPECT_EQ(MessageOf<EInvalidGraphic>([&] { ReadPictureCollection(PictureFile({entry, entry})); }),
+              "DIB is invalid");
+
+    // The same two entries in a file large enough to pay for them.
+    const size_t padding = size_t(2 * kDecodeBudgetFloor / kDecodeBudgetPerByte);
+    Bytes padded = Bytes{}.Prop("List.ColorTable").Binary(Bytes(padding, 0));
+    padded.Add(ListOf({entry, entry}));
+    auto two = ReadPictureCollection(CollectionFile("TPictureCollectionComponent", padded));
+    EXPECT_EQ(two.Items.size(), 2u);
+}
+
+TEST(DxgReader, TheShippedPictureFilesDecodeWithinTheirBudget) {
+    for (const char* name : {"/data/menu.dxg", "/data/gamegraphic.dxg"}) {
+        SCOPED_TRACE(name);
+        TCollectionFile file(std::string(SKYVERN_GAME_DIR) + name);
+        EXPECT_GT(ReadPictureCollection(file.Bytes()).Items.size(), 0u);
+    }
 }
