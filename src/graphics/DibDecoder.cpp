@@ -151,29 +151,29 @@ bool MasksAre(const TDibHeader& h, uint32_t r, uint32_t g, uint32_t b) {
     return h.Masks[0] == r && h.Masks[1] == g && h.Masks[2] == b;
 }
 
-} // namespace
-
-void TDecodeBudget::Spend(int64_t pixels) {
-    if (pixels > left_) DibInvalid();
-    left_ -= pixels;
+// The later info headers (V2 52, V3 56, V4 108, V5 124 bytes) begin as the 40-byte one and
+// carry the bit-field masks inside, at 40, 44 and 48. BMP files from today's editors use them.
+bool IsLaterInfoHeader(uint32_t size) {
+    return size == 52 || size == 56 || size == 108 || size == 124;
 }
 
-TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset, bool iconImage,
-                   TDecodeBudget* budget) {
+TPicture DecodeDibImage(std::span<const uint8_t> dib, size_t pixelOffset, bool iconImage,
+                        bool laterHeaders, TDecodeBudget* budget) {
     if (dib.size() < 4) DibInvalid();
     TDibHeader h;
     h.Size = U32(dib.data());
+    const bool laterHeader = laterHeaders && IsLaterInfoHeader(h.Size);
     size_t pos;
     int64_t rawHeight;
-    if (h.Size == 40) {
-        if (dib.size() < 40) DibInvalid();
+    if (h.Size == 40 || laterHeader) {
+        if (dib.size() < h.Size) DibInvalid();
         const uint8_t* p = dib.data();
         h.Width = int32_t(U32(p + 4));
         rawHeight = int32_t(U32(p + 8));
         h.BitCount = U16(p + 14);
         h.Compression = U32(p + 16);
         h.ClrUsed = U32(p + 32);
-        pos = 40;
+        pos = h.Size;
     } else if (h.Size == 12) {
         if (dib.size() < 12) DibInvalid();
         const uint8_t* p = dib.data();
@@ -210,7 +210,10 @@ TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset, bool iconIm
     default:
         DibInvalid();
     }
-    if (h.Compression == BI_BITFIELDS) {
+    if (h.Compression == BI_BITFIELDS && laterHeader) {
+        for (int i = 0; i < 3; ++i)
+            h.Masks[i] = U32(dib.data() + 40 + 4 * i);
+    } else if (h.Compression == BI_BITFIELDS) {
         if (dib.size() - pos < 12) DibInvalid();
         for (int i = 0; i < 3; ++i)
             h.Masks[i] = U32(dib.data() + pos + 4 * i);
@@ -275,12 +278,19 @@ TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset, bool iconIm
     return picture;
 }
 
+} // namespace
+
+TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset, bool iconImage,
+                   TDecodeBudget* budget) {
+    return DecodeDibImage(dib, pixelOffset, iconImage, false, budget);
+}
+
 TPicture DecodeBmpFile(std::span<const uint8_t> file, TDecodeBudget* budget) {
     if (file.size() < 14 + 4 || file[0] != 'B' || file[1] != 'M')
         throw EInvalidGraphic("Bitmap image is not valid");
     uint32_t offBits = U32(file.data() + 10);
     size_t pixelOffset = offBits > 14 ? offBits - 14 : 0;
-    return DecodeDib(file.subspan(14), pixelOffset, false, budget);
+    return DecodeDibImage(file.subspan(14), pixelOffset, false, true, budget);
 }
 
 TPicture DecodeIcon(std::span<const uint8_t> file, TDecodeBudget* budget) {
@@ -331,4 +341,9 @@ TPicture DecodePictureData(std::span<const uint8_t> data, TDecodeBudget* budget)
     if (is("TIcon")) return DecodeIcon(rest, budget);
     // Metafiles (EMF/WMF) have no decoder here; they and unknown classes stay empty.
     return TPicture();
+}
+
+void TDecodeBudget::Spend(int64_t pixels) {
+    if (pixels > left_) DibInvalid();
+    left_ -= pixels;
 }

@@ -44,7 +44,8 @@ class TDecodeBudget {
 TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset = 0, bool iconImage = false,
                    TDecodeBudget* budget = nullptr);
 
-// A BMP file: the 14-byte "BM" file header, then a DIB.
+// A BMP file: the 14-byte "BM" file header, then a DIB. Its info header may also be one of the
+// longer later ones (52, 56, 108 or 124 bytes), with the bit-field masks inside it.
 TPicture DecodeBmpFile(std::span<const uint8_t> file, TDecodeBudget* budget = nullptr);
 
 // An ICO (or CUR) file: the largest DIB image of the directory. Images stored as PNG are not
