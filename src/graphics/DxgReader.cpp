@@ -117,7 +117,12 @@ void SetPictureProperty(TComponentReader& r, TPictureItemData& item, const std::
             item.TransparentColor = TColor(r.ReadInteger());
         }
     } else if (SameText(name, "Picture.Data")) {
-        item.Picture = DecodePictureData(r.ReadBinary(), &budget);
+        auto data = r.ReadBinary();
+        item.Picture = DecodePictureData(data, &budget);
+        if (item.Picture.Empty())
+            item.PictureData.assign(data.begin(), data.end());
+        else
+            item.PictureData.clear();
     } else {
         NoSuchProperty(name);
     }

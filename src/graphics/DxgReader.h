@@ -35,6 +35,9 @@ struct TPictureItemData {
     bool SystemMemory = false;
     bool Transparent = true;
     TColor TransparentColor = 0;
+    // "Picture.Data" as stored when it holds a graphic that decodes to no picture (a metafile,
+    // an unknown class, an icon of PNG images only), so that rewriting the entry keeps it.
+    std::vector<uint8_t> PictureData;
 };
 
 struct TPictureCollectionData {

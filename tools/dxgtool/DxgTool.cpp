@@ -37,7 +37,10 @@ ignored):
   colortable HEX                 pictures only, optional: 1024 bytes as 2048 hex digits
   picture | wave                 starts a new entry; the keys below apply to the latest entry
   name NAME                      backslash, control bytes and DEL written as \xHH
-  file PATH                      PNG or WAV, relative to the manifest ("-": empty picture)
+  file PATH                      PNG or WAV, relative to the manifest ("-": empty picture);
+                                 a picture file that is not a PNG holds the entry's stored
+                                 graphic as it is (extract writes such .bin files for
+                                 graphics it cannot show as PNG: metafiles, unknown classes)
  pictures:
   patternwidth N, patternheight N, skipwidth N, skipheight N   (decimal or 0x hex)
   systemmemory 0|1, transparent 0|1, transparentcolor 0xBBGGRR-style TColor
@@ -132,7 +135,11 @@ void Extract(const std::string& path, const std::string& dir) {
             m.SystemMemory = p.SystemMemory;
             m.Transparent = p.Transparent;
             m.TransparentColor = p.TransparentColor;
-            if (p.Picture.Empty()) {
+            if (!p.PictureData.empty()) {
+                // A graphic we cannot show as PNG goes out and comes back as its stored bytes.
+                m.File = EntryFileName(i, p.Name, ".bin");
+                WriteFileBytes((fs::path(dir) / m.File).string(), p.PictureData);
+            } else if (p.Picture.Empty()) {
                 m.File.assign(1, '-'); // no picture: no file
             } else {
                 m.File = EntryFileName(i, p.Name, ".png");
@@ -182,10 +189,16 @@ void Pack(const std::string& manifestPath, const std::string& outPath) {
             e.transparentColor = m.TransparentColor;
             e.bitCount = m.BitCount;
             if (m.File != "-") {
-                TPngImage png = ReadPng((base / m.File).string());
-                e.width = png.Width;
-                e.height = png.Height;
-                e.pixels = std::move(png.Pixels);
+                std::string path = (base / m.File).string();
+                std::vector<uint8_t> bytes = ReadWholeFile(path);
+                if (IsPng(bytes)) {
+                    TPngImage png = ReadPng(path);
+                    e.width = png.Width;
+                    e.height = png.Height;
+                    e.pixels = std::move(png.Pixels);
+                } else {
+                    e.pictureData = std::move(bytes);
+                }
             }
         }
         bytes = dxg::WritePictureCollection(entries, manifest.ColorTable);

@@ -21,6 +21,11 @@ using Surface = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
 
 } // namespace
 
+bool IsPng(const std::vector<uint8_t>& bytes) {
+    static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    return bytes.size() >= 8 && std::equal(kSignature, kSignature + 8, bytes.begin());
+}
+
 void WritePng(const std::string& path, int width, int height, const uint32_t* pixels) {
     // RGB24 is cairo's 0x00RRGGBB in native order: our pixels as they are, and an opaque PNG.
     Surface s(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));

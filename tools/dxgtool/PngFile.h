@@ -10,6 +10,9 @@ struct TPngImage {
     std::vector<uint32_t> Pixels;
 };
 
+// Whether the bytes start with the PNG signature.
+bool IsPng(const std::vector<uint8_t>& bytes);
+
 // Both throw std::runtime_error naming the file and cairo's reason.
 void WritePng(const std::string& path, int width, int height, const uint32_t* pixels);
 TPngImage ReadPng(const std::string& path);

@@ -198,6 +198,40 @@ TEST_F(DxgToolTest, ExtractThenPackKeepsPicturesAndProperties) {
     EXPECT_EQ(Tool({"list", Path("p.dxg")}).Out, Tool({"list", Path("again.dxg")}).Out);
 }
 
+// Graphics that decode to no picture cannot go out as PNG; they must still come back.
+TEST_F(DxgToolTest, ExtractThenPackKeepsGraphicsItCannotShow) {
+    auto graphic = [](const std::string& className, std::vector<uint8_t> data) {
+        data.insert(data.begin(), className.begin(), className.end());
+        data.insert(data.begin(), uint8_t(className.size()));
+        return data;
+    };
+    // An icon whose one image is a PNG (only the signature matters to the decoder).
+    std::vector<uint8_t> pngIcon = {0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0, 8, 0, 0, 0,
+                                    22, 0, 0, 0, 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<dxg::PictureEntry> entries = {Picture("shown", 5, 3)};
+    const std::vector<std::pair<std::string, std::vector<uint8_t>>> kept = {
+        {"meta", graphic("TMetafile", {12, 0, 0, 0, 1, 0, 0, 0, 'E', 'M', 'F', 0})},
+        {"jpeg", graphic("TJPEGImage", {0xFF, 0xD8, 0xFF, 0xE0})},
+        {"pngicon", graphic("TIcon", pngIcon)},
+        {"emptymeta", graphic("TMetafile", {4, 0, 0, 0})},
+    };
+    for (const auto& [name, data] : kept) {
+        dxg::PictureEntry& e = entries.emplace_back();
+        e.name = name;
+        e.pictureData = data;
+        e.patternWidth = 7;
+    }
+    auto original = dxg::WritePictureCollection(entries);
+    Write("p.dxg", original);
+    ASSERT_EQ(Tool({"extract", Path("p.dxg"), Path("x")}).Status, 0);
+    Result packed = Tool({"pack", Path("x/manifest.txt"), Path("again.dxg")});
+    ASSERT_EQ(packed.Status, 0) << packed.Err;
+    EXPECT_EQ(ReadWholeFile(Path("again.dxg")), original) << "a round trip lost data";
+    auto read = ReadPictureCollection(ReadWholeFile(Path("again.dxg")));
+    for (size_t i = 0; i < kept.size(); ++i)
+        EXPECT_EQ(read.Items[1 + i].PictureData, kept[i].second);
+}
+
 TEST_F(DxgToolTest, ExtractThenPackKeepsWaves) {
     auto waves = SampleWaves();
     waves[1].format = {0x55, 0, 2, 0, 0x44, 0xAC, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 4, 0, 1, 2};
@@ -252,7 +286,7 @@ TEST_F(DxgToolTest, BadManifestsAreRefusedWithTheirLine) {
         {"collection pictures\npicture\nfile a.png\nbitcount 16\n",
          m + "line 4: bitcount must be 24 or 32"},
         {"collection pictures\npicture\nfile nothere.png\n",
-         "Cannot read PNG \"" + Path("nothere.png") + "\": file not found"},
+         "Cannot open file \"" + Path("nothere.png") + "\". No such file or directory"},
     };
     for (const auto& [text, message] : cases) {
         SCOPED_TRACE(text);
