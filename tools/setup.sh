@@ -12,6 +12,8 @@ PACKAGES=(
   fonts-linuxlibertine fonts-dejavu-core
   xvfb xauth xdotool libx11-dev
   desktop-file-utils appstream dpkg-dev file
+  # dxgtool's PNG files, of any size the picture reader accepts
+  libpng-dev
 )
 
 missing=()

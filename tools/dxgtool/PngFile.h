@@ -1,4 +1,4 @@
-// PngFile.h -- PNG files through cairo, as 0x00RRGGBB pixels with rows top-down.
+// PngFile.h -- PNG files through libpng, as 0x00RRGGBB pixels with rows top-down.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,6 @@ struct TPngImage {
 // Whether the bytes start with the PNG signature.
 bool IsPng(const std::vector<uint8_t>& bytes);
 
-// Both throw std::runtime_error naming the file and cairo's reason.
+// Both throw std::runtime_error naming the file and libpng's reason.
 void WritePng(const std::string& path, int width, int height, const uint32_t* pixels);
 TPngImage ReadPng(const std::string& path);

@@ -11,6 +11,7 @@
 #include "DxgTool.h"
 #include "Manifest.h"
 #include "dxgwriter/DxgWriter.h"
+#include "graphics/DibDecoder.h"
 #include "graphics/DxgReader.h"
 
 namespace fs = std::filesystem;
@@ -230,6 +231,20 @@ TEST_F(DxgToolTest, ExtractThenPackKeepsGraphicsItCannotShow) {
     auto read = ReadPictureCollection(ReadWholeFile(Path("again.dxg")));
     for (size_t i = 0; i < kept.size(); ++i)
         EXPECT_EQ(read.Items[1 + i].PictureData, kept[i].second);
+}
+
+// Every picture the reader accepts goes out as PNG and comes back pixel for pixel, up to the
+// largest side it takes.
+TEST_F(DxgToolTest, ExtractThenPackTakesPicturesAsLargeAsTheReaderDoes) {
+    std::vector<dxg::PictureEntry> entries = {Picture("wide", kMaxDibSide, 2),
+                                              Picture("tall", 1, kMaxDibSide)};
+    auto original = dxg::WritePictureCollection(entries);
+    Write("p.dxg", original);
+    Result extracted = Tool({"extract", Path("p.dxg"), Path("x")});
+    ASSERT_EQ(extracted.Status, 0) << extracted.Err;
+    Result packed = Tool({"pack", Path("x/manifest.txt"), Path("again.dxg")});
+    ASSERT_EQ(packed.Status, 0) << packed.Err;
+    EXPECT_TRUE(ReadWholeFile(Path("again.dxg")) == original);
 }
 
 TEST_F(DxgToolTest, ExtractThenPackKeepsWaves) {
