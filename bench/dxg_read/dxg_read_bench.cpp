@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "dxgwriter/DxgWriter.h"
 #include "graphics/DxgReader.h"
+#include "graphics/DxgWriter.h"
 
 namespace {
 
@@ -25,20 +25,19 @@ template <class F> double BestMs(int runs, F f) {
 
 int main() {
     // 12 entries of 400 x 350: about 5 MB at 24 bits, a quarter of them at 32 bits.
-    std::vector<dxg::PictureEntry> entries;
+    std::vector<TPictureItemData> entries;
     for (int i = 0; i < 12; ++i) {
-        dxg::PictureEntry e;
-        e.name = "picture" + std::to_string(i);
-        e.width = 400;
-        e.height = 350;
-        e.bitCount = i % 4 == 0 ? 32 : 24;
-        e.patternWidth = 50;
-        e.pixels.resize(size_t(e.width) * e.height);
-        for (size_t p = 0; p < e.pixels.size(); ++p)
-            e.pixels[p] = uint32_t(p * 2654435761u) >> 8;
+        TPictureItemData e;
+        e.Name = "picture" + std::to_string(i);
+        e.BitCount = i % 4 == 0 ? 32 : 24;
+        e.PatternWidth = 50;
+        std::vector<uint32_t> pixels(size_t(400) * 350);
+        for (size_t p = 0; p < pixels.size(); ++p)
+            pixels[p] = uint32_t(p * 2654435761u) >> 8;
+        e.Picture.Assign(400, 350, std::move(pixels));
         entries.push_back(std::move(e));
     }
-    auto pictures = dxg::WritePictureCollection(entries);
+    auto pictures = WritePictureCollection(entries);
     size_t pixels = 0;
     double pictureMs = BestMs(20, [&] {
         auto data = ReadPictureCollection(pictures);
@@ -49,12 +48,12 @@ int main() {
     std::printf("picture file %.2f MB, %zu pixels: best of 20 loads %.2f ms (%.0f MB/s)\n",
                 pictures.size() / 1e6, pixels, pictureMs, pictures.size() / 1e3 / pictureMs);
 
-    std::vector<dxg::WaveEntry> waves(10);
+    std::vector<TWaveItemData> waves(10);
     for (size_t i = 0; i < waves.size(); ++i) {
-        waves[i].name = "wave" + std::to_string(i);
-        waves[i].data.assign(500000, uint8_t(i));
+        waves[i].Name = "wave" + std::to_string(i);
+        waves[i].Wave = PcmWave(22050, 1, 16, std::vector<uint8_t>(500000, uint8_t(i)));
     }
-    auto waveFile = dxg::WriteWaveCollection(waves);
+    auto waveFile = WriteWaveCollection(waves);
     double waveMs = BestMs(20, [&] { ReadWaveCollection(waveFile); });
     std::printf("wave file %.2f MB: best of 20 loads %.2f ms\n", waveFile.size() / 1e6, waveMs);
     return 0;

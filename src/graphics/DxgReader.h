@@ -27,7 +27,8 @@ struct EWaveStreamError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// One picture entry as stored; properties left out of the file keep these defaults.
+// One picture entry as stored: what the reader gives, the writer takes and dxgtool lists,
+// extracts and packs. Properties left out of the file keep these defaults.
 struct TPictureItemData {
     std::string Name;
     TPicture Picture;
@@ -38,6 +39,8 @@ struct TPictureItemData {
     // "Picture.Data" as stored when it holds a graphic that decodes to no picture (a metafile,
     // an unknown class, an icon of PNG images only), so that rewriting the entry keeps it.
     std::vector<uint8_t> PictureData;
+    // The depth (24 or 32) at which a writer stores Picture as a "TDIB"; reading leaves 24.
+    int BitCount = 24;
 };
 
 struct TPictureCollectionData {
@@ -57,6 +60,7 @@ struct TWave {
     uint16_t BitsPerSample() const;
 };
 
+// One wave entry as stored, shared by the reader, the writer and dxgtool like the above.
 struct TWaveItemData {
     std::string Name;
     bool Looped = false;

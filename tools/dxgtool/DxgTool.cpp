@@ -11,8 +11,8 @@
 
 #include "Manifest.h"
 #include "PngFile.h"
-#include "dxgwriter/DxgWriter.h"
 #include "graphics/DxgReader.h"
+#include "graphics/DxgWriter.h"
 #include "graphics/PatternCount.h"
 
 const char* const kDxgToolHelp = R"(Usage:
@@ -123,18 +123,11 @@ void Extract(const std::string& path, const std::string& dir) {
     fs::create_directories(dir);
     if (manifest.Kind == TCollectionKind::Pictures) {
         auto data = ReadPictureCollection(bytes);
-        manifest.ColorTable.assign(data.ColorTable.begin(), data.ColorTable.end());
+        manifest.ColorTable = data.ColorTable;
         for (size_t i = 0; i < data.Items.size(); ++i) {
-            const auto& p = data.Items[i];
             TManifestPicture& m = manifest.Pictures.emplace_back();
-            m.Name = p.Name;
-            m.PatternWidth = p.PatternWidth;
-            m.PatternHeight = p.PatternHeight;
-            m.SkipWidth = p.SkipWidth;
-            m.SkipHeight = p.SkipHeight;
-            m.SystemMemory = p.SystemMemory;
-            m.Transparent = p.Transparent;
-            m.TransparentColor = p.TransparentColor;
+            TPictureItemData& p = m;
+            p = std::move(data.Items[i]);
             if (!p.PictureData.empty()) {
                 // A graphic we cannot show as PNG goes out and comes back as its stored bytes.
                 m.File = EntryFileName(i, p.Name, ".bin");
@@ -150,14 +143,10 @@ void Extract(const std::string& path, const std::string& dir) {
     } else {
         auto waves = ReadWaveCollection(bytes);
         for (size_t i = 0; i < waves.size(); ++i) {
-            const auto& w = waves[i];
             TManifestWave& m = manifest.Waves.emplace_back();
-            m.Name = w.Name;
-            m.Looped = w.Looped;
-            m.MaxPlayingCount = w.MaxPlayingCount;
-            m.File = EntryFileName(i, w.Name, ".wav");
-            WriteFileBytes((fs::path(dir) / m.File).string(),
-                           dxg::WriteRiffWave(w.Wave.Format, w.Wave.Data));
+            static_cast<TWaveItemData&>(m) = std::move(waves[i]);
+            m.File = EntryFileName(i, m.Name, ".wav");
+            WriteFileBytes((fs::path(dir) / m.File).string(), WriteRiffWave(m.Wave));
         }
     }
     std::string text = WriteManifest(manifest);
@@ -176,44 +165,28 @@ void Pack(const std::string& manifestPath, const std::string& outPath) {
     fs::path base = fs::path(manifestPath).parent_path();
     std::vector<uint8_t> bytes;
     if (manifest.Kind == TCollectionKind::Pictures) {
-        std::vector<dxg::PictureEntry> entries;
-        for (const auto& m : manifest.Pictures) {
-            dxg::PictureEntry& e = entries.emplace_back();
-            e.name = m.Name;
-            e.patternWidth = m.PatternWidth;
-            e.patternHeight = m.PatternHeight;
-            e.skipWidth = m.SkipWidth;
-            e.skipHeight = m.SkipHeight;
-            e.systemMemory = m.SystemMemory;
-            e.transparent = m.Transparent;
-            e.transparentColor = m.TransparentColor;
-            e.bitCount = m.BitCount;
-            if (m.File != "-") {
-                std::string path = (base / m.File).string();
-                std::vector<uint8_t> bytes = ReadWholeFile(path);
-                if (IsPng(bytes)) {
-                    TPngImage png = ReadPng(path);
-                    e.width = png.Width;
-                    e.height = png.Height;
-                    e.pixels = std::move(png.Pixels);
-                } else {
-                    e.pictureData = std::move(bytes);
-                }
+        TPictureCollectionData data;
+        data.ColorTable = manifest.ColorTable;
+        for (TManifestPicture& m : manifest.Pictures) {
+            TPictureItemData& e = data.Items.emplace_back(std::move(m));
+            if (m.File == "-") continue;
+            std::string path = (base / m.File).string();
+            std::vector<uint8_t> fileBytes = ReadWholeFile(path);
+            if (IsPng(fileBytes)) {
+                TPngImage png = ReadPng(path);
+                e.Picture.Assign(png.Width, png.Height, std::move(png.Pixels));
+            } else {
+                e.PictureData = std::move(fileBytes);
             }
         }
-        bytes = dxg::WritePictureCollection(entries, manifest.ColorTable);
+        bytes = WritePictureCollection(data);
     } else {
-        std::vector<dxg::WaveEntry> entries;
-        for (const auto& m : manifest.Waves) {
-            TWave wave = ReadRiffWave(ReadWholeFile((base / m.File).string()));
-            dxg::WaveEntry& e = entries.emplace_back();
-            e.name = m.Name;
-            e.looped = m.Looped;
-            e.maxPlayingCount = m.MaxPlayingCount;
-            e.format = std::move(wave.Format);
-            e.data = std::move(wave.Data);
+        std::vector<TWaveItemData> items;
+        for (TManifestWave& m : manifest.Waves) {
+            TWaveItemData& e = items.emplace_back(std::move(m));
+            e.Wave = ReadRiffWave(ReadWholeFile((base / m.File).string()));
         }
-        bytes = dxg::WriteWaveCollection(entries);
+        bytes = WriteWaveCollection(items);
     }
     WriteFileBytes(outPath, bytes);
 }
