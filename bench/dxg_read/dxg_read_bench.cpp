@@ -69,8 +69,9 @@ int main() {
         }
         double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
                         .count();
-        std::printf("hostile run-length file %.0f KB: %s in %.1f ms, peak memory %ld MB -> %ld MB\n",
-                    hostile.size() / 1e3, outcome.c_str(), ms, before, PeakRssMb());
+        std::printf(
+            "hostile run-length file %.0f KB: %s in %.1f ms, peak memory %ld MB -> %ld MB\n",
+            hostile.size() / 1e3, outcome.c_str(), ms, before, PeakRssMb());
     }
     // 12 entries of 400 x 350: about 5 MB at 24 bits, a quarter of them at 32 bits.
     std::vector<TPictureItemData> entries;

@@ -134,7 +134,8 @@ bool ConversionBounded(size_t bytes, int channels, int bitsPerSample, int rate, 
     if (!PlainLayout(channels, bitsPerSample, rate, deviceRate)) return false;
     const size_t frameBytes = size_t(channels) * (bitsPerSample / 8);
     // Wave data is at most 4 GiB and device rates are far below 2^20: no product can wrap.
-    const uint64_t outBytes = uint64_t(bytes / frameBytes) * uint64_t(deviceRate) / uint64_t(rate) * 4;
+    const uint64_t outBytes =
+        uint64_t(bytes / frameBytes) * uint64_t(deviceRate) / uint64_t(rate) * 4;
     return outBytes <= uint64_t(bytes) * kMaxConversionGrowth;
 }
 

@@ -318,8 +318,8 @@ void TDirectDrawSurfaceCanvas::TextOut(int x, int y, const std::string& text) {
     active_ = true;
     if (!surface_.Exists()) return;
     platform::Current().Text().Draw(surface_.Pixels(), surface_.Width(), surface_.Height(),
-                                            surface_.Width(), x, y, Spec(Font),
-                                            PixelFromColor(Font.Color), text);
+                                    surface_.Width(), x, y, Spec(Font), PixelFromColor(Font.Color),
+                                    text);
 }
 
 int TDirectDrawSurfaceCanvas::TextWidth(const std::string& text) {

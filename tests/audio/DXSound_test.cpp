@@ -240,9 +240,9 @@ TEST_F(SoundTest, AWaveTooSlowToConvertWithinBoundsIsRefused) {
             EXPECT_EQ(buffer->Frames(), size_t(256) * 44100 / c.Rate);
         } else {
             EXPECT_THROW(sound->MakeBuffer(wave), EDirectSoundBufferError);
-            EXPECT_TRUE(ConvertToDevice(wave.Data.data(), wave.Data.size(), 1, 16, int(c.Rate),
-                                        44100)
-                            .empty());
+            EXPECT_TRUE(
+                ConvertToDevice(wave.Data.data(), wave.Data.size(), 1, 16, int(c.Rate), 44100)
+                    .empty());
         }
     }
     // In a file the refusal stops the load, as any other bad wave does.

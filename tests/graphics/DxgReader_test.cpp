@@ -310,8 +310,7 @@ namespace {
 
 // A file of `size` bytes that takes no disk: `head` at its start, holes after it.
 std::string SparseFile(const std::string& name, const Bytes& head, off_t size) {
-    auto path = (std::filesystem::temp_directory_path() /
-                 (name + "_" + std::to_string(::getpid())))
+    auto path = (std::filesystem::temp_directory_path() / (name + "_" + std::to_string(::getpid())))
                     .string();
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     bool ok = fd >= 0 && ::write(fd, head.data(), head.size()) == ssize_t(head.size()) &&
@@ -409,7 +408,9 @@ TEST(DxgReader, PicturesOfOneFileShareADecodeBudgetInProportionToItsSize) {
     EXPECT_EQ(one.Items[0].Picture.Width(), side);
     EXPECT_EQ(one.Items[0].Picture.Pixel(side - 1, side - 1), 0x336699u);
 
-    EXPECT_EQ(MessageOf<EInvalidGraphic>([&] { ReadPictureCollection(PictureFile({entry, entry})); }),
+    EXPECT_EQ(MessageOf<EInvalidGraphic>([&] {
+                  ReadPictureCollection(PictureFile({entry, entry}));
+              }),
               "DIB is invalid");
 
     // The same two entries in a file large enough to pay for them.

@@ -2,4 +2,6 @@
 // include path has no SDL. Built only by the test that expects it to fail.
 #include <SDL.h>
 
-int SdlInCoreProbe() { return SDL_GetTicks() > 0; }
+int SdlInCoreProbe() {
+    return SDL_GetTicks() > 0;
+}

@@ -114,9 +114,7 @@ TEST_F(DxgToolTest, ListsWaves) {
 
 // Neither a device without end nor a huge sparse file may be read before its header is seen.
 TEST_F(DxgToolTest, WhatCannotBeACollectionIsRefusedFromItsHeader) {
-    {
-        std::ofstream(Path("sparse.dxg"));
-    }
+    { std::ofstream(Path("sparse.dxg")); }
     if (::truncate(Path("sparse.dxg").c_str(), off_t(50) << 30) != 0)
         GTEST_SKIP() << "no sparse files here";
     for (const std::string& file : {Path("sparse.dxg"), std::string("/dev/zero")}) {
@@ -204,8 +202,9 @@ TEST_F(DxgToolTest, ExtractThenPackKeepsGraphicsItCannotShow) {
         return data;
     };
     // An icon whose one image is a PNG (only the signature matters to the decoder).
-    std::vector<uint8_t> pngIcon = {0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0, 8, 0, 0, 0,
-                                    22, 0, 0, 0, 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<uint8_t> pngIcon = {0, 0, 1,    0,   1,   0,   16,   16,   0,    0,
+                                    1, 0, 32,   0,   8,   0,   0,    0,    22,   0,
+                                    0, 0, 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::vector<TPictureItemData> entries = {Picture("shown", 5, 3)};
     const std::vector<std::pair<std::string, std::vector<uint8_t>>> kept = {
         {"meta", graphic("TMetafile", {12, 0, 0, 0, 1, 0, 0, 0, 'E', 'M', 'F', 0})},
