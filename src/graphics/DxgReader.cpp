@@ -303,7 +303,7 @@ std::span<const uint8_t> TCollectionFile::Bytes() {
     return bytes_;
 }
 
-std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+std::vector<uint8_t> ReadWholeFile(const std::string& path, size_t maxBytes) {
     auto fail = [&](int error) -> std::vector<uint8_t> { CannotOpen(path, error); };
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return fail(errno);
@@ -314,13 +314,19 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
         return fail(error);
     }
     std::vector<uint8_t> bytes;
-    if (S_ISREG(st.st_mode)) bytes.reserve(size_t(st.st_size));
+    if (S_ISREG(st.st_mode)) {
+        if (uint64_t(st.st_size) > maxBytes) {
+            ::close(fd);
+            return fail(EFBIG);
+        }
+        bytes.reserve(size_t(st.st_size));
+    }
     uint8_t buffer[65536];
     for (;;) {
         ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            int error = errno;
+        if (got < 0 || size_t(got) > maxBytes - bytes.size()) {
+            int error = got < 0 ? errno : EFBIG;
             ::close(fd);
             return fail(error);
         }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <stdexcept>
@@ -84,8 +85,10 @@ TCollectionHeader PeekCollectionKind(std::span<const uint8_t> bytes);
 // Parses a RIFF WAVE file image ("Wave is invalid" when it does not start with RIFF/WAVE).
 TWave ReadRiffWave(std::span<const uint8_t> bytes);
 
-// Reads a whole file; throws EReadError "Cannot open file "%s". %s" when it cannot be opened.
-std::vector<uint8_t> ReadWholeFile(const std::string& path);
+// Reads a whole file; throws EReadError "Cannot open file "%s". %s" when it cannot be opened,
+// or when it holds more than `maxBytes` (the reason then "File too large"), which is checked
+// before anything is read where the size is known, and as the bytes come in where it is not.
+std::vector<uint8_t> ReadWholeFile(const std::string& path, size_t maxBytes = SIZE_MAX);
 
 // The bytes of a picture or wave collection file. The resource header is checked before
 // anything else is read, so what cannot be a collection file ("/dev/zero", a huge sparse

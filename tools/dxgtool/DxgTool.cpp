@@ -55,6 +55,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// What pack reads of a manifest and of each entry's file: far more than any real one holds
+// (the largest picture the reader takes is 128 MB as pixels), so a device without end or a
+// wrong path to a huge file fails instead of filling memory.
+constexpr size_t kMaxManifestBytes = size_t(64) << 20;
+constexpr size_t kMaxEntryFileBytes = size_t(512) << 20;
+
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f)
@@ -155,7 +161,7 @@ void Extract(const std::string& path, const std::string& dir) {
 }
 
 void Pack(const std::string& manifestPath, const std::string& outPath) {
-    auto text = ReadWholeFile(manifestPath);
+    auto text = ReadWholeFile(manifestPath, kMaxManifestBytes);
     TManifest manifest;
     try {
         manifest = ParseManifest(std::string(text.begin(), text.end()));
@@ -171,7 +177,7 @@ void Pack(const std::string& manifestPath, const std::string& outPath) {
             TPictureItemData& e = data.Items.emplace_back(std::move(m));
             if (m.File == "-") continue;
             std::string path = (base / m.File).string();
-            std::vector<uint8_t> fileBytes = ReadWholeFile(path);
+            std::vector<uint8_t> fileBytes = ReadWholeFile(path, kMaxEntryFileBytes);
             if (IsPng(fileBytes)) {
                 TPngImage png = ReadPng(path);
                 e.Picture.Assign(png.Width, png.Height, std::move(png.Pixels));
@@ -184,7 +190,7 @@ void Pack(const std::string& manifestPath, const std::string& outPath) {
         std::vector<TWaveItemData> items;
         for (TManifestWave& m : manifest.Waves) {
             TWaveItemData& e = items.emplace_back(std::move(m));
-            e.Wave = ReadRiffWave(ReadWholeFile((base / m.File).string()));
+            e.Wave = ReadRiffWave(ReadWholeFile((base / m.File).string(), kMaxEntryFileBytes));
         }
         bytes = WriteWaveCollection(items);
     }

@@ -127,6 +127,15 @@ TEST_F(DxgToolTest, WhatCannotBeACollectionIsRefusedFromItsHeader) {
             EXPECT_EQ(r.Err, "Invalid stream format\n");
         }
     }
+    // Nor may pack read a manifest, or a file it names, without end.
+    WriteText("m.txt", "collection waves\nwave\nname w\nfile /dev/zero\n");
+    for (const std::string& manifest : {Path("sparse.dxg"), std::string("/dev/zero"), Path("m.txt")}) {
+        SCOPED_TRACE("pack " + manifest);
+        Result r = Tool({"pack", manifest, Path("o.dxw")});
+        EXPECT_EQ(r.Status, 1);
+        std::string named = manifest == Path("m.txt") ? "/dev/zero" : manifest;
+        EXPECT_EQ(r.Err, "Cannot open file \"" + named + "\". File too large\n");
+    }
 }
 
 TEST_F(DxgToolTest, ErrorsPrintTheLibraryMessage) {
