@@ -20,6 +20,8 @@ PACKAGES=(
   wrk
   # building the Debian packages and checking them (tools/debian-packages.sh)
   debhelper lintian fakeroot
+  # dxgtool's PNG files, of any size the picture reader accepts
+  libpng-dev
 )
 
 missing=()

@@ -6,36 +6,35 @@
 #include <cstdio>
 #include <vector>
 
-#include "dxgwriter/DxgWriter.h"
 #include "graphics/DXDraw.h"
 #include "graphics/DXImageList.h"
 #include "graphics/DxgReader.h"
+#include "graphics/DxgWriter.h"
 #include "platform/headless/HeadlessPlatform.h"
 
 namespace {
 
 // A picture with some structure and a transparent border, like the game's sprites.
-dxg::PictureEntry Entry(const std::string& name, int w, int h, int pw, int ph) {
-    dxg::PictureEntry e;
-    e.name = name;
-    e.width = w;
-    e.height = h;
-    e.patternWidth = pw;
-    e.patternHeight = ph;
-    e.transparentColor = 0xFF00FF;
-    e.pixels.resize(size_t(w) * h);
+TPictureItemData Entry(const std::string& name, int w, int h, int pw, int ph) {
+    TPictureItemData e;
+    e.Name = name;
+    e.PatternWidth = pw;
+    e.PatternHeight = ph;
+    e.TransparentColor = 0xFF00FF;
+    std::vector<uint32_t> pixels(size_t(w) * h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             bool border = pw > 0 && (x % pw < 4 || y % ph < 4);
-            e.pixels[size_t(y) * w + x] =
+            pixels[size_t(y) * w + x] =
                 border ? 0xFF00FFu
                        : (uint32_t((x * 7 + y * 13) & 0xFF) << 8) | (uint32_t(x ^ y) & 0xFF);
         }
+    e.Picture.Assign(w, h, std::move(pixels));
     return e;
 }
 
-std::vector<dxg::PictureEntry> GameLikeCollection() {
-    std::vector<dxg::PictureEntry> entries;
+std::vector<TPictureItemData> GameLikeCollection() {
+    std::vector<TPictureItemData> entries;
     entries.push_back(Entry("day", 800, 600, 0, 0));
     entries.push_back(Entry("night", 800, 600, 0, 0));
     for (int i = 0; i < 12; ++i)
@@ -53,7 +52,7 @@ double Median(std::vector<double> v) {
 } // namespace
 
 int main() {
-    const std::vector<uint8_t> bytes = dxg::WritePictureCollection(GameLikeCollection());
+    const std::vector<uint8_t> bytes = WritePictureCollection(GameLikeCollection());
 
     platform::HeadlessPlatform headless;
     platform::SetCurrent(&headless);

@@ -101,12 +101,13 @@ void TDXSound::Notify(TDXSoundNotifyType type) {
 std::unique_ptr<TSoundBuffer> TDXSound::MakeBuffer(const TWave& wave) const {
     const int bits = wave.BitsPerSample(), channels = wave.Channels();
     const int rate = int(wave.SamplesPerSec());
-    const bool plainPcm = wave.FormatTag() == 1 && (bits == 8 || bits == 16) &&
-                          (channels == 1 || channels == 2) && rate > 0;
-    if (!initialized_ || !plainPcm) throw EDirectSoundBufferError("Sound Buffer cannot be made");
+    const int deviceRate = TAudioMixer::Instance().Frequency();
+    // Also refused: a rate so low that the conversion would take memory without bound.
+    const bool convertible = wave.FormatTag() == 1 &&
+                             ConversionBounded(wave.Data.size(), channels, bits, rate, deviceRate);
+    if (!initialized_ || !convertible) throw EDirectSoundBufferError("Sound Buffer cannot be made");
     auto samples = std::make_shared<const std::vector<int16_t>>(
-        ConvertToDevice(wave.Data.data(), wave.Data.size(), channels, bits, rate,
-                        TAudioMixer::Instance().Frequency()));
+        ConvertToDevice(wave.Data.data(), wave.Data.size(), channels, bits, rate, deviceRate));
     return std::make_unique<TSoundBuffer>(std::move(samples));
 }
 
@@ -223,8 +224,9 @@ TWaveCollectionItem& TWaveCollection::FindWave(std::string_view name) const {
 }
 
 void TWaveCollection::LoadFromFile(const std::string& path) {
-    std::vector<uint8_t> bytes = ReadWholeFile(path);
-    LoadFromStream(bytes);
+    TCollectionFile file(path);
+    Clear(); // a bad header, like any bad stream, leaves no entries
+    LoadFromStream(file.Bytes());
 }
 
 void TWaveCollection::LoadFromStream(std::span<const uint8_t> bytes) {

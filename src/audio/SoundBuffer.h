@@ -38,7 +38,16 @@ private:
     bool looping_ = false;
 };
 
+// Converting may grow a wave's sample bytes at most this many times. Every effect is converted
+// at start-up, so a wave with a very low rate (1 Hz would ask for gigabytes) is refused instead;
+// 8-bit mono still converts from about 1.4 kHz up, 16-bit mono from about 700 Hz.
+constexpr size_t kMaxConversionGrowth = 128;
+
+// Whether a wave of `bytes` sample bytes in this layout converts within kMaxConversionGrowth.
+bool ConversionBounded(size_t bytes, int channels, int bitsPerSample, int rate, int deviceRate);
+
 // Converts PCM of any common layout (8/16-bit, mono/stereo, any rate) to the device's
-// interleaved stereo 16-bit at `deviceRate`. Empty when the format is not plain PCM.
+// interleaved stereo 16-bit at `deviceRate`. Empty when the format is not plain PCM or the
+// conversion would not be bounded.
 std::vector<int16_t> ConvertToDevice(const uint8_t* data, size_t bytes, int channels,
                                      int bitsPerSample, int rate, int deviceRate);

@@ -6,7 +6,6 @@
 
 #include "graphics/Picture.h"
 #include "platform/Platform.h"
-#include "platform/Text.h"
 
 namespace {
 uint32_t PixelFromColor(TColor color) {
@@ -318,19 +317,19 @@ platform::FontSpec Spec(const TFont& font) {
 void TDirectDrawSurfaceCanvas::TextOut(int x, int y, const std::string& text) {
     active_ = true;
     if (!surface_.Exists()) return;
-    platform::TextRenderer::Instance().Draw(surface_.Pixels(), surface_.Width(), surface_.Height(),
-                                            surface_.Width(), x, y, Spec(Font),
-                                            PixelFromColor(Font.Color), text);
+    platform::Current().Text().Draw(surface_.Pixels(), surface_.Width(), surface_.Height(),
+                                    surface_.Width(), x, y, Spec(Font), PixelFromColor(Font.Color),
+                                    text);
 }
 
 int TDirectDrawSurfaceCanvas::TextWidth(const std::string& text) {
     active_ = true;
-    return platform::TextRenderer::Instance().Width(Spec(Font), text);
+    return platform::Current().Text().Width(Spec(Font), text);
 }
 
 int TDirectDrawSurfaceCanvas::TextHeight(const std::string& text) {
     active_ = true;
-    return platform::TextRenderer::Instance().Height(Spec(Font), text);
+    return platform::Current().Text().Height(Spec(Font), text);
 }
 
 void TDirectDrawSurfaceCanvas::Rectangle(int x1, int y1, int x2, int y2) {

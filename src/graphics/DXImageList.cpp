@@ -1,9 +1,6 @@
 // DXImageList.cpp -- loading, looking up, cutting and drawing the named pictures.
 #include "graphics/DXImageList.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 
 #include "graphics/DxgReader.h"
@@ -154,13 +151,11 @@ TPictureCollectionItem& TPictureCollection::FindImage(std::string_view name) con
 
 void TPictureCollection::LoadFromFile(const std::string& path) {
     // The old pictures go before the new file is read, so the two never take memory together
-    // (the peak of a switch between menus and game); a file that cannot be read still leaves
+    // (the peak of a switch between menus and game); a file that cannot be opened still leaves
     // them as they were.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) && ::access(path.c_str(), R_OK) == 0)
-        Clear();
-    std::vector<uint8_t> bytes = ReadWholeFile(path);
-    LoadFromStream(bytes);
+    TCollectionFile file(path);
+    Clear();
+    LoadFromStream(file.Bytes());
 }
 
 void TPictureCollection::LoadFromStream(std::span<const uint8_t> bytes) {

@@ -151,23 +151,29 @@ bool MasksAre(const TDibHeader& h, uint32_t r, uint32_t g, uint32_t b) {
     return h.Masks[0] == r && h.Masks[1] == g && h.Masks[2] == b;
 }
 
-} // namespace
+// The later info headers (V2 52, V3 56, V4 108, V5 124 bytes) begin as the 40-byte one and
+// carry the bit-field masks inside, at 40, 44 and 48. BMP files from today's editors use them.
+bool IsLaterInfoHeader(uint32_t size) {
+    return size == 52 || size == 56 || size == 108 || size == 124;
+}
 
-TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset, bool iconImage) {
+TPicture DecodeDibImage(std::span<const uint8_t> dib, size_t pixelOffset, bool iconImage,
+                        bool laterHeaders, TDecodeBudget* budget) {
     if (dib.size() < 4) DibInvalid();
     TDibHeader h;
     h.Size = U32(dib.data());
+    const bool laterHeader = laterHeaders && IsLaterInfoHeader(h.Size);
     size_t pos;
     int64_t rawHeight;
-    if (h.Size == 40) {
-        if (dib.size() < 40) DibInvalid();
+    if (h.Size == 40 || laterHeader) {
+        if (dib.size() < h.Size) DibInvalid();
         const uint8_t* p = dib.data();
         h.Width = int32_t(U32(p + 4));
         rawHeight = int32_t(U32(p + 8));
         h.BitCount = U16(p + 14);
         h.Compression = U32(p + 16);
         h.ClrUsed = U32(p + 32);
-        pos = 40;
+        pos = h.Size;
     } else if (h.Size == 12) {
         if (dib.size() < 12) DibInvalid();
         const uint8_t* p = dib.data();
@@ -204,7 +210,10 @@ TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset, bool iconIm
     default:
         DibInvalid();
     }
-    if (h.Compression == BI_BITFIELDS) {
+    if (h.Compression == BI_BITFIELDS && laterHeader) {
+        for (int i = 0; i < 3; ++i)
+            h.Masks[i] = U32(dib.data() + 40 + 4 * i);
+    } else if (h.Compression == BI_BITFIELDS) {
         if (dib.size() - pos < 12) DibInvalid();
         for (int i = 0; i < 3; ++i)
             h.Masks[i] = U32(dib.data() + pos + 4 * i);
@@ -249,6 +258,7 @@ TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset, bool iconIm
     std::vector<uint32_t> out;
     if (h.Compression == BI_RLE8 || h.Compression == BI_RLE4) {
         if (int64_t(pixels) > kMaxRleExpansion * int64_t(px.size())) DibInvalid();
+        if (budget) budget->Spend(int64_t(pixels));
         std::vector<uint8_t> idx(pixels);
         DecodeRle(px, h, idx);
         out.resize(pixels);
@@ -260,6 +270,7 @@ TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset, bool iconIm
         size_t lastRow = (size_t(h.Width) * h.BitCount + 7) / 8;
         if (px.size() < lastRow || (px.size() - lastRow) / stride < size_t(h.Height - 1))
             DibInvalid();
+        if (budget) budget->Spend(int64_t(pixels));
         out.resize(pixels);
         DecodeRows(px, h, palette, out);
     }
@@ -267,15 +278,22 @@ TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset, bool iconIm
     return picture;
 }
 
-TPicture DecodeBmpFile(std::span<const uint8_t> file) {
+} // namespace
+
+TPicture DecodeDib(std::span<const uint8_t> dib, size_t pixelOffset, bool iconImage,
+                   TDecodeBudget* budget) {
+    return DecodeDibImage(dib, pixelOffset, iconImage, false, budget);
+}
+
+TPicture DecodeBmpFile(std::span<const uint8_t> file, TDecodeBudget* budget) {
     if (file.size() < 14 + 4 || file[0] != 'B' || file[1] != 'M')
         throw EInvalidGraphic("Bitmap image is not valid");
     uint32_t offBits = U32(file.data() + 10);
     size_t pixelOffset = offBits > 14 ? offBits - 14 : 0;
-    return DecodeDib(file.subspan(14), pixelOffset);
+    return DecodeDibImage(file.subspan(14), pixelOffset, false, true, budget);
 }
 
-TPicture DecodeIcon(std::span<const uint8_t> file) {
+TPicture DecodeIcon(std::span<const uint8_t> file, TDecodeBudget* budget) {
     auto invalid = [] { throw EInvalidGraphic("Icon image is not valid"); };
     if (file.size() < 6) invalid();
     uint16_t type = U16(file.data() + 2), count = U16(file.data() + 4);
@@ -300,10 +318,10 @@ TPicture DecodeIcon(std::span<const uint8_t> file) {
     }
     if (best < 0) return TPicture();
     const uint8_t* e = file.data() + 6 + 16 * best;
-    return DecodeDib(file.subspan(U32(e + 12), U32(e + 8)), 0, true);
+    return DecodeDib(file.subspan(U32(e + 12), U32(e + 8)), 0, true, budget);
 }
 
-TPicture DecodePictureData(std::span<const uint8_t> data) {
+TPicture DecodePictureData(std::span<const uint8_t> data, TDecodeBudget* budget) {
     // A missing or empty class name leaves the picture empty.
     if (data.empty() || data[0] == 0 || data[0] > data.size() - 1) return TPicture();
     std::string_view className(reinterpret_cast<const char*>(data.data() + 1), data[0]);
@@ -312,15 +330,20 @@ TPicture DecodePictureData(std::span<const uint8_t> data) {
         return std::equal(className.begin(), className.end(), name.begin(), name.end(),
                           [](char a, char b) { return std::tolower(a) == std::tolower(b); });
     };
-    if (is("TDIB")) return DecodeDib(rest);
+    if (is("TDIB")) return DecodeDib(rest, 0, false, budget);
     if (is("TBitmap")) {
         if (rest.size() < 4) throw EInvalidGraphic("Bitmap image is not valid");
         uint32_t length = U32(rest.data());
         if (length > rest.size() - 4) throw EInvalidGraphic("Bitmap image is not valid");
         if (length == 0) return TPicture();
-        return DecodeBmpFile(rest.subspan(4, length));
+        return DecodeBmpFile(rest.subspan(4, length), budget);
     }
-    if (is("TIcon")) return DecodeIcon(rest);
+    if (is("TIcon")) return DecodeIcon(rest, budget);
     // Metafiles (EMF/WMF) have no decoder here; they and unknown classes stay empty.
     return TPicture();
+}
+
+void TDecodeBudget::Spend(int64_t pixels) {
+    if (pixels > left_) DibInvalid();
+    left_ -= pixels;
 }

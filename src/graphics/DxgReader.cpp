@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -93,7 +94,8 @@ template <class SetProperty> void ReadRootProperties(TComponentReader& r, SetPro
     r.ReadListEnd();
 }
 
-void SetPictureProperty(TComponentReader& r, TPictureItemData& item, const std::string& name) {
+void SetPictureProperty(TComponentReader& r, TPictureItemData& item, const std::string& name,
+                        TDecodeBudget& budget) {
     if (SameText(name, "Name")) {
         item.Name = r.ReadString();
     } else if (SameText(name, "PatternWidth")) {
@@ -115,7 +117,12 @@ void SetPictureProperty(TComponentReader& r, TPictureItemData& item, const std::
             item.TransparentColor = TColor(r.ReadInteger());
         }
     } else if (SameText(name, "Picture.Data")) {
-        item.Picture = DecodePictureData(r.ReadBinary());
+        auto data = r.ReadBinary();
+        item.Picture = DecodePictureData(data, &budget);
+        if (item.Picture.Empty())
+            item.PictureData.assign(data.begin(), data.end());
+        else
+            item.PictureData.clear();
     } else {
         NoSuchProperty(name);
     }
@@ -141,6 +148,7 @@ TPictureCollectionData ReadPictureCollection(std::span<const uint8_t> bytes) {
     TComponentReader r(bytes, StreamStart(bytes));
     ReadRootStart(r);
     TPictureCollectionData data;
+    TDecodeBudget budget(bytes.size());
     ReadRootProperties(r, [&](const std::string& name) {
         if (SameText(name, "List.ColorTable")) {
             auto table = r.ReadBinary();
@@ -148,7 +156,7 @@ TPictureCollectionData ReadPictureCollection(std::span<const uint8_t> bytes) {
                         data.ColorTable.begin());
         } else if (SameText(name, "List")) {
             ReadCollection(r, data.Items, [&](TPictureItemData& item, const std::string& prop) {
-                SetPictureProperty(r, item, prop);
+                SetPictureProperty(r, item, prop, budget);
             });
         } else {
             return false;
@@ -224,10 +232,79 @@ uint16_t TWave::BitsPerSample() const {
     return Format.size() >= 16 ? U16(&Format[14]) : 0;
 }
 
-std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-    auto fail = [&](int error) -> std::vector<uint8_t> {
-        throw EReadError("Cannot open file \"" + path + "\". " + std::strerror(error));
-    };
+namespace {
+
+[[noreturn]] void CannotOpen(const std::string& path, int error) {
+    throw EReadError("Cannot open file \"" + path + "\". " + std::strerror(error));
+}
+
+// Up to `count` bytes from the descriptor's position into `out`; fewer only at the end.
+bool ReadUpTo(int fd, std::vector<uint8_t>& out, size_t count) {
+    uint8_t buffer[65536];
+    while (count > 0) {
+        ssize_t got = ::read(fd, buffer, std::min(sizeof buffer, count));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        if (got == 0) break;
+        out.insert(out.end(), buffer, buffer + got);
+        count -= size_t(got);
+    }
+    return true;
+}
+
+// The stream length the one-resource header states, once the header is known to be whole.
+size_t StatedStreamLength(std::span<const uint8_t> bytes) {
+    size_t start = StreamStart(bytes);
+    if (bytes.size() < start) StreamFormatError();
+    return U32(bytes.data() + start - 4);
+}
+
+} // namespace
+
+TCollectionFile::TCollectionFile(const std::string& path) : path_(path) {
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) CannotOpen(path, errno);
+    struct stat st {};
+    int error = ::fstat(fd_, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
+    if (error) {
+        ::close(fd_);
+        CannotOpen(path, error);
+    }
+    regular_ = S_ISREG(st.st_mode);
+    size_ = regular_ ? size_t(st.st_size) : 0;
+}
+
+TCollectionFile::~TCollectionFile() {
+    if (mapped_) ::munmap(mapped_, size_);
+    ::close(fd_);
+}
+
+std::span<const uint8_t> TCollectionFile::Bytes() {
+    if (loaded_) return bytes_;
+    // The header lies within the first 80 bytes.
+    if (!ReadUpTo(fd_, read_, 80)) CannotOpen(path_, errno);
+    StreamStart(read_);
+    if (regular_ && size_ > 0) {
+        void* map = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd_, 0);
+        if (map != MAP_FAILED) {
+            mapped_ = map;
+            bytes_ = {static_cast<const uint8_t*>(map), size_};
+            read_.clear();
+            loaded_ = true;
+            return bytes_;
+        }
+    }
+    // A stream of unknown size: the rest as far as the header says the stream goes.
+    size_t total = StreamStart(read_) + StatedStreamLength(read_);
+    if (total > read_.size() && !ReadUpTo(fd_, read_, total - read_.size()))
+        CannotOpen(path_, errno);
+    bytes_ = read_;
+    loaded_ = true;
+    return bytes_;
+}
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path, size_t maxBytes) {
+    auto fail = [&](int error) -> std::vector<uint8_t> { CannotOpen(path, error); };
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return fail(errno);
     struct stat st {};
@@ -237,13 +314,19 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
         return fail(error);
     }
     std::vector<uint8_t> bytes;
-    if (S_ISREG(st.st_mode)) bytes.reserve(size_t(st.st_size));
+    if (S_ISREG(st.st_mode)) {
+        if (uint64_t(st.st_size) > maxBytes) {
+            ::close(fd);
+            return fail(EFBIG);
+        }
+        bytes.reserve(size_t(st.st_size));
+    }
     uint8_t buffer[65536];
     for (;;) {
         ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            int error = errno;
+        if (got < 0 || size_t(got) > maxBytes - bytes.size()) {
+            int error = got < 0 ? errno : EFBIG;
             ::close(fd);
             return fail(error);
         }

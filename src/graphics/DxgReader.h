@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <stdexcept>
@@ -27,7 +28,8 @@ struct EWaveStreamError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// One picture entry as stored; properties left out of the file keep these defaults.
+// One picture entry as stored: what the reader gives, the writer takes and dxgtool lists,
+// extracts and packs. Properties left out of the file keep these defaults.
 struct TPictureItemData {
     std::string Name;
     TPicture Picture;
@@ -35,6 +37,11 @@ struct TPictureItemData {
     bool SystemMemory = false;
     bool Transparent = true;
     TColor TransparentColor = 0;
+    // "Picture.Data" as stored when it holds a graphic that decodes to no picture (a metafile,
+    // an unknown class, an icon of PNG images only), so that rewriting the entry keeps it.
+    std::vector<uint8_t> PictureData;
+    // The depth (24 or 32) at which a writer stores Picture as a "TDIB"; reading leaves 24.
+    int BitCount = 24;
 };
 
 struct TPictureCollectionData {
@@ -54,6 +61,7 @@ struct TWave {
     uint16_t BitsPerSample() const;
 };
 
+// One wave entry as stored, shared by the reader, the writer and dxgtool like the above.
 struct TWaveItemData {
     std::string Name;
     bool Looped = false;
@@ -77,5 +85,35 @@ TCollectionHeader PeekCollectionKind(std::span<const uint8_t> bytes);
 // Parses a RIFF WAVE file image ("Wave is invalid" when it does not start with RIFF/WAVE).
 TWave ReadRiffWave(std::span<const uint8_t> bytes);
 
-// Reads a whole file; throws EReadError "Cannot open file "%s". %s" when it cannot be opened.
-std::vector<uint8_t> ReadWholeFile(const std::string& path);
+// Reads a whole file; throws EReadError "Cannot open file "%s". %s" when it cannot be opened,
+// or when it holds more than `maxBytes` (the reason then "File too large"), which is checked
+// before anything is read where the size is known, and as the bytes come in where it is not.
+std::vector<uint8_t> ReadWholeFile(const std::string& path, size_t maxBytes = SIZE_MAX);
+
+// The bytes of a picture or wave collection file. The resource header is checked before
+// anything else is read, so what cannot be a collection file ("/dev/zero", a huge sparse
+// file) costs "Invalid stream format" at once. A regular file is mapped, so only the bytes
+// the reader walks are ever touched; a pipe or device is read no further than the length its
+// header states.
+class TCollectionFile {
+  public:
+    // Opens the file only: throws EReadError "Cannot open file "%s". %s".
+    explicit TCollectionFile(const std::string& path);
+    ~TCollectionFile();
+    TCollectionFile(const TCollectionFile&) = delete;
+    TCollectionFile& operator=(const TCollectionFile&) = delete;
+
+    // The file's bytes, read (or mapped) at the first call. Throws EReadError "Invalid stream
+    // format" for a bad header, or "Cannot open file ..." when reading fails.
+    std::span<const uint8_t> Bytes();
+
+  private:
+    std::string path_;
+    int fd_ = -1;
+    bool regular_ = false;
+    size_t size_ = 0;
+    bool loaded_ = false;
+    std::span<const uint8_t> bytes_;
+    void* mapped_ = nullptr;
+    std::vector<uint8_t> read_;
+};

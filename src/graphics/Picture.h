@@ -20,6 +20,8 @@ public:
     // The pixel buffer itself, for surfaces that share it.
     const std::shared_ptr<const std::vector<uint32_t>>& SharedPixels() const { return pixels_; }
 
+    // Takes `pixels` as the picture; a size of 0 or less gives an empty one. Throws
+    // std::invalid_argument when the pixel count does not match the size.
     void Assign(int width, int height, std::vector<uint32_t> pixels);
     void Clear();
 

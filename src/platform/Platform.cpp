@@ -32,7 +32,22 @@ bool FindEntry(const std::string& dir, const std::string& name, std::string& fou
     ::closedir(d);
     return ok;
 }
+
+// No fonts: what a platform without a rasteriser of its own draws.
+class NullTextRenderer : public TextRenderer {
+public:
+    void Draw(uint32_t*, int, int, int, int, int, const FontSpec&, uint32_t,
+              const std::string&) override {}
+    int Width(const FontSpec&, const std::string&) override { return 0; }
+    int Height(const FontSpec& font, const std::string&) override { return font.pixelHeight; }
+};
+
 } // namespace
+
+TextRenderer& Platform::Text() {
+    static NullTextRenderer none;
+    return none;
+}
 
 Platform& Current() { return *current; }
 void SetCurrent(Platform* platform) { current = platform; }

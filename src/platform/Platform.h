@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Text.h"
+
 namespace platform {
 
 enum class EventKind {
@@ -96,6 +98,11 @@ public:
     virtual void LockAudio() = 0;
     virtual void UnlockAudio() = 0;
     virtual int AudioFrequency() const = 0;
+
+    // The text rasteriser, called by the display's text canvas whenever it draws or measures
+    // a string. Both backends give the real one; by default (test fakes) text draws nothing
+    // and measures 0 wide, one em high.
+    virtual TextRenderer& Text();
 
     // Desktop shell.
     virtual void ShowMessage(const std::string& caption, const std::string& text) = 0;

@@ -1,6 +1,5 @@
-// Text.h -- text rasterising for the display's text canvas. Both backends use it: the
-// typeface is found through fontconfig (with a legible fallback when it is not installed) and
-// each rendered string is cached as a coverage mask, so a frame's few texts cost a blend only.
+// Text.h -- the text rasteriser as the game sees it: the display's text canvas draws and
+// measures its strings through the backend's rasteriser (Platform::Text), never directly.
 #pragma once
 
 #include <cstdint>
@@ -16,27 +15,14 @@ struct FontSpec {
 
 class TextRenderer {
 public:
-    static TextRenderer& Instance();
+    virtual ~TextRenderer() = default;
 
     // Blends `text` (single-byte characters) in colour rgb (0x00RRGGBB) onto a 0x00RRGGBB
     // buffer, with the top-left of its line box at (x, y); clipped to the buffer.
-    void Draw(uint32_t* pixels, int width, int height, int pitchPixels, int x, int y,
-              const FontSpec& font, uint32_t rgb, const std::string& text);
-    int Width(const FontSpec& font, const std::string& text);
-    int Height(const FontSpec& font, const std::string& text);
-
-    // The font file used for a family name ("" when no font at all could be found).
-    std::string ResolveFile(const std::string& family);
-    // Drops every cached face and string (tests; a font change on the system).
-    void Reset();
-
-    ~TextRenderer();
-
-private:
-    TextRenderer() = default;
-    struct Impl;
-    Impl* impl();
-    Impl* impl_ = nullptr;
+    virtual void Draw(uint32_t* pixels, int width, int height, int pitchPixels, int x, int y,
+                      const FontSpec& font, uint32_t rgb, const std::string& text) = 0;
+    virtual int Width(const FontSpec& font, const std::string& text) = 0;
+    virtual int Height(const FontSpec& font, const std::string& text) = 0;
 };
 
 } // namespace platform

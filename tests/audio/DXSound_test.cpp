@@ -223,3 +223,28 @@ TEST_F(SilentSoundTest, WithoutADeviceEveryPlayIsSilent) {
 }
 
 } // namespace
+
+// Every effect is converted to the device format at start-up: a very low rate must cost the
+// file's error, not memory in proportion to the rate's smallness.
+TEST_F(SoundTest, AWaveTooSlowToConvertWithinBoundsIsRefused) {
+    struct Case {
+        uint32_t Rate;
+        bool Made;
+    };
+    for (Case c : {Case{1, false}, Case{100, false}, Case{600, false}, Case{800, true},
+                   Case{22050, true}, Case{96000, true}}) {
+        SCOPED_TRACE(c.Rate);
+        TWave wave = ConstantWave(256, 1000, c.Rate);
+        if (c.Made) {
+            auto buffer = sound->MakeBuffer(wave);
+            EXPECT_EQ(buffer->Frames(), size_t(256) * 44100 / c.Rate);
+        } else {
+            EXPECT_THROW(sound->MakeBuffer(wave), EDirectSoundBufferError);
+            EXPECT_TRUE(
+                ConvertToDevice(wave.Data.data(), wave.Data.size(), 1, 16, int(c.Rate), 44100)
+                    .empty());
+        }
+    }
+    // In a file the refusal stops the load, as any other bad wave does.
+    EXPECT_THROW(Add("slow", ConstantWave(256, 1000, 1), 0), EDirectSoundBufferError);
+}

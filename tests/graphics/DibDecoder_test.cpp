@@ -243,6 +243,57 @@ TEST(DibDecoder, BitmapAndIconWrappers) {
     ExpectPicture(DecodePictureData(GraphicData("TIcon", ico)), img);
 }
 
+// What image editors write today: a BMP file with a V4 or V5 info header, the bit-field masks
+// (and an alpha mask) inside the header instead of after it.
+TEST(DibDecoder, BitmapsWithLaterInfoHeadersDecode) {
+    const std::array<uint32_t, 3> m565 = {0xF800, 0x07E0, 0x001F};
+    const std::array<uint32_t, 3> m888 = {0xFF0000, 0x00FF00, 0x0000FF};
+    struct Case {
+        uint32_t Header;
+        DibSpec Spec;
+    };
+    const std::vector<Case> cases = {
+        {108, {.Bits = 24}},
+        {124, {.Bits = 32, .Compression = 3, .Masks = m888}},
+        {124, {.Bits = 32, .Compression = 3, .TopDown = true, .Masks = m888}},
+        {124, {.Bits = 16, .Compression = 3, .Masks = m565}},
+        {108, {.Bits = 8}},
+        {56, {.Bits = 16, .Compression = 3, .Masks = m565}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Header) + "-byte header, " + std::to_string(c.Spec.Bits) +
+                     " bits, compression " + std::to_string(c.Spec.Compression));
+        Image img = Reference();
+        Bytes classic = MakeDib(img, c.Spec);
+        // The later header: the classic 40 bytes with the new size, the masks at 40 (taken
+        // from after the classic header), an alpha mask, then colour-space fields left zero.
+        Bytes header(classic.begin(), classic.begin() + 40);
+        header[0] = uint8_t(c.Header);
+        auto rest = classic.begin() + 40;
+        if (c.Spec.Compression == 3) {
+            header.insert(header.end(), rest, rest + 12);
+            rest += 12;
+        } else {
+            header.U32(0xFF0000).U32(0x00FF00).U32(0x0000FF); // ignored without bit fields
+        }
+        header.U32(0xFF000000);
+        header.resize(c.Header, 0);
+        Bytes bmp;
+        const size_t tableBytes = c.Spec.Bits <= 8 ? (size_t(1) << c.Spec.Bits) * 4 : 0;
+        bmp.Raw("BM").U32(0).U32(0).U32(uint32_t(14 + c.Header + tableBytes));
+        bmp.Add(header);
+        bmp.insert(bmp.end(), rest, classic.end());
+        bmp.Raw("profile data after the pixels");
+        Bytes bitmapData;
+        bitmapData.U32(uint32_t(bmp.size())).Add(bmp);
+        ExpectPicture(DecodePictureData(GraphicData("TBitmap", bitmapData)), img);
+        // A packed "TDIB" keeps to the classic headers.
+        Bytes packed(bmp.begin() + 14, bmp.end());
+        EXPECT_EQ(GraphicError([&] { DecodePictureData(GraphicData("TDIB", packed)); }),
+                  "DIB is invalid");
+    }
+}
+
 TEST(DibDecoder, ClassesWithoutPixelsGiveAnEmptyPicture) {
     EXPECT_TRUE(DecodePictureData(GraphicData("TMetafile", Bytes{}.U32(4))).Empty());
     EXPECT_TRUE(DecodePictureData(GraphicData("TMetafile", Bytes{}.U32(9).Raw("EMF!!"))).Empty());

@@ -5,8 +5,14 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <thread>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "StreamBytes.h"
+#include "graphics/DibDecoder.h"
 #include "graphics/DxgReader.h"
 
 namespace {
@@ -298,4 +304,127 @@ TEST(ReadWholeFile, ReadsAFileAndNamesTheOneItCannotOpen) {
               "Cannot open file \"" + path.string() + "\". No such file or directory");
     EXPECT_EQ(MessageOf<EReadError>([&] { ReadWholeFile("/"); }),
               "Cannot open file \"/\". Is a directory");
+}
+
+namespace {
+
+// A file of `size` bytes that takes no disk: `head` at its start, holes after it.
+std::string SparseFile(const std::string& name, const Bytes& head, off_t size) {
+    auto path = (std::filesystem::temp_directory_path() / (name + "_" + std::to_string(::getpid())))
+                    .string();
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    bool ok = fd >= 0 && ::write(fd, head.data(), head.size()) == ssize_t(head.size()) &&
+              ::ftruncate(fd, size) == 0;
+    if (fd >= 0) ::close(fd);
+    return ok ? path : "";
+}
+
+} // namespace
+
+// What cannot be a collection file is refused from its header, before the rest is read; what
+// has a good header is never read further than the reader walks.
+TEST(CollectionFile, CheckTheHeaderBeforeReadingTheRest) {
+    const off_t huge = off_t(50) << 30;
+    const Bytes good = PictureFile({Bytes{}.Prop("Name").String("hero")});
+    std::string zeros = SparseFile("skyvern_sparse_zeros", {}, huge);
+    std::string headed = SparseFile("skyvern_sparse_headed", good, huge);
+    if (zeros.empty() || headed.empty()) GTEST_SKIP() << "no sparse files here";
+
+    for (const std::string& path : {std::string("/dev/zero"), zeros}) {
+        SCOPED_TRACE(path);
+        TCollectionFile file(path);
+        EXPECT_EQ(MessageOf<EReadError>([&] { file.Bytes(); }), "Invalid stream format");
+    }
+    TCollectionFile file(headed);
+    EXPECT_EQ(file.Bytes().size(), size_t(huge));
+    auto data = ReadPictureCollection(file.Bytes());
+    ASSERT_EQ(data.Items.size(), 1u);
+    EXPECT_EQ(data.Items[0].Name, "hero");
+    std::filesystem::remove(zeros);
+    std::filesystem::remove(headed);
+
+    EXPECT_EQ(MessageOf<EReadError>([] { TCollectionFile("/"); }),
+              "Cannot open file \"/\". Is a directory");
+    EXPECT_EQ(MessageOf<EReadError>([] { TCollectionFile("/no/such/file.dxg"); }),
+              "Cannot open file \"/no/such/file.dxg\". No such file or directory");
+}
+
+// A pipe has no size: it is read as far as the header states, not until it ends.
+TEST(CollectionFile, APipeIsReadNoFurtherThanTheStatedLength) {
+    const Bytes good = PictureFile({Bytes{}.Prop("Name").String("hero")});
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    auto oldPipeHandler = std::signal(SIGPIPE, SIG_IGN); // the writer learns of the close by EPIPE
+    std::thread writer([&] {
+        Bytes flood = good;
+        flood.resize(good.size() + (1 << 20), 0xAB);
+        for (size_t done = 0; done < flood.size();) {
+            ssize_t n = ::write(fds[1], flood.data() + done, flood.size() - done);
+            if (n <= 0) break;
+            done += size_t(n);
+        }
+        ::close(fds[1]);
+    });
+    {
+        TCollectionFile file("/proc/self/fd/" + std::to_string(fds[0]));
+        EXPECT_EQ(Bytes(file.Bytes().begin(), file.Bytes().end()), good);
+        ::close(fds[0]); // ends the writer, which has more to say
+    }
+    writer.join();
+    std::signal(SIGPIPE, oldPipeHandler);
+}
+
+namespace {
+
+// A side x side RLE8 picture of one colour: runs of 255 and an end of line per row, about
+// 100 pixels per byte, well within what one run-length picture may expand to.
+Bytes FlatRle8(int side) {
+    Bytes d;
+    d.U32(40).U32(side).U32(side).U16(1).U16(8).U32(1).U32(0).U32(0).U32(0).U32(2).U32(0);
+    d.U32(0).U32(0x00336699);
+    for (int y = 0; y < side; ++y) {
+        for (int left = side; left > 0; left -= 255)
+            d.U8(std::min(left, 255)).U8(1);
+        d.U8(0).U8(0);
+    }
+    return d.U8(0).U8(1);
+}
+
+} // namespace
+
+// Each picture is capped, but a file of many small run-length entries is bounded only by a
+// total in proportion to its size.
+TEST(DxgReader, PicturesOfOneFileShareADecodeBudgetInProportionToItsSize) {
+    int side = 1;
+    while (int64_t(side) * side < kDecodeBudgetFloor)
+        side *= 2;
+    const Bytes rle = FlatRle8(side);
+    const Bytes entry = Bytes{}.Prop("Picture.Data").Binary(GraphicData("TDIB", rle));
+    ASSERT_LT(int64_t(2) * rle.size() * kDecodeBudgetPerByte, kDecodeBudgetFloor)
+        << "the fixture must be small enough that only the floor counts";
+
+    auto one = ReadPictureCollection(PictureFile({entry}));
+    ASSERT_EQ(one.Items.size(), 1u);
+    EXPECT_EQ(one.Items[0].Picture.Width(), side);
+    EXPECT_EQ(one.Items[0].Picture.Pixel(side - 1, side - 1), 0x336699u);
+
+    EXPECT_EQ(MessageOf<EInvalidGraphic>([&] {
+                  ReadPictureCollection(PictureFile({entry, entry}));
+              }),
+              "DIB is invalid");
+
+    // The same two entries in a file large enough to pay for them.
+    const size_t padding = size_t(2 * kDecodeBudgetFloor / kDecodeBudgetPerByte);
+    Bytes padded = Bytes{}.Prop("List.ColorTable").Binary(Bytes(padding, 0));
+    padded.Add(ListOf({entry, entry}));
+    auto two = ReadPictureCollection(CollectionFile("TPictureCollectionComponent", padded));
+    EXPECT_EQ(two.Items.size(), 2u);
+}
+
+TEST(DxgReader, TheShippedPictureFilesDecodeWithinTheirBudget) {
+    for (const char* name : {"/data/menu.dxg", "/data/gamegraphic.dxg"}) {
+        SCOPED_TRACE(name);
+        TCollectionFile file(std::string(SKYVERN_GAME_DIR) + name);
+        EXPECT_GT(ReadPictureCollection(file.Bytes()).Items.size(), 0u);
+    }
 }

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "audio/SoundEffects.h"
 #include "audio/Songs.h"
-#include "dxgwriter/DxgWriter.h"
+#include "audio/SoundEffects.h"
+#include "graphics/DxgWriter.h"
 #include "pictures/Pictures.h"
 
 namespace fs = std::filesystem;
@@ -46,22 +46,21 @@ bool WriteIfChanged(const fs::path& path, const std::vector<uint8_t>& bytes) {
 }
 
 std::vector<uint8_t> WaveFile() {
-    std::vector<dxg::WaveEntry> waves;
+    std::vector<TWaveItemData> waves;
     for (const assetgen::SoundEffect& fx : assetgen::MakeSoundEffects()) {
-        dxg::WaveEntry w;
-        w.name = fx.name;
-        w.looped = fx.looped;
-        w.maxPlayingCount = fx.maxPlayingCount;
-        w.sampleRate = fx.sampleRate;
-        w.channels = 1;
-        w.bitsPerSample = 16;
+        TWaveItemData w;
+        w.Name = fx.name;
+        w.Looped = fx.looped;
+        w.MaxPlayingCount = fx.maxPlayingCount;
+        std::vector<uint8_t> data;
         for (int16_t s : fx.samples) {
-            w.data.push_back(uint8_t(uint16_t(s) & 0xFF));
-            w.data.push_back(uint8_t(uint16_t(s) >> 8));
+            data.push_back(uint8_t(uint16_t(s) & 0xFF));
+            data.push_back(uint8_t(uint16_t(s) >> 8));
         }
+        w.Wave = PcmWave(fx.sampleRate, 1, 16, std::move(data));
         waves.push_back(std::move(w));
     }
-    return dxg::WriteWaveCollection(waves);
+    return WriteWaveCollection(waves);
 }
 
 // The icon as PNG bytes. The pixels come with straight alpha; cairo wants it premultiplied.
@@ -155,9 +154,9 @@ int main(int argc, char** argv) {
     if (argc != 2 || argv[1][0] == '-') return Usage();
     fs::path out = argv[1];
     bool ok = WriteIfChanged(out / "data" / "menu.dxg",
-                             dxg::WritePictureCollection(assetgen::MakeMenuPictures()));
+                             WritePictureCollection(assetgen::MakeMenuPictures()));
     ok &= WriteIfChanged(out / "data" / "gamegraphic.dxg",
-                         dxg::WritePictureCollection(assetgen::MakeGamePictures()));
+                         WritePictureCollection(assetgen::MakeGamePictures()));
     ok &= WriteIfChanged(out / "sound" / "gamesound.dxw", WaveFile());
     ok &= WriteIfChanged(out / "sound" / "1.xm", assetgen::MakeMenuSong());
     ok &= WriteIfChanged(out / "sound" / "2.xm", assetgen::MakeGameSong());

@@ -11,8 +11,8 @@
 
 #include "Manifest.h"
 #include "PngFile.h"
-#include "dxgwriter/DxgWriter.h"
 #include "graphics/DxgReader.h"
+#include "graphics/DxgWriter.h"
 #include "graphics/PatternCount.h"
 
 const char* const kDxgToolHelp = R"(Usage:
@@ -37,7 +37,10 @@ ignored):
   colortable HEX                 pictures only, optional: 1024 bytes as 2048 hex digits
   picture | wave                 starts a new entry; the keys below apply to the latest entry
   name NAME                      backslash, control bytes and DEL written as \xHH
-  file PATH                      PNG or WAV, relative to the manifest ("-": empty picture)
+  file PATH                      PNG or WAV, relative to the manifest ("-": empty picture);
+                                 a picture file that is not a PNG holds the entry's stored
+                                 graphic as it is (extract writes such .bin files for
+                                 graphics it cannot show as PNG: metafiles, unknown classes)
  pictures:
   patternwidth N, patternheight N, skipwidth N, skipheight N   (decimal or 0x hex)
   systemmemory 0|1, transparent 0|1, transparentcolor 0xBBGGRR-style TColor
@@ -51,6 +54,12 @@ Errors print the library's message and exit with status 1; usage errors exit wit
 namespace {
 
 namespace fs = std::filesystem;
+
+// What pack reads of a manifest and of each entry's file: far more than any real one holds
+// (the largest picture the reader takes is 128 MB as pixels), so a device without end or a
+// wrong path to a huge file fails instead of filling memory.
+constexpr size_t kMaxManifestBytes = size_t(64) << 20;
+constexpr size_t kMaxEntryFileBytes = size_t(512) << 20;
 
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
@@ -81,7 +90,7 @@ std::string EntryFileName(size_t index, const std::string& name, const char* ext
     return file + extension;
 }
 
-TCollectionKind KindOf(const std::vector<uint8_t>& bytes) {
+TCollectionKind KindOf(std::span<const uint8_t> bytes) {
     TCollectionHeader header = PeekCollectionKind(bytes);
     if (header.Kind == TCollectionKind::Unknown)
         throw std::runtime_error("Unknown collection class \"" + header.RootClassName + "\"");
@@ -89,7 +98,8 @@ TCollectionKind KindOf(const std::vector<uint8_t>& bytes) {
 }
 
 void List(const std::string& path, std::ostream& out) {
-    auto bytes = ReadWholeFile(path);
+    TCollectionFile file(path);
+    auto bytes = file.Bytes();
     if (KindOf(bytes) == TCollectionKind::Pictures) {
         auto data = ReadPictureCollection(bytes);
         for (size_t i = 0; i < data.Items.size(); ++i) {
@@ -112,25 +122,23 @@ void List(const std::string& path, std::ostream& out) {
 }
 
 void Extract(const std::string& path, const std::string& dir) {
-    auto bytes = ReadWholeFile(path);
+    TCollectionFile file(path);
+    auto bytes = file.Bytes();
     TManifest manifest;
     manifest.Kind = KindOf(bytes);
     fs::create_directories(dir);
     if (manifest.Kind == TCollectionKind::Pictures) {
         auto data = ReadPictureCollection(bytes);
-        manifest.ColorTable.assign(data.ColorTable.begin(), data.ColorTable.end());
+        manifest.ColorTable = data.ColorTable;
         for (size_t i = 0; i < data.Items.size(); ++i) {
-            const auto& p = data.Items[i];
             TManifestPicture& m = manifest.Pictures.emplace_back();
-            m.Name = p.Name;
-            m.PatternWidth = p.PatternWidth;
-            m.PatternHeight = p.PatternHeight;
-            m.SkipWidth = p.SkipWidth;
-            m.SkipHeight = p.SkipHeight;
-            m.SystemMemory = p.SystemMemory;
-            m.Transparent = p.Transparent;
-            m.TransparentColor = p.TransparentColor;
-            if (p.Picture.Empty()) {
+            TPictureItemData& p = m;
+            p = std::move(data.Items[i]);
+            if (!p.PictureData.empty()) {
+                // A graphic we cannot show as PNG goes out and comes back as its stored bytes.
+                m.File = EntryFileName(i, p.Name, ".bin");
+                WriteFileBytes((fs::path(dir) / m.File).string(), p.PictureData);
+            } else if (p.Picture.Empty()) {
                 m.File.assign(1, '-'); // no picture: no file
             } else {
                 m.File = EntryFileName(i, p.Name, ".png");
@@ -141,14 +149,10 @@ void Extract(const std::string& path, const std::string& dir) {
     } else {
         auto waves = ReadWaveCollection(bytes);
         for (size_t i = 0; i < waves.size(); ++i) {
-            const auto& w = waves[i];
             TManifestWave& m = manifest.Waves.emplace_back();
-            m.Name = w.Name;
-            m.Looped = w.Looped;
-            m.MaxPlayingCount = w.MaxPlayingCount;
-            m.File = EntryFileName(i, w.Name, ".wav");
-            WriteFileBytes((fs::path(dir) / m.File).string(),
-                           dxg::WriteRiffWave(w.Wave.Format, w.Wave.Data));
+            static_cast<TWaveItemData&>(m) = std::move(waves[i]);
+            m.File = EntryFileName(i, m.Name, ".wav");
+            WriteFileBytes((fs::path(dir) / m.File).string(), WriteRiffWave(m.Wave));
         }
     }
     std::string text = WriteManifest(manifest);
@@ -157,7 +161,7 @@ void Extract(const std::string& path, const std::string& dir) {
 }
 
 void Pack(const std::string& manifestPath, const std::string& outPath) {
-    auto text = ReadWholeFile(manifestPath);
+    auto text = ReadWholeFile(manifestPath, kMaxManifestBytes);
     TManifest manifest;
     try {
         manifest = ParseManifest(std::string(text.begin(), text.end()));
@@ -167,38 +171,28 @@ void Pack(const std::string& manifestPath, const std::string& outPath) {
     fs::path base = fs::path(manifestPath).parent_path();
     std::vector<uint8_t> bytes;
     if (manifest.Kind == TCollectionKind::Pictures) {
-        std::vector<dxg::PictureEntry> entries;
-        for (const auto& m : manifest.Pictures) {
-            dxg::PictureEntry& e = entries.emplace_back();
-            e.name = m.Name;
-            e.patternWidth = m.PatternWidth;
-            e.patternHeight = m.PatternHeight;
-            e.skipWidth = m.SkipWidth;
-            e.skipHeight = m.SkipHeight;
-            e.systemMemory = m.SystemMemory;
-            e.transparent = m.Transparent;
-            e.transparentColor = m.TransparentColor;
-            e.bitCount = m.BitCount;
-            if (m.File != "-") {
-                TPngImage png = ReadPng((base / m.File).string());
-                e.width = png.Width;
-                e.height = png.Height;
-                e.pixels = std::move(png.Pixels);
+        TPictureCollectionData data;
+        data.ColorTable = manifest.ColorTable;
+        for (TManifestPicture& m : manifest.Pictures) {
+            TPictureItemData& e = data.Items.emplace_back(std::move(m));
+            if (m.File == "-") continue;
+            std::string path = (base / m.File).string();
+            std::vector<uint8_t> fileBytes = ReadWholeFile(path, kMaxEntryFileBytes);
+            if (IsPng(fileBytes)) {
+                TPngImage png = ReadPng(path);
+                e.Picture.Assign(png.Width, png.Height, std::move(png.Pixels));
+            } else {
+                e.PictureData = std::move(fileBytes);
             }
         }
-        bytes = dxg::WritePictureCollection(entries, manifest.ColorTable);
+        bytes = WritePictureCollection(data);
     } else {
-        std::vector<dxg::WaveEntry> entries;
-        for (const auto& m : manifest.Waves) {
-            TWave wave = ReadRiffWave(ReadWholeFile((base / m.File).string()));
-            dxg::WaveEntry& e = entries.emplace_back();
-            e.name = m.Name;
-            e.looped = m.Looped;
-            e.maxPlayingCount = m.MaxPlayingCount;
-            e.format = std::move(wave.Format);
-            e.data = std::move(wave.Data);
+        std::vector<TWaveItemData> items;
+        for (TManifestWave& m : manifest.Waves) {
+            TWaveItemData& e = items.emplace_back(std::move(m));
+            e.Wave = ReadRiffWave(ReadWholeFile((base / m.File).string(), kMaxEntryFileBytes));
         }
-        bytes = dxg::WriteWaveCollection(entries);
+        bytes = WriteWaveCollection(items);
     }
     WriteFileBytes(outPath, bytes);
 }

@@ -2,6 +2,7 @@
 // property and the PNG or WAV file holding each entry's picture or sound.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -9,26 +10,19 @@
 
 #include "graphics/DxgReader.h"
 
-struct TManifestPicture {
-    std::string Name;
-    std::string File; // relative to the manifest; "-" for an empty picture
-    int32_t PatternWidth = 0, PatternHeight = 0, SkipWidth = 0, SkipHeight = 0;
-    bool SystemMemory = false;
-    bool Transparent = true;
-    uint32_t TransparentColor = 0;
-    int BitCount = 24;
+// A manifest entry is the collection's own entry plus the file that holds its picture or sound
+// (relative to the manifest). The picture or sound itself is not part of the manifest text.
+struct TManifestPicture : TPictureItemData {
+    std::string File; // a PNG, the stored graphic as it is, or "-" for no picture
 };
 
-struct TManifestWave {
-    std::string Name;
-    std::string File; // relative to the manifest
-    bool Looped = false;
-    int32_t MaxPlayingCount = 0;
+struct TManifestWave : TWaveItemData {
+    std::string File; // a WAV
 };
 
 struct TManifest {
     TCollectionKind Kind = TCollectionKind::Unknown;
-    std::vector<uint8_t> ColorTable = std::vector<uint8_t>(1024, 0); // pictures only
+    std::array<uint8_t, 1024> ColorTable{}; // pictures only
     std::vector<TManifestPicture> Pictures;
     std::vector<TManifestWave> Waves;
 };

@@ -1,4 +1,4 @@
-// PngFile.h -- PNG files through cairo, as 0x00RRGGBB pixels with rows top-down.
+// PngFile.h -- PNG files through libpng, as 0x00RRGGBB pixels with rows top-down.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,9 @@ struct TPngImage {
     std::vector<uint32_t> Pixels;
 };
 
-// Both throw std::runtime_error naming the file and cairo's reason.
+// Whether the bytes start with the PNG signature.
+bool IsPng(const std::vector<uint8_t>& bytes);
+
+// Both throw std::runtime_error naming the file and libpng's reason.
 void WritePng(const std::string& path, int width, int height, const uint32_t* pixels);
 TPngImage ReadPng(const std::string& path);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "dxgwriter/DxgWriter.h"
+#include "graphics/DxgWriter.h"
 
 namespace {
 
@@ -63,34 +63,31 @@ int main(int argc, char** argv) {
     }
     const std::string dir = argv[1];
 
-    dxg::PictureEntry a;
-    a.name = "hero";
-    a.width = 3;
-    a.height = 2;
-    a.pixels = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0x808080};
-    a.patternWidth = 1;
-    a.transparentColor = 0xFF00FF;
-    dxg::PictureEntry b = a;
-    b.name = "strip";
-    b.bitCount = 32;
-    b.skipWidth = 1;
-    b.systemMemory = true;
-    b.transparent = false;
-    dxg::PictureEntry empty;
-    empty.name = "empty";
-    Save(dir, "pictures.dxg", dxg::WritePictureCollection({a, b, empty}));
+    TPictureItemData a;
+    a.Name = "hero";
+    a.Picture.Assign(3, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0x808080});
+    a.PatternWidth = 1;
+    a.TransparentColor = 0xFF00FF;
+    TPictureItemData b = a;
+    b.Name = "strip";
+    b.BitCount = 32;
+    b.SkipWidth = 1;
+    b.SystemMemory = true;
+    b.Transparent = false;
+    TPictureItemData empty;
+    empty.Name = "empty";
+    Save(dir, "pictures.dxg", WritePictureCollection({a, b, empty}));
 
-    dxg::WaveEntry w;
-    w.name = "bonus";
-    w.maxPlayingCount = 2;
-    w.data = {0, 1, 2, 3, 4, 5, 6};
-    dxg::WaveEntry loop = w;
-    loop.name = "loop";
-    loop.looped = true;
-    loop.channels = 2;
-    loop.bitsPerSample = 8;
-    Save(dir, "waves.dxw", dxg::WriteWaveCollection({w, loop}));
-    Save(dir, "wave.riff", dxg::WriteRiffWave(22050, 1, 16, w.data));
+    TWaveItemData w;
+    w.Name = "bonus";
+    w.MaxPlayingCount = 2;
+    w.Wave = PcmWave(22050, 1, 16, {0, 1, 2, 3, 4, 5, 6});
+    TWaveItemData loop = w;
+    loop.Name = "loop";
+    loop.Looped = true;
+    loop.Wave = PcmWave(22050, 2, 8, w.Wave.Data);
+    Save(dir, "waves.dxw", WriteWaveCollection({w, loop}));
+    Save(dir, "wave.riff", WriteRiffWave(w.Wave));
 
     // Stored graphic variants, each 4 x 2.
     Bytes masks555, masks565, masks888;
@@ -152,10 +149,10 @@ int main(int argc, char** argv) {
     graphics.push_back(Graphic("TMetafile", meta));
 
     for (size_t i = 0; i < graphics.size(); ++i) {
-        dxg::PictureEntry e;
-        e.name = "v" + std::to_string(i);
-        e.pictureData = graphics[i];
-        Save(dir, "graphic" + std::to_string(i) + ".dxg", dxg::WritePictureCollection({e}));
+        TPictureItemData e;
+        e.Name = "v" + std::to_string(i);
+        e.PictureData = graphics[i];
+        Save(dir, "graphic" + std::to_string(i) + ".dxg", WritePictureCollection({e}));
         Save(dir, "graphic" + std::to_string(i) + ".bin", graphics[i]);
     }
     std::printf("seeds written to %s\n", dir.c_str());

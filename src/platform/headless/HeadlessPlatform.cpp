@@ -1,6 +1,8 @@
 // HeadlessPlatform.cpp -- the in-memory backend.
 #include "platform/headless/HeadlessPlatform.h"
 
+#include "platform/text/TtfText.h"
+
 #include <cstring>
 
 namespace platform {
@@ -92,5 +94,8 @@ bool HeadlessPlatform::OpenAudio(int frequency, AudioCallback callback) {
 void HeadlessPlatform::ShowMessage(const std::string&, const std::string& text) {
     messages.push_back(text);
 }
+
+// Screenshots show the real typeface, as the players see it.
+TextRenderer& HeadlessPlatform::Text() { return SharedTtfText(); }
 
 } // namespace platform

@@ -69,6 +69,7 @@ public:
     void LockAudio() override {}
     void UnlockAudio() override {}
     int AudioFrequency() const override { return audio_ ? frequency_ : 0; }
+    TextRenderer& Text() override;
     void ShowMessage(const std::string& caption, const std::string& text) override;
     void OpenUrl(const std::string& url) override { urls.push_back(url); }
 

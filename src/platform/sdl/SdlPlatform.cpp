@@ -5,6 +5,7 @@
 // framebuffer acceleration off) is used unless a hardware OpenGL driver is found, which is
 // probed the first time full screen needs scaling.
 #include "platform/sdl/SdlPlatform.h"
+#include "platform/text/TtfText.h"
 
 #include <SDL.h>
 
@@ -259,6 +260,7 @@ public:
     }
     int AudioFrequency() const override { return audio_ ? frequency_ : 0; }
 
+    TextRenderer& Text() override { return SharedTtfText(); }
     void ShowMessage(const std::string& caption, const std::string& text) override {
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption.c_str(), text.c_str(), window_);
     }

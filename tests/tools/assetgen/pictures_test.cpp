@@ -14,7 +14,7 @@
 
 namespace {
 
-using dxg::PictureEntry;
+using PictureEntry = TPictureItemData;
 
 struct Catalogued {
     const char* name;
@@ -115,8 +115,13 @@ const Catalogued kGame[] = {
 
 constexpr uint32_t kKeyRgb = 0xFF00FF;
 
+const std::vector<uint32_t>& Pixels(const PictureEntry& e) {
+    static const std::vector<uint32_t> none;
+    return e.Picture.SharedPixels() ? *e.Picture.SharedPixels() : none;
+}
+
 uint32_t Px(const PictureEntry& e, int x, int y) {
-    return e.pixels[size_t(y) * e.width + x] & 0xFFFFFF;
+    return e.Picture.Pixel(x, y) & 0xFFFFFF;
 }
 int R(uint32_t p) {
     return int(p >> 16) & 255;
@@ -154,7 +159,7 @@ class PicturesTest : public ::testing::Test {
     static const PictureEntry& Game(const std::string& name) { return Find(*game_, name); }
     static const PictureEntry& Find(const std::vector<PictureEntry>& v, const std::string& name) {
         for (const auto& e : v)
-            if (e.name == name) return e;
+            if (e.Name == name) return e;
         ADD_FAILURE() << "no entry " << name;
         return v.front();
     }
@@ -166,25 +171,25 @@ class PicturesTest : public ::testing::Test {
             const PictureEntry& e = got[i];
             const Catalogued& c = want[i];
             SCOPED_TRACE("index " + std::to_string(i) + " " + c.name);
-            EXPECT_EQ(e.name, c.name);
-            EXPECT_TRUE(names.insert(e.name).second) << "duplicate name";
-            EXPECT_EQ(e.width, c.width);
-            EXPECT_EQ(e.height, c.height);
-            EXPECT_EQ(e.patternWidth, c.patternWidth);
-            EXPECT_EQ(e.patternHeight, c.patternHeight);
-            EXPECT_EQ(e.skipWidth, 0);
-            EXPECT_EQ(e.skipHeight, 0);
-            EXPECT_EQ(e.pixels.size(), size_t(e.width) * e.height);
-            int fw = e.patternWidth ? e.patternWidth : e.width;
-            int fh = e.patternHeight ? e.patternHeight : e.height;
-            EXPECT_EQ(e.width % fw, 0) << "strip is not a whole number of frames";
-            EXPECT_EQ(e.height % fh, 0);
-            EXPECT_EQ((e.width / fw) * (e.height / fh), c.frames);
-            EXPECT_EQ(e.transparent, c.keyed);
-            EXPECT_EQ(e.transparentColor, assetgen::kKeyColor);
-            EXPECT_EQ(e.bitCount, 24);
+            EXPECT_EQ(e.Name, c.name);
+            EXPECT_TRUE(names.insert(e.Name).second) << "duplicate name";
+            EXPECT_EQ(e.Picture.Width(), c.width);
+            EXPECT_EQ(e.Picture.Height(), c.height);
+            EXPECT_EQ(e.PatternWidth, c.patternWidth);
+            EXPECT_EQ(e.PatternHeight, c.patternHeight);
+            EXPECT_EQ(e.SkipWidth, 0);
+            EXPECT_EQ(e.SkipHeight, 0);
+            EXPECT_EQ(Pixels(e).size(), size_t(e.Picture.Width()) * e.Picture.Height());
+            int fw = e.PatternWidth ? e.PatternWidth : e.Picture.Width();
+            int fh = e.PatternHeight ? e.PatternHeight : e.Picture.Height();
+            EXPECT_EQ(e.Picture.Width() % fw, 0) << "strip is not a whole number of frames";
+            EXPECT_EQ(e.Picture.Height() % fh, 0);
+            EXPECT_EQ((e.Picture.Width() / fw) * (e.Picture.Height() / fh), c.frames);
+            EXPECT_EQ(e.Transparent, c.keyed);
+            EXPECT_EQ(e.TransparentColor, assetgen::kKeyColor);
+            EXPECT_EQ(e.BitCount, 24);
             bool anyKey = false, allKey = true;
-            for (uint32_t p : e.pixels) {
+            for (uint32_t p : Pixels(e)) {
                 EXPECT_EQ(p >> 24, 0u) << "pixels are 0x00RRGGBB";
                 bool key = (p & 0xFFFFFF) == kKeyRgb;
                 anyKey |= key;
@@ -214,7 +219,7 @@ TEST_F(PicturesTest, EveryRunGivesTheSameBytes) {
     auto sameAs = [](const std::vector<PictureEntry>& a, const std::vector<PictureEntry>& b) {
         if (a.size() != b.size()) return false;
         for (size_t i = 0; i < a.size(); ++i)
-            if (a[i].name != b[i].name || a[i].pixels != b[i].pixels) return false;
+            if (a[i].Name != b[i].Name || Pixels(a[i]) != Pixels(b[i])) return false;
         return true;
     };
     EXPECT_TRUE(sameAs(*menu_, assetgen::MakeMenuPictures()));
@@ -225,19 +230,19 @@ TEST_F(PicturesTest, EveryRunGivesTheSameBytes) {
 
 TEST_F(PicturesTest, KeyedEdgesCarryNoTintOfTheKey) {
     for (const auto& e : *game_) {
-        if (!e.transparent) continue;
+        if (!e.Transparent) continue;
         int tinted = 0;
-        for (int y = 0; y < e.height; ++y)
-            for (int x = 0; x < e.width; ++x) {
+        for (int y = 0; y < e.Picture.Height(); ++y)
+            for (int x = 0; x < e.Picture.Width(); ++x) {
                 uint32_t p = Px(e, x, y);
                 if (p == kKeyRgb) continue;
                 bool edge = (x > 0 && Px(e, x - 1, y) == kKeyRgb) ||
-                            (x + 1 < e.width && Px(e, x + 1, y) == kKeyRgb) ||
+                            (x + 1 < e.Picture.Width() && Px(e, x + 1, y) == kKeyRgb) ||
                             (y > 0 && Px(e, x, y - 1) == kKeyRgb) ||
-                            (y + 1 < e.height && Px(e, x, y + 1) == kKeyRgb);
+                            (y + 1 < e.Picture.Height() && Px(e, x, y + 1) == kKeyRgb);
                 if (edge && MagentaTinted(p)) ++tinted;
             }
-        EXPECT_EQ(tinted, 0) << e.name;
+        EXPECT_EQ(tinted, 0) << e.Name;
     }
 }
 
@@ -248,21 +253,21 @@ TEST_F(PicturesTest, MountainLayersTileSeamlessly) {
         const PictureEntry& e = Game(name);
         auto columnStep = [&](int a, int b) {
             int keyMismatch = 0, colour = 0;
-            for (int y = 0; y < e.height; ++y) {
+            for (int y = 0; y < e.Picture.Height(); ++y) {
                 uint32_t p = Px(e, a, y), q = Px(e, b, y);
                 if ((p == kKeyRgb) != (q == kKeyRgb))
                     ++keyMismatch;
                 else if (p != kKeyRgb)
                     colour += Diff(p, q);
             }
-            return keyMismatch * 255 + colour / e.height;
+            return keyMismatch * 255 + colour / e.Picture.Height();
         };
         std::vector<int> steps;
-        for (int x = 0; x + 1 < e.width; ++x)
+        for (int x = 0; x + 1 < e.Picture.Width(); ++x)
             steps.push_back(columnStep(x, x + 1));
         std::sort(steps.begin(), steps.end());
         int typical = steps[steps.size() * 98 / 100];
-        int seam = columnStep(e.width - 1, 0);
+        int seam = columnStep(e.Picture.Width() - 1, 0);
         EXPECT_LE(seam, std::max(typical, 40))
             << name << ": the right edge does not continue into the left";
     }
@@ -271,28 +276,28 @@ TEST_F(PicturesTest, MountainLayersTileSeamlessly) {
 TEST_F(PicturesTest, GrilleTilesFromTopToBottom) {
     const PictureEntry& e = Game("reshetka");
     int step = 0, keyedColumns = 0;
-    for (int x = 0; x < e.width; ++x) {
-        step += Diff(Px(e, x, e.height - 1), Px(e, x, 0));
+    for (int x = 0; x < e.Picture.Width(); ++x) {
+        step += Diff(Px(e, x, e.Picture.Height() - 1), Px(e, x, 0));
         bool anyBar = false;
-        for (int y = 0; y < e.height; ++y)
+        for (int y = 0; y < e.Picture.Height(); ++y)
             anyBar |= Px(e, x, y) != kKeyRgb;
         keyedColumns += !anyBar;
     }
-    EXPECT_LE(step / e.width, 40);
+    EXPECT_LE(step / e.Picture.Width(), 40);
     EXPECT_EQ(keyedColumns, 0) << "the whole 64-pixel box kills, so every column must show iron";
 }
 
 TEST_F(PicturesTest, AnimationsChangeFromFrameToFrame) {
     for (const auto& e : *game_) {
-        if (e.patternWidth <= 1) continue;
-        int frames = e.width / e.patternWidth;
+        if (e.PatternWidth <= 1) continue;
+        int frames = e.Picture.Width() / e.PatternWidth;
         for (int f = 0; f + 1 < frames; ++f) {
             bool differs = false;
-            for (int y = 0; y < e.height && !differs; ++y)
-                for (int x = 0; x < e.patternWidth && !differs; ++x)
+            for (int y = 0; y < e.Picture.Height() && !differs; ++y)
+                for (int x = 0; x < e.PatternWidth && !differs; ++x)
                     differs =
-                        Px(e, f * e.patternWidth + x, y) != Px(e, (f + 1) * e.patternWidth + x, y);
-            EXPECT_TRUE(differs) << e.name << " frames " << f << " and " << f + 1
+                        Px(e, f * e.PatternWidth + x, y) != Px(e, (f + 1) * e.PatternWidth + x, y);
+            EXPECT_TRUE(differs) << e.Name << " frames " << f << " and " << f + 1
                                  << " are identical";
         }
     }
@@ -355,9 +360,10 @@ TEST_F(PicturesTest, AreasUnderProgramTextStayLight) {
 int DifferingPixels(const PictureEntry& lit, const PictureEntry& under, int ox, int oy,
                     bool borderOnly) {
     int differing = 0;
-    for (int y = 0; y < lit.height; ++y)
-        for (int x = 0; x < lit.width; ++x) {
-            bool border = y == 0 || x == 0 || y == lit.height - 1 || x == lit.width - 1;
+    for (int y = 0; y < lit.Picture.Height(); ++y)
+        for (int x = 0; x < lit.Picture.Width(); ++x) {
+            bool border =
+                y == 0 || x == 0 || y == lit.Picture.Height() - 1 || x == lit.Picture.Width() - 1;
             if (borderOnly && !border) continue;
             differing += Px(lit, x, y) != Px(under, ox + x, oy + y);
         }
@@ -395,7 +401,7 @@ TEST_F(PicturesTest, HighlightsAreLitCopiesOfWhatLiesUnderThem) {
     }
     // The dialog frame and its buttons are the same pictures in both files.
     for (const char* name : {"console", "ok", "cancel"})
-        EXPECT_EQ(Menu(name).pixels, Game(name).pixels) << name;
+        EXPECT_EQ(Pixels(Menu(name)), Pixels(Game(name))) << name;
 }
 
 TEST(DragonIcon, IsARoundMedallion) {

@@ -10,8 +10,9 @@
 
 #include "DxgTool.h"
 #include "Manifest.h"
-#include "dxgwriter/DxgWriter.h"
+#include "graphics/DibDecoder.h"
 #include "graphics/DxgReader.h"
+#include "graphics/DxgWriter.h"
 
 namespace fs = std::filesystem;
 
@@ -50,55 +51,51 @@ class DxgToolTest : public ::testing::Test {
     fs::path dir_;
 };
 
-dxg::PictureEntry Picture(const std::string& name, int w, int h) {
-    dxg::PictureEntry e;
-    e.name = name;
-    e.width = w;
-    e.height = h;
-    e.pixels.resize(size_t(w) * h);
-    for (size_t i = 0; i < e.pixels.size(); ++i)
-        e.pixels[i] = uint32_t(i * 40503u) & 0xFFFFFF;
+TPictureItemData Picture(const std::string& name, int w, int h) {
+    TPictureItemData e;
+    e.Name = name;
+    std::vector<uint32_t> pixels(size_t(w) * h);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = uint32_t(i * 40503u) & 0xFFFFFF;
+    e.Picture.Assign(w, h, std::move(pixels));
     return e;
 }
 
-std::vector<dxg::PictureEntry> SamplePictures() {
+std::vector<TPictureItemData> SamplePictures() {
     auto hero = Picture("hero", 100, 40);
-    hero.patternWidth = 20;
-    hero.patternHeight = 40;
-    hero.transparentColor = 0x00FF00FF;
+    hero.PatternWidth = 20;
+    hero.PatternHeight = 40;
+    hero.TransparentColor = 0x00FF00FF;
     auto strip = Picture("strip", 1200, 64);
-    strip.patternWidth = strip.patternHeight = 64;
-    strip.systemMemory = true;
+    strip.PatternWidth = strip.PatternHeight = 64;
+    strip.SystemMemory = true;
     auto gaps = Picture("gap\tname\\", 52, 10);
-    gaps.patternWidth = gaps.patternHeight = 10;
-    gaps.skipWidth = 2;
-    gaps.transparent = false;
-    gaps.bitCount = 32;
-    dxg::PictureEntry empty;
-    empty.name = "empty";
-    empty.transparentColor = 0xFF00000F;
+    gaps.PatternWidth = gaps.PatternHeight = 10;
+    gaps.SkipWidth = 2;
+    gaps.Transparent = false;
+    gaps.BitCount = 32;
+    TPictureItemData empty;
+    empty.Name = "empty";
+    empty.TransparentColor = 0xFF00000F;
     return {hero, strip, gaps, empty};
 }
 
-std::vector<dxg::WaveEntry> SampleWaves() {
-    dxg::WaveEntry a;
-    a.name = "bonus";
-    a.maxPlayingCount = 2;
-    a.data = {1, 2, 3, 4, 5, 6};
-    dxg::WaveEntry b;
-    b.name = "loop";
-    b.looped = true;
-    b.sampleRate = 44100;
-    b.channels = 2;
-    b.bitsPerSample = 8;
-    b.data = {7, 8, 9};
+std::vector<TWaveItemData> SampleWaves() {
+    TWaveItemData a;
+    a.Name = "bonus";
+    a.MaxPlayingCount = 2;
+    a.Wave = PcmWave(22050, 1, 16, {1, 2, 3, 4, 5, 6});
+    TWaveItemData b;
+    b.Name = "loop";
+    b.Looped = true;
+    b.Wave = PcmWave(44100, 2, 8, {7, 8, 9});
     return {a, b};
 }
 
 } // namespace
 
 TEST_F(DxgToolTest, ListsPictures) {
-    Write("p.dxg", dxg::WritePictureCollection(SamplePictures()));
+    Write("p.dxg", WritePictureCollection(SamplePictures()));
     Result r = Tool({"list", Path("p.dxg")});
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(r.Out, "0\thero\t100\t40\t20\t40\t0\t0\t1\t0x00FF00FF\t5\n"
@@ -108,15 +105,41 @@ TEST_F(DxgToolTest, ListsPictures) {
 }
 
 TEST_F(DxgToolTest, ListsWaves) {
-    Write("w.dxw", dxg::WriteWaveCollection(SampleWaves()));
+    Write("w.dxw", WriteWaveCollection(SampleWaves()));
     Result r = Tool({"list", Path("w.dxw")});
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(r.Out, "0\tbonus\t0\t2\t1\t1\t22050\t16\t6\n"
                      "1\tloop\t1\t0\t1\t2\t44100\t8\t3\n");
 }
 
+// Neither a device without end nor a huge sparse file may be read before its header is seen.
+TEST_F(DxgToolTest, WhatCannotBeACollectionIsRefusedFromItsHeader) {
+    { std::ofstream(Path("sparse.dxg")); }
+    if (::truncate(Path("sparse.dxg").c_str(), off_t(50) << 30) != 0)
+        GTEST_SKIP() << "no sparse files here";
+    for (const std::string& file : {Path("sparse.dxg"), std::string("/dev/zero")}) {
+        for (std::string command : {"list", "extract"}) {
+            SCOPED_TRACE(command + " " + file);
+            std::vector<std::string> args = {command, file};
+            if (command == "extract") args.push_back(Path("out"));
+            Result r = Tool(args);
+            EXPECT_EQ(r.Status, 1);
+            EXPECT_EQ(r.Err, "Invalid stream format\n");
+        }
+    }
+    // Nor may pack read a manifest, or a file it names, without end.
+    WriteText("m.txt", "collection waves\nwave\nname w\nfile /dev/zero\n");
+    for (const std::string& manifest : {Path("sparse.dxg"), std::string("/dev/zero"), Path("m.txt")}) {
+        SCOPED_TRACE("pack " + manifest);
+        Result r = Tool({"pack", manifest, Path("o.dxw")});
+        EXPECT_EQ(r.Status, 1);
+        std::string named = manifest == Path("m.txt") ? "/dev/zero" : manifest;
+        EXPECT_EQ(r.Err, "Cannot open file \"" + named + "\". File too large\n");
+    }
+}
+
 TEST_F(DxgToolTest, ErrorsPrintTheLibraryMessage) {
-    auto bad = dxg::WritePictureCollection(SamplePictures());
+    auto bad = WritePictureCollection(SamplePictures());
     bad[0] = 0;
     Write("bad.dxg", bad);
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
@@ -143,9 +166,10 @@ TEST_F(DxgToolTest, ErrorsPrintTheLibraryMessage) {
 }
 
 TEST_F(DxgToolTest, ExtractThenPackKeepsPicturesAndProperties) {
-    std::vector<uint8_t> table(1024);
-    table[5] = 0xAB;
-    auto original = dxg::WritePictureCollection(SamplePictures(), table);
+    TPictureCollectionData written;
+    written.Items = SamplePictures();
+    written.ColorTable[5] = 0xAB;
+    auto original = WritePictureCollection(written);
     Write("p.dxg", original);
     ASSERT_EQ(Tool({"extract", Path("p.dxg"), Path("x")}).Status, 0);
     EXPECT_TRUE(fs::exists(Path("x/000_hero.png")));
@@ -179,10 +203,59 @@ TEST_F(DxgToolTest, ExtractThenPackKeepsPicturesAndProperties) {
     EXPECT_EQ(Tool({"list", Path("p.dxg")}).Out, Tool({"list", Path("again.dxg")}).Out);
 }
 
+// Graphics that decode to no picture cannot go out as PNG; they must still come back.
+TEST_F(DxgToolTest, ExtractThenPackKeepsGraphicsItCannotShow) {
+    auto graphic = [](const std::string& className, std::vector<uint8_t> data) {
+        data.insert(data.begin(), className.begin(), className.end());
+        data.insert(data.begin(), uint8_t(className.size()));
+        return data;
+    };
+    // An icon whose one image is a PNG (only the signature matters to the decoder).
+    std::vector<uint8_t> pngIcon = {0, 0, 1,    0,   1,   0,   16,   16,   0,    0,
+                                    1, 0, 32,   0,   8,   0,   0,    0,    22,   0,
+                                    0, 0, 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<TPictureItemData> entries = {Picture("shown", 5, 3)};
+    const std::vector<std::pair<std::string, std::vector<uint8_t>>> kept = {
+        {"meta", graphic("TMetafile", {12, 0, 0, 0, 1, 0, 0, 0, 'E', 'M', 'F', 0})},
+        {"jpeg", graphic("TJPEGImage", {0xFF, 0xD8, 0xFF, 0xE0})},
+        {"pngicon", graphic("TIcon", pngIcon)},
+        {"emptymeta", graphic("TMetafile", {4, 0, 0, 0})},
+    };
+    for (const auto& [name, data] : kept) {
+        TPictureItemData& e = entries.emplace_back();
+        e.Name = name;
+        e.PictureData = data;
+        e.PatternWidth = 7;
+    }
+    auto original = WritePictureCollection(entries);
+    Write("p.dxg", original);
+    ASSERT_EQ(Tool({"extract", Path("p.dxg"), Path("x")}).Status, 0);
+    Result packed = Tool({"pack", Path("x/manifest.txt"), Path("again.dxg")});
+    ASSERT_EQ(packed.Status, 0) << packed.Err;
+    EXPECT_EQ(ReadWholeFile(Path("again.dxg")), original) << "a round trip lost data";
+    auto read = ReadPictureCollection(ReadWholeFile(Path("again.dxg")));
+    for (size_t i = 0; i < kept.size(); ++i)
+        EXPECT_EQ(read.Items[1 + i].PictureData, kept[i].second);
+}
+
+// Every picture the reader accepts goes out as PNG and comes back pixel for pixel, up to the
+// largest side it takes.
+TEST_F(DxgToolTest, ExtractThenPackTakesPicturesAsLargeAsTheReaderDoes) {
+    std::vector<TPictureItemData> entries = {Picture("wide", kMaxDibSide, 2),
+                                             Picture("tall", 1, kMaxDibSide)};
+    auto original = WritePictureCollection(entries);
+    Write("p.dxg", original);
+    Result extracted = Tool({"extract", Path("p.dxg"), Path("x")});
+    ASSERT_EQ(extracted.Status, 0) << extracted.Err;
+    Result packed = Tool({"pack", Path("x/manifest.txt"), Path("again.dxg")});
+    ASSERT_EQ(packed.Status, 0) << packed.Err;
+    EXPECT_TRUE(ReadWholeFile(Path("again.dxg")) == original);
+}
+
 TEST_F(DxgToolTest, ExtractThenPackKeepsWaves) {
     auto waves = SampleWaves();
-    waves[1].format = {0x55, 0, 2, 0, 0x44, 0xAC, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 4, 0, 1, 2};
-    auto original = dxg::WriteWaveCollection(waves);
+    waves[1].Wave.Format = {0x55, 0, 2, 0, 0x44, 0xAC, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 4, 0, 1, 2};
+    auto original = WriteWaveCollection(waves);
     Write("w.dxw", original);
     ASSERT_EQ(Tool({"extract", Path("w.dxw"), Path("x")}).Status, 0);
     ASSERT_EQ(Tool({"pack", Path("x/manifest.txt"), Path("again.dxw")}).Status, 0);
@@ -192,7 +265,7 @@ TEST_F(DxgToolTest, ExtractThenPackKeepsWaves) {
 TEST_F(DxgToolTest, PackReadsAHandWrittenManifest) {
     // A PNG from extract of a one-picture file, then a manifest written by hand around it.
     auto pic = Picture("a", 3, 2);
-    Write("one.dxg", dxg::WritePictureCollection({pic}));
+    Write("one.dxg", WritePictureCollection({pic}));
     ASSERT_EQ(Tool({"extract", Path("one.dxg"), Path("x")}).Status, 0);
     WriteText("x/hand.txt", "# comment\n"
                             "collection pictures\n"
@@ -213,7 +286,7 @@ TEST_F(DxgToolTest, PackReadsAHandWrittenManifest) {
     EXPECT_EQ(data.Items[0].PatternWidth, 16);
     EXPECT_EQ(data.Items[0].TransparentColor, 0xFF000005u);
     EXPECT_TRUE(data.Items[0].Transparent);
-    EXPECT_EQ(data.Items[0].Picture.Pixel(2, 1), pic.pixels[5]);
+    EXPECT_EQ(data.Items[0].Picture.Pixel(2, 1), pic.Picture.Pixels()[5]);
     EXPECT_TRUE(data.Items[1].Picture.Empty());
 }
 
@@ -233,7 +306,7 @@ TEST_F(DxgToolTest, BadManifestsAreRefusedWithTheirLine) {
         {"collection pictures\npicture\nfile a.png\nbitcount 16\n",
          m + "line 4: bitcount must be 24 or 32"},
         {"collection pictures\npicture\nfile nothere.png\n",
-         "Cannot read PNG \"" + Path("nothere.png") + "\": file not found"},
+         "Cannot open file \"" + Path("nothere.png") + "\". No such file or directory"},
     };
     for (const auto& [text, message] : cases) {
         SCOPED_TRACE(text);
@@ -253,7 +326,7 @@ TEST(DxgToolManifest, NamesSurviveEscaping) {
 }
 
 TEST_F(DxgToolTest, TheProgramExitsWithTheStatus) {
-    auto bad = dxg::WriteWaveCollection(SampleWaves());
+    auto bad = WriteWaveCollection(SampleWaves());
     bad[1] = 11;
     Write("bad.dxw", bad);
     std::string command =

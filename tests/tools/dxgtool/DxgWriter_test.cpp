@@ -1,11 +1,12 @@
-// DxgWriter_test.cpp -- files written by dxgwriter: their byte layout, and reading them back.
+// DxgWriter_test.cpp -- files written by the collection writer: their byte layout, and reading
+// them back.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "dxgwriter/DxgWriter.h"
 #include "graphics/ComponentStream.h"
 #include "graphics/DxgReader.h"
+#include "graphics/DxgWriter.h"
 
 namespace {
 
@@ -16,13 +17,11 @@ std::vector<uint32_t> Gradient(int w, int h, uint32_t seed) {
     return px;
 }
 
-dxg::PictureEntry Entry(const std::string& name, int w, int h, int bits = 24) {
-    dxg::PictureEntry e;
-    e.name = name;
-    e.width = w;
-    e.height = h;
-    e.pixels = Gradient(w, h, uint32_t(name.size()));
-    e.bitCount = bits;
+TPictureItemData Entry(const std::string& name, int w, int h, int bits = 24) {
+    TPictureItemData e;
+    e.Name = name;
+    e.Picture.Assign(w, h, Gradient(w, h, uint32_t(name.size())));
+    e.BitCount = bits;
     return e;
 }
 
@@ -44,16 +43,16 @@ size_t CheckHeader(const std::vector<uint8_t>& file, const std::string& upperNam
 } // namespace
 
 TEST(DxgWriter, PictureFileLayout) {
-    dxg::PictureEntry a = Entry("hero", 3, 2);
-    a.patternWidth = 1;
-    a.patternHeight = 300; // needs 16 bits
-    a.transparentColor = 0x00FF00FF;
-    dxg::PictureEntry b = Entry("strip", 2, 2, 32);
-    b.skipWidth = -1;
-    b.skipHeight = 70000; // needs 32 bits
-    b.systemMemory = true;
-    b.transparent = false;
-    auto file = dxg::WritePictureCollection({a, b});
+    TPictureItemData a = Entry("hero", 3, 2);
+    a.PatternWidth = 1;
+    a.PatternHeight = 300; // needs 16 bits
+    a.TransparentColor = 0x00FF00FF;
+    TPictureItemData b = Entry("strip", 2, 2, 32);
+    b.SkipWidth = -1;
+    b.SkipHeight = 70000; // needs 32 bits
+    b.SystemMemory = true;
+    b.Transparent = false;
+    auto file = WritePictureCollection({a, b});
 
     TComponentReader r(file, CheckHeader(file, "TPICTURECOLLECTIONCOMPONENT"));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(r.ReadBytes(4).data()), 4), "TPF0");
@@ -105,71 +104,77 @@ TEST(DxgWriter, PictureFileLayout) {
     EXPECT_EQ(data[5 + 16], 0);  // compression
     EXPECT_EQ(data.size(), 5u + 40 + 2 * 2 * 4);
 
-    EXPECT_EQ(dxg::WritePictureCollection({a, b}), file) << "not deterministic";
+    EXPECT_EQ(WritePictureCollection({a, b}), file) << "not deterministic";
 }
 
 TEST(DxgWriter, PicturesReadBackPixelForPixel) {
-    std::vector<dxg::PictureEntry> entries = {Entry("odd24", 7, 5), Entry("odd32", 7, 5, 32),
-                                              Entry("one", 1, 1), Entry("wide", 513, 3)};
-    entries[0].patternWidth = 3;
-    entries[0].skipWidth = 1;
-    entries[1].transparentColor = 0xFF00000F;
-    dxg::PictureEntry empty;
-    empty.name = "nothing";
+    std::vector<TPictureItemData> entries = {Entry("odd24", 7, 5), Entry("odd32", 7, 5, 32),
+                                             Entry("one", 1, 1), Entry("wide", 513, 3)};
+    entries[0].PatternWidth = 3;
+    entries[0].SkipWidth = 1;
+    entries[1].TransparentColor = 0xFF00000F;
+    TPictureItemData empty;
+    empty.Name = "nothing";
     entries.push_back(empty);
-    std::vector<uint8_t> table(1024);
-    for (size_t i = 0; i < table.size(); ++i)
-        table[i] = uint8_t(i * 7);
+    TPictureCollectionData written;
+    written.Items = entries;
+    for (size_t i = 0; i < written.ColorTable.size(); ++i)
+        written.ColorTable[i] = uint8_t(i * 7);
 
-    auto data = ReadPictureCollection(dxg::WritePictureCollection(entries, table));
-    EXPECT_TRUE(std::equal(table.begin(), table.end(), data.ColorTable.begin()));
+    auto data = ReadPictureCollection(WritePictureCollection(written));
+    EXPECT_EQ(data.ColorTable, written.ColorTable);
     ASSERT_EQ(data.Items.size(), entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
         const auto& e = entries[i];
         const auto& item = data.Items[i];
-        SCOPED_TRACE(e.name);
-        EXPECT_EQ(item.Name, e.name);
-        EXPECT_EQ(item.PatternWidth, e.patternWidth);
-        EXPECT_EQ(item.SkipWidth, e.skipWidth);
-        EXPECT_EQ(item.TransparentColor, e.transparentColor);
-        EXPECT_EQ(item.Picture.Width(), e.width);
-        EXPECT_EQ(item.Picture.Height(), e.height);
+        SCOPED_TRACE(e.Name);
+        EXPECT_EQ(item.Name, e.Name);
+        EXPECT_EQ(item.PatternWidth, e.PatternWidth);
+        EXPECT_EQ(item.SkipWidth, e.SkipWidth);
+        EXPECT_EQ(item.TransparentColor, e.TransparentColor);
+        EXPECT_EQ(item.Picture.Width(), e.Picture.Width());
+        EXPECT_EQ(item.Picture.Height(), e.Picture.Height());
         if (!item.Picture.Empty()) {
-            EXPECT_TRUE(std::equal(e.pixels.begin(), e.pixels.end(), item.Picture.Pixels()));
+            size_t n = size_t(e.Picture.Width()) * size_t(e.Picture.Height());
+            EXPECT_TRUE(
+                std::equal(e.Picture.Pixels(), e.Picture.Pixels() + n, item.Picture.Pixels()));
         }
     }
 }
 
 TEST(DxgWriter, RawPictureDataIsWrittenAsItIs) {
-    dxg::PictureEntry e;
-    e.name = "meta";
-    e.pictureData = {9, 'T', 'M', 'e', 't', 'a', 'f', 'i', 'l', 'e', 4, 0, 0, 0};
-    auto data = ReadPictureCollection(dxg::WritePictureCollection({e}));
+    TPictureItemData e;
+    e.Name = "meta";
+    e.PictureData = {9, 'T', 'M', 'e', 't', 'a', 'f', 'i', 'l', 'e', 4, 0, 0, 0};
+    auto data = ReadPictureCollection(WritePictureCollection({e}));
     ASSERT_EQ(data.Items.size(), 1u);
     EXPECT_TRUE(data.Items[0].Picture.Empty());
+    EXPECT_EQ(data.Items[0].PictureData, e.PictureData);
 }
 
 TEST(DxgWriter, WrongPixelCountsAreRefused) {
-    dxg::PictureEntry e = Entry("x", 4, 4);
-    e.pixels.pop_back();
-    EXPECT_THROW(dxg::WritePictureCollection({e}), std::invalid_argument);
+    TPictureItemData e = Entry("x", 4, 4);
+    std::vector<uint32_t> short15 = Gradient(4, 4, 0);
+    short15.pop_back();
+    EXPECT_THROW(e.Picture.Assign(4, 4, short15), std::invalid_argument);
     e = Entry("x", 4, 4, 16);
-    EXPECT_THROW(dxg::WritePictureCollection({e}), std::invalid_argument);
+    EXPECT_THROW(WritePictureCollection({e}), std::invalid_argument);
+    EXPECT_THROW(WriteDib(TPicture(), 24), std::invalid_argument);
+    EXPECT_THROW(PcmWave(0, 1, 16, {}), std::invalid_argument);
 }
 
 TEST(DxgWriter, WavesReadBack) {
-    dxg::WaveEntry a;
-    a.name = "bonus";
-    a.maxPlayingCount = 2;
-    a.sampleRate = 22050;
-    a.data = {1, 2, 3}; // odd: the reader takes no pad byte
-    dxg::WaveEntry b;
-    b.name = "loop";
-    b.looped = true;
-    b.maxPlayingCount = 1000;
-    b.format = {2, 0, 1, 0, 0x40, 0x1F, 0, 0, 0, 0, 0, 0, 1, 0, 4, 0, 2, 0, 0xAB, 0xCD};
-    b.data = {9, 9};
-    auto file = dxg::WriteWaveCollection({a, b});
+    TWaveItemData a;
+    a.Name = "bonus";
+    a.MaxPlayingCount = 2;
+    a.Wave = PcmWave(22050, 1, 16, {1, 2, 3}); // odd: the reader takes no pad byte
+    TWaveItemData b;
+    b.Name = "loop";
+    b.Looped = true;
+    b.MaxPlayingCount = 1000;
+    b.Wave.Format = {2, 0, 1, 0, 0x40, 0x1F, 0, 0, 0, 0, 0, 0, 1, 0, 4, 0, 2, 0, 0xAB, 0xCD};
+    b.Wave.Data = {9, 9};
+    auto file = WriteWaveCollection({a, b});
     CheckHeader(file, "TWAVECOLLECTIONCOMPONENT");
     auto waves = ReadWaveCollection(file);
     ASSERT_EQ(waves.size(), 2u);
@@ -181,9 +186,9 @@ TEST(DxgWriter, WavesReadBack) {
     EXPECT_EQ(waves[0].Wave.SamplesPerSec(), 22050u);
     EXPECT_EQ(waves[0].Wave.BitsPerSample(), 16);
     EXPECT_EQ(waves[0].Wave.Format.size(), 16u);
-    EXPECT_EQ(waves[0].Wave.Data, a.data);
+    EXPECT_EQ(waves[0].Wave.Data, a.Wave.Data);
     EXPECT_TRUE(waves[1].Looped);
     EXPECT_EQ(waves[1].MaxPlayingCount, 1000);
-    EXPECT_EQ(waves[1].Wave.Format, b.format);
-    EXPECT_EQ(waves[1].Wave.Data, b.data);
+    EXPECT_EQ(waves[1].Wave.Format, b.Wave.Format);
+    EXPECT_EQ(waves[1].Wave.Data, b.Wave.Data);
 }

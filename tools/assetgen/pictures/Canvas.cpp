@@ -223,36 +223,31 @@ std::vector<uint32_t> ResolveOpaque(const Canvas& c, uint32_t under) {
     return out;
 }
 
-dxg::PictureEntry KeyedEntry(const std::string& name, const Canvas& c,
-                             std::optional<uint32_t> under, int patternWidth, int patternHeight,
-                             KeyMode mode) {
-    dxg::PictureEntry e;
-    e.name = name;
-    e.width = c.width();
-    e.height = c.height();
-    e.pixels = ResolveKeyed(c, under, mode);
-    e.patternWidth = patternWidth;
-    e.patternHeight = patternHeight;
-    e.transparent = true;
-    e.transparentColor = kKeyColor;
+TPictureItemData KeyedEntry(const std::string& name, const Canvas& c, std::optional<uint32_t> under,
+                            int patternWidth, int patternHeight, KeyMode mode) {
+    TPictureItemData e;
+    e.Name = name;
+    e.Picture.Assign(c.width(), c.height(), ResolveKeyed(c, under, mode));
+    e.PatternWidth = patternWidth;
+    e.PatternHeight = patternHeight;
+    e.Transparent = true;
+    e.TransparentColor = kKeyColor;
     return e;
 }
 
-dxg::PictureEntry OpaqueEntry(const std::string& name, const Canvas& c, int patternWidth,
-                              int patternHeight) {
-    dxg::PictureEntry e;
-    e.name = name;
-    e.width = c.width();
-    e.height = c.height();
-    e.pixels = ResolveOpaque(c);
-    e.patternWidth = patternWidth;
-    e.patternHeight = patternHeight;
-    e.transparent = false;
-    e.transparentColor = kKeyColor;
+TPictureItemData OpaqueEntry(const std::string& name, const Canvas& c, int patternWidth,
+                             int patternHeight) {
+    TPictureItemData e;
+    e.Name = name;
+    e.Picture.Assign(c.width(), c.height(), ResolveOpaque(c));
+    e.PatternWidth = patternWidth;
+    e.PatternHeight = patternHeight;
+    e.Transparent = false;
+    e.TransparentColor = kKeyColor;
     return e;
 }
 
-dxg::PictureEntry CropEntry(const std::string& name, const Canvas& c, int x, int y, int w, int h) {
+TPictureItemData CropEntry(const std::string& name, const Canvas& c, int x, int y, int w, int h) {
     Canvas part(w, h);
     part.Blit(c, -x, -y);
     return OpaqueEntry(name, part);

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "Palette.h"
-#include "dxgwriter/DxgWriter.h"
+#include "graphics/DxgWriter.h"
 
 #include <cairo.h>
 
@@ -95,13 +95,13 @@ std::vector<uint32_t> ResolveKeyed(const Canvas& c, std::optional<uint32_t> unde
 std::vector<uint32_t> ResolveOpaque(const Canvas& c, uint32_t under = 0x000000);
 
 // A picture entry. Pattern size 0 x 0 means one frame of the whole picture.
-dxg::PictureEntry KeyedEntry(const std::string& name, const Canvas& c,
-                             std::optional<uint32_t> under, int patternWidth = 0,
-                             int patternHeight = 0, KeyMode mode = KeyMode::Threshold);
-dxg::PictureEntry OpaqueEntry(const std::string& name, const Canvas& c, int patternWidth = 0,
-                              int patternHeight = 0);
+TPictureItemData KeyedEntry(const std::string& name, const Canvas& c, std::optional<uint32_t> under,
+                            int patternWidth = 0, int patternHeight = 0,
+                            KeyMode mode = KeyMode::Threshold);
+TPictureItemData OpaqueEntry(const std::string& name, const Canvas& c, int patternWidth = 0,
+                             int patternHeight = 0);
 // An opaque entry cut out of a larger canvas.
-dxg::PictureEntry CropEntry(const std::string& name, const Canvas& c, int x, int y, int w, int h);
+TPictureItemData CropEntry(const std::string& name, const Canvas& c, int x, int y, int w, int h);
 
 // Draws `count` frames of frameWidth x frameHeight side by side; each frame is clipped to its own
 // cell and drawn in cell co-ordinates.

@@ -16,37 +16,40 @@ constexpr int kMargin = 12;
 constexpr int kLabelHeight = 30;
 
 struct Cell {
-    const dxg::PictureEntry* entry;
+    const TPictureItemData* entry;
     int index;
     int scale;
     int w, h; // cell size including the label
     int x = 0, y = 0;
 };
 
-int FrameW(const dxg::PictureEntry& e) {
-    return e.patternWidth > 0 ? e.patternWidth : e.width;
+int FrameW(const TPictureItemData& e) {
+    return e.PatternWidth > 0 ? e.PatternWidth : e.Picture.Width();
 }
-int FrameH(const dxg::PictureEntry& e) {
-    return e.patternHeight > 0 ? e.patternHeight : e.height;
+int FrameH(const TPictureItemData& e) {
+    return e.PatternHeight > 0 ? e.PatternHeight : e.Picture.Height();
 }
 
 // Small pictures are shown enlarged so single pixels can be judged.
-int ScaleOf(const dxg::PictureEntry& e) {
-    if (e.width * 3 <= 620 && e.height * 3 <= 400) return 3;
-    if (e.width * 2 <= kSheetWidth - 2 * kMargin && FrameW(e) <= 160 && e.height <= 160) return 2;
+int ScaleOf(const TPictureItemData& e) {
+    if (e.Picture.Width() * 3 <= 620 && e.Picture.Height() * 3 <= 400) return 3;
+    if (e.Picture.Width() * 2 <= kSheetWidth - 2 * kMargin && FrameW(e) <= 160 &&
+        e.Picture.Height() <= 160)
+        return 2;
     return 1;
 }
 
 // The picture as a cairo surface, keyed pixels replaced by a checkerboard.
-cairo_surface_t* PictureSurface(const dxg::PictureEntry& e) {
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, e.width, e.height);
+cairo_surface_t* PictureSurface(const TPictureItemData& e) {
+    cairo_surface_t* s =
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, e.Picture.Width(), e.Picture.Height());
     unsigned char* data = cairo_image_surface_get_data(s);
     int stride = cairo_image_surface_get_stride(s);
-    for (int y = 0; y < e.height; ++y) {
+    for (int y = 0; y < e.Picture.Height(); ++y) {
         uint32_t* row = reinterpret_cast<uint32_t*>(data + size_t(y) * stride);
-        for (int x = 0; x < e.width; ++x) {
-            uint32_t p = e.pixels[size_t(y) * e.width + x] & 0xFFFFFF;
-            if (e.transparent && p == 0xFF00FF) p = ((x >> 2) + (y >> 2)) & 1 ? 0x9A9AA4 : 0x70707A;
+        for (int x = 0; x < e.Picture.Width(); ++x) {
+            uint32_t p = e.Picture.Pixels()[size_t(y) * e.Picture.Width() + x] & 0xFFFFFF;
+            if (e.Transparent && p == 0xFF00FF) p = ((x >> 2) + (y >> 2)) & 1 ? 0x9A9AA4 : 0x70707A;
             row[x] = p;
         }
     }
@@ -56,7 +59,7 @@ cairo_surface_t* PictureSurface(const dxg::PictureEntry& e) {
 
 } // namespace
 
-void WriteContactSheets(const std::vector<dxg::PictureEntry>& entries, const std::string& title,
+void WriteContactSheets(const std::vector<TPictureItemData>& entries, const std::string& title,
                         const std::string& pngPath) {
     // Measure and flow the cells into rows.
     std::vector<Cell> cells;
@@ -66,10 +69,10 @@ void WriteContactSheets(const std::vector<dxg::PictureEntry>& entries, const std
             const auto& e = entries[i];
             int s = ScaleOf(e);
             char label[160];
-            std::snprintf(label, sizeof label, "%zu %s", i, e.name.c_str());
+            std::snprintf(label, sizeof label, "%zu %s", i, e.Name.c_str());
             int lw = int(TextWidth(probe.cr(), Font::Ui, 13, label)) + 4;
-            cells.push_back({&e, int(i), s, std::max(e.width * s, std::max(lw, 150)),
-                             e.height * s + kLabelHeight});
+            cells.push_back({&e, int(i), s, std::max(e.Picture.Width() * s, std::max(lw, 150)),
+                             e.Picture.Height() * s + kLabelHeight});
         }
     }
     int x = kMargin, y = 50, rowH = 0;
@@ -94,11 +97,11 @@ void WriteContactSheets(const std::vector<dxg::PictureEntry>& entries, const std
     for (const Cell& c : cells) {
         const auto& e = *c.entry;
         int fw = FrameW(e), fh = FrameH(e);
-        int cols = fw > 0 ? e.width / fw : 0, rows = fh > 0 ? e.height / fh : 0;
+        int cols = fw > 0 ? e.Picture.Width() / fw : 0, rows = fh > 0 ? e.Picture.Height() / fh : 0;
         char label[200], info[200];
-        std::snprintf(label, sizeof label, "%d %s", c.index, e.name.c_str());
-        std::snprintf(info, sizeof info, "%dx%d  frame %dx%d x%d  %s%s", e.width, e.height, fw, fh,
-                      cols * rows, e.transparent ? "keyed" : "opaque",
+        std::snprintf(label, sizeof label, "%d %s", c.index, e.Name.c_str());
+        std::snprintf(info, sizeof info, "%dx%d  frame %dx%d x%d  %s%s", e.Picture.Width(),
+                      e.Picture.Height(), fw, fh, cols * rows, e.Transparent ? "keyed" : "opaque",
                       c.scale > 1 ? (c.scale == 2 ? "  (2x)" : "  (3x)") : "");
         DrawText(cr, Font::Ui, 13, c.x, c.y + 12, label, 0xFFE08A);
         DrawText(cr, Font::Ui, 10, c.x, c.y + 25, info, 0xB8B8C0);
@@ -127,7 +130,8 @@ void WriteContactSheets(const std::vector<dxg::PictureEntry>& entries, const std
                 }
             }
         } else {
-            cairo_rectangle(cr, ix + 0.5, iy + 0.5, e.width * c.scale - 1, e.height * c.scale - 1);
+            cairo_rectangle(cr, ix + 0.5, iy + 0.5, e.Picture.Width() * c.scale - 1,
+                            e.Picture.Height() * c.scale - 1);
             cairo_stroke(cr);
         }
     }

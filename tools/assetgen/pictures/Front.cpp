@@ -60,13 +60,13 @@ void DrawConsole(cairo_t* cr, bool okLit, bool cancelLit) {
 
 } // namespace
 
-dxg::PictureEntry MakeConsole() {
+TPictureItemData MakeConsole() {
     Canvas c(360, 220);
     DrawConsole(c.cr(), false, false);
     return OpaqueEntry("console", c);
 }
 
-dxg::PictureEntry MakeConsoleButton(bool ok) {
+TPictureItemData MakeConsoleButton(bool ok) {
     Canvas c(360, 220);
     DrawConsole(c.cr(), ok, !ok);
     const Label& l = ok ? kOkRect : kCancelRect;
@@ -120,7 +120,7 @@ void DrawStatusBar(cairo_t* cr) {
         DrawDiamond(cr, x, 48, 3);
 }
 
-dxg::PictureEntry MakeStatusBar() {
+TPictureItemData MakeStatusBar() {
     Canvas c(800, 68);
     DrawStatusBar(c.cr());
     return OpaqueEntry("statusbar", c);
@@ -163,7 +163,7 @@ void DrawScaleColumns(cairo_t* cr, int count) {
     }
 }
 
-dxg::PictureEntry MakeScale() {
+TPictureItemData MakeScale() {
     Canvas c(195, 20);
     DrawScaleColumns(c.cr(), 195);
     return OpaqueEntry("scale", c, 1, 20);

@@ -2,19 +2,19 @@
 // game's status bar and time scale.
 #pragma once
 
-#include "dxgwriter/DxgWriter.h"
+#include "graphics/DxgWriter.h"
 
 #include <cairo.h>
 
 namespace assetgen {
 
 // The dialog frame "console" (360 x 220) with the unlit OK and CANCEL labels painted in.
-dxg::PictureEntry MakeConsole();
+TPictureItemData MakeConsole();
 // "ok" or "cancel": the frame's button area with the label lit.
-dxg::PictureEntry MakeConsoleButton(bool ok);
+TPictureItemData MakeConsoleButton(bool ok);
 
-dxg::PictureEntry MakeStatusBar(); // "statusbar", 800 x 68
-dxg::PictureEntry MakeScale();     // "scale", 195 one-pixel columns of 20 rows
+TPictureItemData MakeStatusBar(); // "statusbar", 800 x 68
+TPictureItemData MakeScale();     // "scale", 195 one-pixel columns of 20 rows
 
 // The same art drawn into another picture (the help pages show the status bar).
 void DrawStatusBar(cairo_t* cr);               // 800 x 68

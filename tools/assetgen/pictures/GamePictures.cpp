@@ -10,43 +10,43 @@ namespace assetgen {
 namespace {
 
 // A keyed strip of `count` frames, each drawn by `draw` in its own frame co-ordinates.
-dxg::PictureEntry Strip(const std::string& name, int fw, int fh, int count,
-                        const std::function<void(cairo_t*, int)>& draw,
-                        std::optional<uint32_t> under = pal::Outline, bool storePattern = true,
-                        KeyMode mode = KeyMode::Threshold) {
+TPictureItemData Strip(const std::string& name, int fw, int fh, int count,
+                       const std::function<void(cairo_t*, int)>& draw,
+                       std::optional<uint32_t> under = pal::Outline, bool storePattern = true,
+                       KeyMode mode = KeyMode::Threshold) {
     Canvas c(fw * count, fh);
     DrawStrip(c, fw, fh, count, draw);
     return KeyedEntry(name, c, under, storePattern ? fw : 0, storePattern ? fh : 0, mode);
 }
 
-dxg::PictureEntry Single(const std::string& name, int w, int h,
-                         const std::function<void(cairo_t*)>& draw,
-                         std::optional<uint32_t> under = pal::Outline, bool storePattern = false) {
+TPictureItemData Single(const std::string& name, int w, int h,
+                        const std::function<void(cairo_t*)>& draw,
+                        std::optional<uint32_t> under = pal::Outline, bool storePattern = false) {
     return Strip(
         name, w, h, 1, [&](cairo_t* cr, int) { draw(cr); }, under, storePattern);
 }
 
-dxg::PictureEntry Sky(const std::string& name, bool night) {
+TPictureItemData Sky(const std::string& name, bool night) {
     Canvas c(800, 532);
     DrawSky(c.cr(), night);
     return OpaqueEntry(name, c);
 }
 
-dxg::PictureEntry Blasts(const std::string& name, Blast blast) {
+TPictureItemData Blasts(const std::string& name, Blast blast) {
     return Strip(
         name, 64, 64, BlastFrames(blast), [&](cairo_t* cr, int f) { DrawBlast(cr, blast, f); },
         std::nullopt, true, KeyMode::Dither);
 }
 
-dxg::PictureEntry Enemy(int kind, int w, int h, int frames) {
+TPictureItemData Enemy(int kind, int w, int h, int frames) {
     return Strip("enemy" + std::to_string(kind), w, h, frames,
                  [&](cairo_t* cr, int f) { DrawEnemy(cr, kind, f); });
 }
 
 } // namespace
 
-std::vector<dxg::PictureEntry> MakeGamePictures() {
-    std::vector<dxg::PictureEntry> out;
+std::vector<TPictureItemData> MakeGamePictures() {
+    std::vector<TPictureItemData> out;
     out.push_back(Sky("dayback", false));                                     // 0
     out.push_back(MakeConsole());                                             // 1: by index
     out.push_back(Sky("nightback", true));                                    // 2

@@ -307,14 +307,14 @@ void DrawPanel(Canvas& c, Panel panel, int litItem) {
         DrawLabel(cr, items[i], int(i) == litItem);
 }
 
-dxg::PictureEntry PanelEntry(const char* name, Panel panel) {
+TPictureItemData PanelEntry(const char* name, Panel panel) {
     Canvas c{int(kPanelW), int(kPanelH)};
     DrawPanel(c, panel, -1);
     return OpaqueEntry(name, c);
 }
 
 // The lit look of one item: the panel rendered with that item lit, cut to the item rectangle.
-dxg::PictureEntry Mark(const char* name, Panel panel, int item) {
+TPictureItemData Mark(const char* name, Panel panel, int item) {
     Canvas c{int(kPanelW), int(kPanelH)};
     DrawPanel(c, panel, item);
     Label l = PanelItems(panel)[size_t(item)];
@@ -323,8 +323,8 @@ dxg::PictureEntry Mark(const char* name, Panel panel, int item) {
 
 } // namespace
 
-std::vector<dxg::PictureEntry> MakeMenuPictures() {
-    std::vector<dxg::PictureEntry> out;
+std::vector<TPictureItemData> MakeMenuPictures() {
+    std::vector<TPictureItemData> out;
     {
         Canvas back(800, 600);
         DrawMenuBack(back, 0);

@@ -2,7 +2,7 @@
 // files, the window icon, and contact sheets for reviewing them.
 #pragma once
 
-#include "dxgwriter/DxgWriter.h"
+#include "graphics/DxgWriter.h"
 
 #include <cstdint>
 #include <string>
@@ -14,14 +14,14 @@ namespace assetgen {
 inline constexpr uint32_t kKeyColor = 0x00FF00FF;
 
 // Entries of data/menu.dxg in file order (indices 0..6 and 24..33 are reached by index).
-std::vector<dxg::PictureEntry> MakeMenuPictures();
+std::vector<TPictureItemData> MakeMenuPictures();
 
 // Entries of data/gamegraphic.dxg in file order (indices 1 and 25..27 are reached by index).
-std::vector<dxg::PictureEntry> MakeGamePictures();
+std::vector<TPictureItemData> MakeGamePictures();
 
 // One PNG showing every entry with each frame outlined and labelled with its name and index;
 // keyed pixels show as a checkerboard.
-void WriteContactSheets(const std::vector<dxg::PictureEntry>& entries, const std::string& title,
+void WriteContactSheets(const std::vector<TPictureItemData>& entries, const std::string& title,
                         const std::string& pngPath);
 
 // The dragon's head as a square icon, 0xAARRGGBB pixels, rows top-down.

@@ -1,5 +1,5 @@
-// Text.cpp -- TextRenderer on SDL_ttf and fontconfig.
-#include "platform/Text.h"
+// TtfText.cpp -- the text rasteriser on SDL_ttf and fontconfig.
+#include "platform/text/TtfText.h"
 
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
@@ -51,7 +51,7 @@ struct Mask {
 
 } // namespace
 
-struct TextRenderer::Impl {
+struct TtfTextRenderer::Impl {
     bool ttfReady = false;
     std::map<std::string, std::string> files; // family -> file
     std::map<std::tuple<std::string, int, uint8_t>, TTF_Font*> fonts;
@@ -63,7 +63,7 @@ struct TextRenderer::Impl {
         if (ttfReady) TTF_Quit();
     }
 
-    TTF_Font* Font(TextRenderer& self, const FontSpec& spec) {
+    TTF_Font* Font(TtfTextRenderer& self, const FontSpec& spec) {
         auto key = std::make_tuple(spec.name, spec.pixelHeight, spec.style);
         auto it = fonts.find(key);
         if (it != fonts.end()) return it->second;
@@ -87,7 +87,7 @@ struct TextRenderer::Impl {
         return font;
     }
 
-    const Mask& Render(TextRenderer& self, const FontSpec& spec, const std::string& text) {
+    const Mask& Render(TtfTextRenderer& self, const FontSpec& spec, const std::string& text) {
         auto key = std::make_tuple(spec.name, spec.pixelHeight, spec.style, text);
         auto it = masks.find(key);
         if (it != masks.end()) return it->second;
@@ -115,28 +115,28 @@ struct TextRenderer::Impl {
     }
 };
 
-TextRenderer& TextRenderer::Instance() {
-    static TextRenderer renderer;
+TtfTextRenderer& SharedTtfText() {
+    static TtfTextRenderer renderer;
     return renderer;
 }
 
-TextRenderer::Impl* TextRenderer::impl() {
+TtfTextRenderer::Impl* TtfTextRenderer::impl() {
     if (!impl_) impl_ = new Impl;
     return impl_;
 }
 
-TextRenderer::~TextRenderer() {
+TtfTextRenderer::~TtfTextRenderer() {
     Reset();
     // fontconfig keeps its configuration until told to let go; leak checkers see it otherwise.
     FcFini();
 }
 
-void TextRenderer::Reset() {
+void TtfTextRenderer::Reset() {
     delete impl_;
     impl_ = nullptr;
 }
 
-std::string TextRenderer::ResolveFile(const std::string& family) {
+std::string TtfTextRenderer::ResolveFile(const std::string& family) {
     auto& files = impl()->files;
     auto it = files.find(family);
     if (it != files.end()) return it->second;
@@ -150,18 +150,18 @@ std::string TextRenderer::ResolveFile(const std::string& family) {
     return file;
 }
 
-int TextRenderer::Width(const FontSpec& font, const std::string& text) {
+int TtfTextRenderer::Width(const FontSpec& font, const std::string& text) {
     return impl()->Render(*this, font, text).width;
 }
 
-int TextRenderer::Height(const FontSpec& font, const std::string& text) {
+int TtfTextRenderer::Height(const FontSpec& font, const std::string& text) {
     const Mask& m = impl()->Render(*this, font, text);
     if (m.height) return m.height;
     TTF_Font* f = impl()->Font(*this, font);
     return f ? TTF_FontHeight(f) : font.pixelHeight;
 }
 
-void TextRenderer::Draw(uint32_t* pixels, int width, int height, int pitchPixels, int x, int y,
+void TtfTextRenderer::Draw(uint32_t* pixels, int width, int height, int pitchPixels, int x, int y,
                         const FontSpec& font, uint32_t rgb, const std::string& text) {
     const Mask& m = impl()->Render(*this, font, text);
     const uint32_t r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;

@@ -1,13 +1,12 @@
 // DxgWriter.cpp -- the byte layout of picture and wave collection files, written the way the
 // game's reader expects it. Output is deterministic: same entries, same bytes.
-#include "DxgWriter.h"
+#include "graphics/DxgWriter.h"
 
 #include <algorithm>
 #include <cctype>
 #include <stdexcept>
 #include <string_view>
 
-namespace dxg {
 namespace {
 
 // Value type bytes of the component stream (the file's numbers).
@@ -105,21 +104,21 @@ std::vector<uint8_t> WriteCollectionFile(std::string_view rootClass,
     return std::move(file.bytes);
 }
 
-std::vector<uint8_t> PictureData(const PictureEntry& e) {
-    if (!e.pictureData.empty()) return e.pictureData;
+std::vector<uint8_t> PictureData(const TPictureItemData& e) {
+    if (!e.PictureData.empty()) return e.PictureData;
     std::vector<uint8_t> data = {4, 'T', 'D', 'I', 'B'};
-    auto dib = WriteDib(e.width, e.height, e.pixels, e.bitCount);
+    auto dib = WriteDib(e.Picture, e.BitCount);
     data.insert(data.end(), dib.begin(), dib.end());
     return data;
 }
 
 } // namespace
 
-std::vector<uint8_t> WriteDib(int width, int height, const std::vector<uint32_t>& pixels,
-                              int bitCount) {
+std::vector<uint8_t> WriteDib(const TPicture& picture, int bitCount) {
     if (bitCount != 24 && bitCount != 32) throw std::invalid_argument("bit count not 24 or 32");
-    if (width <= 0 || height <= 0 || pixels.size() != size_t(width) * size_t(height))
-        throw std::invalid_argument("pixels do not match the picture size");
+    if (picture.Empty()) throw std::invalid_argument("no picture to write");
+    const int width = picture.Width(), height = picture.Height();
+    const uint32_t* pixels = picture.Pixels();
     size_t bytesPerPixel = size_t(bitCount) / 8;
     size_t stride = (size_t(width) * bytesPerPixel + 3) / 4 * 4;
     Out out;
@@ -136,7 +135,7 @@ std::vector<uint8_t> WriteDib(int width, int height, const std::vector<uint32_t>
     out.U32(0);
     out.U32(0);
     for (int y = height - 1; y >= 0; --y) {
-        const uint32_t* row = pixels.data() + size_t(y) * size_t(width);
+        const uint32_t* row = pixels + size_t(y) * size_t(width);
         for (int x = 0; x < width; ++x) {
             out.U8(row[x]);
             out.U8(row[x] >> 8);
@@ -149,77 +148,74 @@ std::vector<uint8_t> WriteDib(int width, int height, const std::vector<uint32_t>
     return std::move(out.bytes);
 }
 
-std::vector<uint8_t> WritePictureCollection(const std::vector<PictureEntry>& entries) {
-    return WritePictureCollection(entries, {});
+std::vector<uint8_t> WritePictureCollection(const std::vector<TPictureItemData>& items) {
+    TPictureCollectionData data;
+    data.Items = items;
+    return WritePictureCollection(data);
 }
 
-std::vector<uint8_t> WritePictureCollection(const std::vector<PictureEntry>& entries,
-                                            const std::vector<uint8_t>& colorTable) {
-    std::vector<uint8_t> table(1024, 0);
-    std::copy_n(colorTable.begin(), std::min<size_t>(colorTable.size(), 1024), table.begin());
+std::vector<uint8_t> WritePictureCollection(const TPictureCollectionData& data) {
+    const std::vector<uint8_t> table(data.ColorTable.begin(), data.ColorTable.end());
     return WriteCollectionFile("TPictureCollectionComponent", [&](Out& s) {
         s.Prop("List.ColorTable");
         s.Binary(table);
         s.Prop("List");
         s.U8(vaCollection);
-        for (const auto& e : entries) {
+        for (const auto& e : data.Items) {
             s.U8(vaList); // the list marker that opens every item
             s.Prop("Name");
-            s.String(e.name);
+            s.String(e.Name);
             s.Prop("PatternHeight");
-            s.Integer(e.patternHeight);
+            s.Integer(e.PatternHeight);
             s.Prop("PatternWidth");
-            s.Integer(e.patternWidth);
-            if (!e.pictureData.empty() || e.width > 0 || e.height > 0 || !e.pixels.empty()) {
+            s.Integer(e.PatternWidth);
+            if (!e.PictureData.empty() || !e.Picture.Empty()) {
                 s.Prop("Picture.Data");
                 s.Binary(PictureData(e));
             }
-            if (e.skipHeight != 0) {
+            if (e.SkipHeight != 0) {
                 s.Prop("SkipHeight");
-                s.Integer(e.skipHeight);
+                s.Integer(e.SkipHeight);
             }
-            if (e.skipWidth != 0) {
+            if (e.SkipWidth != 0) {
                 s.Prop("SkipWidth");
-                s.Integer(e.skipWidth);
+                s.Integer(e.SkipWidth);
             }
-            if (e.systemMemory) {
+            if (e.SystemMemory) {
                 s.Prop("SystemMemory");
                 s.Boolean(true);
             }
             s.Prop("Transparent");
-            s.Boolean(e.transparent);
+            s.Boolean(e.Transparent);
             s.Prop("TransparentColor");
-            s.Int32(e.transparentColor);
+            s.Int32(e.TransparentColor);
             s.U8(0);
         }
         s.U8(0);
     });
 }
 
-std::vector<uint8_t> WriteWaveCollection(const std::vector<WaveEntry>& entries) {
+std::vector<uint8_t> WriteWaveCollection(const std::vector<TWaveItemData>& items) {
     return WriteCollectionFile("TWaveCollectionComponent", [&](Out& s) {
         s.Prop("List");
         s.U8(vaCollection);
-        for (const auto& e : entries) {
+        for (const auto& e : items) {
             s.U8(vaList);
             s.Prop("Name");
-            s.String(e.name);
+            s.String(e.Name);
             s.Prop("Looped");
-            s.Boolean(e.looped);
+            s.Boolean(e.Looped);
             s.Prop("MaxPlayingCount");
-            s.Integer(e.maxPlayingCount);
+            s.Integer(e.MaxPlayingCount);
             s.Prop("Wave.WAVE");
-            s.Binary(e.format.empty()
-                         ? WriteRiffWave(e.sampleRate, e.channels, e.bitsPerSample, e.data)
-                         : WriteRiffWave(e.format, e.data));
+            s.Binary(WriteRiffWave(e.Wave));
             s.U8(0);
         }
         s.U8(0);
     });
 }
 
-std::vector<uint8_t> WriteRiffWave(int sampleRate, int channels, int bitsPerSample,
-                                   const std::vector<uint8_t>& data) {
+TWave PcmWave(int sampleRate, int channels, int bitsPerSample, std::vector<uint8_t> data) {
     if (sampleRate <= 0 || channels <= 0 || bitsPerSample <= 0)
         throw std::invalid_argument("bad wave format");
     uint32_t blockAlign = uint32_t(channels) * uint32_t((bitsPerSample + 7) / 8);
@@ -230,23 +226,23 @@ std::vector<uint8_t> WriteRiffWave(int sampleRate, int channels, int bitsPerSamp
     fmt.U32(uint32_t(sampleRate) * blockAlign);
     fmt.U16(blockAlign);
     fmt.U16(uint32_t(bitsPerSample));
-    return WriteRiffWave(fmt.bytes, data);
+    TWave wave;
+    wave.Format = std::move(fmt.bytes);
+    wave.Data = std::move(data);
+    return wave;
 }
 
-std::vector<uint8_t> WriteRiffWave(const std::vector<uint8_t>& format,
-                                   const std::vector<uint8_t>& data) {
+std::vector<uint8_t> WriteRiffWave(const TWave& wave) {
     // No pad byte after an odd chunk: the game's reader walks by the stated lengths alone.
     Out out;
     out.Raw("RIFF");
-    out.U32(uint32_t(4 + 8 + format.size() + 8 + data.size()));
+    out.U32(uint32_t(4 + 8 + wave.Format.size() + 8 + wave.Data.size()));
     out.Raw("WAVE");
     out.Raw("fmt ");
-    out.U32(uint32_t(format.size()));
-    out.Raw(format);
+    out.U32(uint32_t(wave.Format.size()));
+    out.Raw(wave.Format);
     out.Raw("data");
-    out.U32(uint32_t(data.size()));
-    out.Raw(data);
+    out.U32(uint32_t(wave.Data.size()));
+    out.Raw(wave.Data);
     return std::move(out.bytes);
 }
-
-} // namespace dxg
