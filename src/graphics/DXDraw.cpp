@@ -2,6 +2,7 @@
 #include "graphics/DXDraw.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/Platform.h"
 
@@ -135,6 +136,9 @@ void TDXDraw::Initialize() {
         primarySurface_->HasClipper = !flipDriver_;
         backSurface_ = std::make_unique<TDirectDrawSurface>(this);
         backSurface_->SetSize(std::max(surfaceWidth_, 1), std::max(surfaceHeight_, 1));
+        // Frames are composed at the flip, only where they changed.
+        backSurface_->SetDeferred(true);
+        presentWhole_ = true;
         if (!backSurface_->Exists()) throw EDXDrawError("Surface cannot be made");
         backSurface_->Fill(0);
         updating_ = false;
@@ -207,6 +211,7 @@ bool TDXDraw::RestoreSurfaces() {
     if (!ok) return false;
     primarySurface_->Fill(0);
     backSurface_->Fill(0);
+    presentWhole_ = true;
     Notify(dxntRestore);
     if (OnRestoreSurface) OnRestoreSurface(*this);
     return !primarySurface_->IsLost() && !backSurface_->IsLost();
@@ -218,9 +223,21 @@ bool TDXDraw::CanDraw() {
     return true;
 }
 
-void TDXDraw::Present() {
-    platform::Current().Present(backSurface_->Pixels(), backSurface_->Width(),
-                                backSurface_->Height(), backSurface_->Width() * 4);
+void TDXDraw::Present(bool whole) {
+    TDirectDrawSurface& back = *backSurface_;
+    back.Commit();
+    const std::vector<TRect> changed = back.TakeDamage();
+    const uint32_t* pixels = std::as_const(back).Pixels();
+    const int w = back.Width(), h = back.Height();
+    if (whole || presentWhole_) {
+        platform::Current().Present(pixels, w, h, w * 4);
+        presentWhole_ = false;
+    } else if (!changed.empty()) {
+        // Nothing at all when the frame is the one the window shows.
+        rects_.clear();
+        for (const TRect& r : changed) rects_.push_back({r.Left, r.Top, r.Width(), r.Height()});
+        platform::Current().PresentRects(pixels, w, h, w * 4, rects_.data(), int(rects_.size()));
+    }
     ++flipCount_;
 }
 
@@ -231,7 +248,7 @@ void TDXDraw::Flip() {
     }
     // Full screen flips only while the form is the active window.
     if (flipDriver_ && !platform::Current().Active()) return;
-    Present();
+    Present(false);
 }
 
 void TDXDraw::WindowShown() {
@@ -241,5 +258,5 @@ void TDXDraw::WindowShown() {
 void TDXDraw::WindowDestroyed() { Finalize(); }
 
 void TDXDraw::Paint() {
-    if (initialized_ && !updating_ && backSurface_ && !backSurface_->IsLost()) Present();
+    if (initialized_ && !updating_ && backSurface_ && !backSurface_->IsLost()) Present(true);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "graphics/DirectDrawSurface.h"
+#include "platform/Platform.h"
 
 struct EDXDrawError : EDirectXError {
     using EDirectXError::EDirectXError;
@@ -96,7 +97,7 @@ private:
     void NotifyOne(size_t index, TDXDrawNotifyType type);
     void UpdateNowOptions();
     bool RestoreSurfaces();
-    void Present();
+    void Present(bool whole);
 
     struct Client {
         void* client;
@@ -111,4 +112,6 @@ private:
     bool flipDriver_ = false; // page-flip strategy (full screen with doFlip) vs. blit
     std::unique_ptr<TDirectDrawSurface> primarySurface_, backSurface_;
     uint64_t flipCount_ = 0;
+    bool presentWhole_ = true; // the window may show anything: the next present is a whole one
+    std::vector<platform::Rect> rects_;
 };

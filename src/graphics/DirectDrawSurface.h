@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -50,6 +51,23 @@ template <class T> struct TUnwrittenAllocator : std::allocator<T> {
     }
 };
 
+class TDirectDrawSurface;
+
+// One drawing call as a deferred surface records it (see SetDeferred).
+struct TDrawOp {
+    enum Kind : uint8_t { Fill, Blit, Text } kind = Fill;
+    bool transparent = false;
+    TRect dst; // every pixel the call may write, inside the surface
+    TRect src; // Blit: the source pixels that land on dst
+    const TDirectDrawSurface* source = nullptr;
+    uint64_t stamp = 0; // Blit: the source's content stamp when it was drawn from
+    uint32_t pixel = 0; // Fill: the pixel; Text: the colour
+    int x = 0, y = 0;   // Text: the top-left of its box
+    TFont font;
+    std::string text;
+    bool operator==(const TDrawOp&) const = default;
+};
+
 class TDirectDrawSurface {
 public:
     explicit TDirectDrawSurface(TDXDraw* dxdraw = nullptr);
@@ -89,18 +107,32 @@ public:
     TDirectDrawSurfaceCanvas& Canvas();
     void ReleaseCanvas();
 
+    // Fills a rectangle (clipped to the surface) with a raw pixel: the canvas's outlines.
+    void FillRect(const TRect& rect, uint32_t pixel);
+    // Text in the font's colour with the top-left of its box at (x, y): the canvas's TextOut.
+    void DrawText(int x, int y, const TFont& font, const std::string& text);
+    int TextWidth(const TFont& font, const std::string& text) const;
+    int TextHeight(const TFont& font, const std::string& text) const;
+
+    // The display's back surface records its drawing instead of doing it. Commit, at the flip,
+    // compares the frame's draw list with the last committed one and draws only where the two
+    // differ, in the order recorded, so a frame like the last costs nothing. Reading or writing
+    // the pixels, or changing a surface the list draws from, commits first.
+    void SetDeferred(bool deferred);
+    bool Deferred() const { return deferred_; }
+    void Commit();
+    // The rectangles whose pixels may have changed since the last call (tile-aligned, merged).
+    std::vector<TRect> TakeDamage();
+
     // Rows of Width() pixels. The writable form first makes shared pixels the surface's own.
-    uint32_t* Pixels() {
-        Own();
-        Settle(0, height_);
-        return pixels_.data();
-    }
+    uint32_t* Pixels();
     const uint32_t* Pixels() const { return Data(); }
     uint32_t Pixel(int x, int y) const { return Data()[size_t(y) * width_ + x]; }
 
   private:
-    // The pixels as they are to be read: pending fills carried out.
+    // The pixels as they are to be read: recorded drawing and pending fills carried out.
     const uint32_t* Data() const {
+        if (!pending_.empty()) const_cast<TDirectDrawSurface*>(this)->Commit();
         Settle(0, height_);
         return shared_ ? shared_->data() : pixels_.data();
     }
@@ -117,7 +149,15 @@ public:
         std::vector<uint32_t> runs;     // begin and end column of each run
     };
     const KeyRuns* Runs() const;
-    void Touch() { runsKnown_ = false; } // the pixels or the key changed
+    void Touch(); // the pixels or the key are about to change
+
+    void CopyRect(const TRect& dst, const TRect& src, const TDirectDrawSurface& source,
+                  bool transparent);
+    void Replay(const TDrawOp& op, const TRect& clip);
+    void Redraw(const TRect& rect); // the recorded list, clipped to rect
+    void Diff();                    // marks where the recorded list and the shown one differ
+    void Dirty(const TRect& rect);
+    void Record(TDrawOp&& op);
 
     TDXDraw* dxdraw_;
     int width_ = 0, height_ = 0;
@@ -134,4 +174,10 @@ public:
     int lockCount_ = 0;
     bool lost_ = false;
     std::unique_ptr<TDirectDrawSurfaceCanvas> canvas_;
+    uint64_t stamp_; // new whenever the pixels or the key change; unique across surfaces
+    bool deferred_ = false;
+    bool shownValid_ = false;        // shown_ describes every pixel of the surface
+    std::vector<TDrawOp> pending_;   // recorded since the last Commit
+    std::vector<TDrawOp> shown_;     // what the pixels show
+    std::vector<uint8_t> dirtyTiles_; // kTileWidth x kTileHeight tiles changed, not yet taken
 };

@@ -18,6 +18,7 @@ struct TFont {
     int Size = 8; // points; pixel height = Size * 96 / 72
     TColor Color = clBlack;
     uint8_t Style = 0;
+    bool operator==(const TFont&) const = default;
 };
 struct TPen {
     TPenStyle Style = TPenStyle::psSolid;
