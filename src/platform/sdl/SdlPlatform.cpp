@@ -8,6 +8,7 @@
 
 #include <SDL.h>
 
+#include <errno.h>
 #include <stdlib.h>
 #include <time.h>
 
@@ -149,13 +150,13 @@ public:
         if (timeoutMs <= 0 || SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return;
         // A running frame timer asks for short waits. SDL's event wait overshoots them by
         // several milliseconds (50 instead of 62.5 frames per second), so sleep instead: events
-        // that come meanwhile are handled before the frame, as they would be anyway. The last
-        // millisecond is slept in small steps so the frame starts right on its tick.
-        if (timeoutMs == 1) {
-            timespec ts{0, 250000};
-            nanosleep(&ts, nullptr);
-        } else if (timeoutMs <= 50) {
-            SDL_Delay(Uint32(timeoutMs - 1));
+        // that come meanwhile are handled before the frame, as they would be anyway. One sleep
+        // of whole milliseconds never ends before the tick the timer waits for, and overshoots
+        // it by a fraction of a millisecond; each extra wake-up costs the system a switch.
+        if (timeoutMs <= 50) {
+            timespec ts{timeoutMs / 1000, long(timeoutMs % 1000) * 1000000L};
+            while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+            }
         } else {
             SDL_WaitEventTimeout(nullptr, timeoutMs);
         }
