@@ -20,7 +20,9 @@ TRect Intersect(const TRect& a, const TRect& b) {
     return {std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
             std::min(a.Bottom, b.Bottom)};
 }
-bool Empty(const TRect& r) { return r.Right <= r.Left || r.Bottom <= r.Top; }
+bool Empty(const TRect& r) {
+    return r.Right <= r.Left || r.Bottom <= r.Top;
+}
 bool Contains(const TRect& outer, const TRect& inner) {
     return outer.Left <= inner.Left && outer.Top <= inner.Top && outer.Right >= inner.Right &&
            outer.Bottom >= inner.Bottom;
@@ -50,7 +52,8 @@ uint32_t PixelFromColor(TColor color) {
 #if defined(__GNUC__) && !defined(__clang__) && !defined(__OPTIMIZE__)
 __attribute__((optimize("O2")))
 #endif
-__attribute__((no_sanitize_address)) void CopyKeyedRow(uint32_t* d, const uint32_t* s, int w, uint32_t key) {
+__attribute__((no_sanitize_address)) void
+CopyKeyedRow(uint32_t* d, const uint32_t* s, int w, uint32_t key) {
     typedef uint32_t Pixels4 __attribute__((vector_size(16), aligned(4), may_alias));
     const Pixels4 keys = Pixels4{} + key;
     int i = 0;
@@ -336,12 +339,15 @@ void TDirectDrawSurface::LoadFromPicture(const TPicture& picture, const TRect& r
         if (py < 0 || py >= picture.Height()) continue;
         for (int x = 0; x < width_; ++x) {
             int px = rect.Left + x;
-            if (px >= 0 && px < picture.Width()) pixels_[size_t(y) * width_ + x] = picture.Pixel(px, py);
+            if (px >= 0 && px < picture.Width())
+                pixels_[size_t(y) * width_ + x] = picture.Pixel(px, py);
         }
     }
 }
 
-uint32_t TDirectDrawSurface::MatchColor(TColor color) const { return PixelFromColor(color); }
+uint32_t TDirectDrawSurface::MatchColor(TColor color) const {
+    return PixelFromColor(color);
+}
 
 void TDirectDrawSurface::SetColorKey(uint32_t pixel) {
     if (pixel != colorKey_) Touch();
@@ -442,7 +448,9 @@ void TDirectDrawSurface::SetDeferred(bool deferred) {
     }
 }
 
-void TDirectDrawSurface::Record(TDrawOp&& op) { pending_.push_back(std::move(op)); }
+void TDirectDrawSurface::Record(TDrawOp&& op) {
+    pending_.push_back(std::move(op));
+}
 
 void TDirectDrawSurface::Replay(const TDrawOp& op, const TRect& clip) {
     const TRect d = Intersect(op.dst, clip);
@@ -486,7 +494,8 @@ void TDirectDrawSurface::Redraw(const TRect& rect) {
             break;
         }
     }
-    for (size_t i = first; i < pending_.size(); ++i) Replay(pending_[i], rect);
+    for (size_t i = first; i < pending_.size(); ++i)
+        Replay(pending_[i], rect);
 }
 
 void TDirectDrawSurface::Dirty(const TRect& rect) {
@@ -524,13 +533,17 @@ void TDirectDrawSurface::Diff() {
             Dirty(was[i++].dst);
             Dirty(now[j++].dst);
         } else if (inNow) {
-            for (size_t k = 0; k < skip; ++k) Dirty(now[j++].dst);
+            for (size_t k = 0; k < skip; ++k)
+                Dirty(now[j++].dst);
         } else {
-            for (size_t k = 0; k < skip; ++k) Dirty(was[i++].dst);
+            for (size_t k = 0; k < skip; ++k)
+                Dirty(was[i++].dst);
         }
     }
-    for (; i < was.size(); ++i) Dirty(was[i].dst);
-    for (; j < now.size(); ++j) Dirty(now[j].dst);
+    for (; i < was.size(); ++i)
+        Dirty(was[i].dst);
+    for (; j < now.size(); ++j)
+        Dirty(now[j].dst);
 }
 
 void TDirectDrawSurface::Commit() {
@@ -579,7 +592,8 @@ std::vector<TRect> TDirectDrawSurface::TakeDamage() {
                 continue;
             }
             const int start = tx;
-            while (tx < columns && row[tx]) ++tx;
+            while (tx < columns && row[tx])
+                ++tx;
             const TRect r{start * kTileWidth, ty * kTileHeight, std::min(tx * kTileWidth, width_),
                           std::min((ty + 1) * kTileHeight, height_)};
             auto above = std::find_if(open.begin(), open.end(), [&](size_t k) {

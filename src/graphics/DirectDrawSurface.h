@@ -69,7 +69,7 @@ struct TDrawOp {
 };
 
 class TDirectDrawSurface {
-public:
+  public:
     explicit TDirectDrawSurface(TDXDraw* dxdraw = nullptr);
     ~TDirectDrawSurface();
     TDirectDrawSurface(const TDirectDrawSurface&) = delete;
@@ -176,8 +176,8 @@ public:
     std::unique_ptr<TDirectDrawSurfaceCanvas> canvas_;
     uint64_t stamp_; // new whenever the pixels or the key change; unique across surfaces
     bool deferred_ = false;
-    bool shownValid_ = false;        // shown_ describes every pixel of the surface
-    std::vector<TDrawOp> pending_;   // recorded since the last Commit
-    std::vector<TDrawOp> shown_;     // what the pixels show
+    bool shownValid_ = false;         // shown_ describes every pixel of the surface
+    std::vector<TDrawOp> pending_;    // recorded since the last Commit
+    std::vector<TDrawOp> shown_;      // what the pixels show
     std::vector<uint8_t> dirtyTiles_; // kTileWidth x kTileHeight tiles changed, not yet taken
 };

@@ -33,7 +33,7 @@ struct TBrush {
 // Text and outline drawing on a surface. Made on first use; keeps its font and brush for the
 // life of the surface. Release() must come before a flip or further sprite drawing.
 class TDirectDrawSurfaceCanvas {
-public:
+  public:
     explicit TDirectDrawSurfaceCanvas(TDirectDrawSurface& surface) : surface_(surface) {}
     TFont Font;
     TPen Pen;
@@ -46,7 +46,7 @@ public:
     void Release() { active_ = false; }
     bool Active() const { return active_; }
 
-private:
+  private:
     TDirectDrawSurface& surface_;
     bool active_ = false; // holds the "device context" between the first call and Release
 };

@@ -38,7 +38,7 @@ const Stretch kGolden[] = {
 };
 
 class GoldenFrames : public FrontEndScenario {
-protected:
+  protected:
     void SetUp() override {
         h = std::make_unique<THarness>(THarness::Options{.seed = kSeed, .workdir = dir.Path()});
         Play({"frames 1"});
@@ -61,16 +61,19 @@ protected:
         }
     }
     void Key(int vk, int times = 1) {
-        for (int i = 0; i < times; ++i) Play({"key press " + std::to_string(vk), "frames 1"});
+        for (int i = 0; i < times; ++i)
+            Play({"key press " + std::to_string(vk), "frames 1"});
     }
     void PlayUntil(const std::string& state, int limit) {
-        for (int i = 0; i < limit && F("GameState") != state; ++i) Play({"frames 1"});
+        for (int i = 0; i < limit && F("GameState") != state; ++i)
+            Play({"frames 1"});
         ASSERT_EQ(F("GameState"), state);
     }
     // Selects a main-menu entry by the keyboard, from wherever the selection stands.
     void SelectMain(int item) {
         ASSERT_EQ(N("MenuScreen"), 1);
-        for (int i = 0; i < 6 && N("SelectedItem") != item; ++i) Key(kDown);
+        for (int i = 0; i < 6 && N("SelectedItem") != item; ++i)
+            Key(kDown);
         ASSERT_EQ(N("SelectedItem"), item);
     }
     // Fire held, sweeping up and down, pushing right against the drift now and then.

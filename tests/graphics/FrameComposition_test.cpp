@@ -19,12 +19,13 @@ struct Call {
     enum Kind { Sprite, Opaque, Text, Outline } kind;
     int x, y;
     std::string text;
-    Call(Kind k, int x, int y, std::string text = "") : kind(k), x(x), y(y), text(std::move(text)) {}
+    Call(Kind k, int x, int y, std::string text = "")
+        : kind(k), x(x), y(y), text(std::move(text)) {}
 };
 using Frame = std::vector<Call>;
 
 class FrameComposition : public ::testing::Test {
-protected:
+  protected:
     platform::HeadlessPlatform p;
     TDXDraw d;
     TDirectDrawSurface sprite, background;
@@ -41,7 +42,8 @@ protected:
         sprite.SetColorKey(0xFF00FF);
         background.SetSize(800, 400);
         uint32_t* b = background.Pixels();
-        for (int i = 0; i < 800 * 400; ++i) b[i] = 0x203040u + uint32_t(i % 777);
+        for (int i = 0; i < 800 * 400; ++i)
+            b[i] = 0x203040u + uint32_t(i % 777);
     }
     ~FrameComposition() override { platform::SetCurrent(nullptr); }
 
@@ -81,7 +83,8 @@ protected:
         Draw(at, frame);
         ASSERT_EQ(p.lastFrame.size(), 800u * 600u);
         int wrong = 0;
-        for (int i = 0; i < 800 * 600; ++i) wrong += p.lastFrame[i] != at.Pixels()[i];
+        for (int i = 0; i < 800 * 600; ++i)
+            wrong += p.lastFrame[i] != at.Pixels()[i];
         EXPECT_EQ(wrong, 0) << "pixels that differ from drawing at once";
     }
 };
@@ -111,7 +114,8 @@ TEST_F(FrameComposition, EveryFrameShowsWhatDrawingAtOnceShows) {
     steps.push_back({"background gone", f});
     steps.push_back({"nothing but the fill", {}});
     steps.push_back({"back to the start", base});
-    for (const Step& s : steps) Show(s.frame, s.what);
+    for (const Step& s : steps)
+        Show(s.frame, s.what);
 }
 
 TEST_F(FrameComposition, PresentsOnlyWhatChanged) {
