@@ -5,7 +5,11 @@
 #include "ScorePages.h"
 #include "ScoreRecord.h"
 
-#include <chrono>
+#include <arpa/inet.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 
@@ -17,11 +21,25 @@ constexpr const char* kProgramName = "skyvern-scores";
 constexpr const char* kGameName = "Skyvern";
 constexpr const char* kFreeText = "Skyvern world high scores";
 constexpr const char* kHtml = "text/html; charset=utf-8";
-constexpr const char* kText = "text/plain; charset=utf-8";
 
-void NotFound(httplib::Response& res) {
-    res.status = 404;
-    res.set_content("Not Found\n", kText);
+void NotFound(HttpResponse& response) {
+    response.status = 404;
+    response.body = "Not Found\n";
+}
+
+// The canonical text of an IPv4 or IPv6 address, or "" when `text` is none.
+std::string NormalAddress(std::string text) {
+    while (!text.empty() && text.front() == ' ')
+        text.erase(text.begin());
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    unsigned char bytes[16];
+    char out[INET6_ADDRSTRLEN];
+    if (inet_pton(AF_INET, text.c_str(), bytes) == 1 && inet_ntop(AF_INET, bytes, out, sizeof out))
+        return out;
+    if (inet_pton(AF_INET6, text.c_str(), bytes) == 1 && inet_ntop(AF_INET6, bytes, out, sizeof out))
+        return out;
+    return "";
 }
 
 } // namespace
@@ -33,64 +51,97 @@ std::int64_t SystemClockMs() {
 
 ScoreServer::ScoreServer(ScoreStore& store, std::string version, Clock clock, ServerLimits limits)
     : store_(store), version_(std::move(version)), clock_(std::move(clock)), limits_(limits),
-      tokens_(limits.tokenCapacity, limits.tokenLifetimeMs),
-      limiter_(limits.submissionsPerWindow, limits.rateWindowMs, limits.maxRateClients) {
-    const std::size_t threads = limits_.threads;
-    http_.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-    // Requests are GETs: no body worth reading, and slow or idle clients are let go soon.
-    http_.set_payload_max_length(limits_.maxUrlLength);
-    http_.set_read_timeout(5);
-    http_.set_write_timeout(5);
-    http_.set_keep_alive_timeout(5);
-    http_.set_keep_alive_max_count(100);
-    // Headers and body go out in separate writes; without this each answer waits for a
-    // delayed acknowledgement (40 ms on Linux).
-    http_.set_tcp_nodelay(true);
-
-    http_.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
-        if (req.target.size() <= limits_.maxUrlLength)
-            return httplib::Server::HandlerResponse::Unhandled;
-        res.status = 414;
-        res.set_content("URI Too Long\n", kText);
-        return httplib::Server::HandlerResponse::Handled;
-    });
-    http_.Get("/", [this](const httplib::Request&, httplib::Response& res) {
-        res.set_content(HomePage(version_), kHtml);
-    });
-    http_.Get("/cgi/version.pl", [this](const httplib::Request& req, httplib::Response& res) {
-        HandleScript(req, res);
-    });
-    http_.set_error_handler([](const httplib::Request&, httplib::Response& res) {
-        if (res.body.empty()) res.set_content(std::to_string(res.status) + "\n", kText);
-    });
+      tokens_(store.TokenKey(), limits.tokenLifetimeMs),
+      http_([this](const HttpRequest& request, HttpResponse& response) { Route(request, response); },
+            HttpLimits{limits.threads, limits.maxConnections, limits.idleTimeoutSeconds,
+                       // Room for the longest target we answer plus ordinary headers.
+                       limits.maxUrlLength + 12 * 1024}) {
+    for (const std::string& proxy : limits_.trustedProxies) {
+        std::string address = NormalAddress(proxy);
+        trustedProxies_.push_back(address.empty() ? proxy : address);
+    }
 }
 
 bool ScoreServer::ServeScreenshots(const std::string& dir) {
-    return http_.set_mount_point("/screenshots", dir);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(dir, ec)) return false;
+    std::lock_guard lock(screenshotsMutex_);
+    screenshots_ = dir;
+    return true;
 }
 
-void ScoreServer::HandleScript(const httplib::Request& req, httplib::Response& res) {
+std::string ScoreServer::ClientAddress(const HttpRequest& request) const {
+    if (request.forwardedFor.empty()) return request.peer;
+    bool trusted = false;
+    for (const std::string& proxy : trustedProxies_)
+        trusted = trusted || proxy == request.peer;
+    if (!trusted) return request.peer;
+    // Our proxy appends the address it saw last; whatever stands before it the client wrote.
+    std::size_t comma = request.forwardedFor.rfind(',');
+    std::string last = NormalAddress(
+        comma == std::string::npos ? request.forwardedFor : request.forwardedFor.substr(comma + 1));
+    return last.empty() ? request.peer : last;
+}
+
+void ScoreServer::Route(const HttpRequest& request, HttpResponse& response) {
+    if (request.target.size() > limits_.maxUrlLength) {
+        response.status = 414;
+        response.body = "URI Too Long\n";
+    } else if (request.path == "/") {
+        response.contentType = kHtml;
+        response.body = HomePage(version_);
+    } else if (request.path == "/cgi/version.pl") {
+        HandleScript(request, response);
+    } else if (request.path.rfind("/screenshots/", 0) == 0) {
+        Screenshot(request.path.substr(13), response);
+    } else {
+        NotFound(response);
+    }
+}
+
+void ScoreServer::Screenshot(const std::string& name, HttpResponse& response) {
+    // A plain file name of the folder itself: nothing above it or hidden in it.
+    if (name.empty() || name.front() == '.' || name.find('/') != std::string::npos ||
+        name.find('\0') != std::string::npos)
+        return NotFound(response);
+    std::string dir;
+    {
+        std::lock_guard lock(screenshotsMutex_);
+        dir = screenshots_;
+    }
+    if (dir.empty()) return NotFound(response);
+    std::filesystem::path file = std::filesystem::path(dir) / name;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return NotFound(response);
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return NotFound(response);
+    response.body.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    response.contentType = file.extension() == ".png" ? "image/png" : "application/octet-stream";
+}
+
+void ScoreServer::HandleScript(const HttpRequest& request, HttpResponse& response) {
     // The three requests are told apart by their exact set of parameters; a parameter given
     // twice or any extra one is not a request of ours.
     std::map<std::string, std::string> params;
-    for (const auto& [key, value] : req.params)
-        if (!params.emplace(key, value).second) return NotFound(res);
+    for (const auto& [key, value] : request.params)
+        if (!params.emplace(key, value).second) return NotFound(response);
     auto prg = params.find("prg");
-    if (prg == params.end() || prg->second != kGameName) return NotFound(res);
+    if (prg == params.end() || prg->second != kGameName) return NotFound(response);
     std::set<std::string> keys;
     for (const auto& entry : params)
         keys.insert(entry.first);
 
     using Keys = std::set<std::string>;
     if (keys == Keys{"version", "prg"} && params["version"].empty()) {
-        res.set_content(VersionReply(), kText);
+        response.body = VersionReply();
     } else if (keys == Keys{"hs", "prg", "inf"} && params["hs"].empty()) {
-        res.set_content(Submit(req.remote_addr, params["inf"]), kText);
+        response.body = Submit(ClientAddress(request), params["inf"]);
     } else if (keys == Keys{"prg", "show", "type"} && params["show"].empty() &&
                params["type"] == "0") {
-        res.set_content(WorldPageHtml(), kHtml);
+        response.contentType = kHtml;
+        response.body = WorldPageHtml();
     } else {
-        NotFound(res);
+        NotFound(response);
     }
 }
 
@@ -99,23 +150,43 @@ std::string ScoreServer::VersionReply() {
            tokens_.Issue(clock_()) + "|";
 }
 
+void ScoreServer::PurgeNowAndThen(std::int64_t nowMs) {
+    std::int64_t due = nextPurgeMs_.load();
+    if (nowMs < due || !nextPurgeMs_.compare_exchange_strong(due, nowMs + limits_.purgeIntervalMs))
+        return;
+    try {
+        store_.Purge(nowMs, limits_.rateWindowMs);
+    } catch (const std::exception&) {
+        // Only housekeeping: the next round tries again.
+    }
+}
+
 std::string ScoreServer::Submit(const std::string& client, const std::string& encoded) {
     const std::int64_t now = clock_();
-    // Every attempt counts, valid or not, so the limit also slows down guessing of tokens.
-    if (!limiter_.Allow(client, now)) return "ERROR too many submissions";
+    PurgeNowAndThen(now);
+    try {
+        // Every attempt counts, valid or not, so the limit also slows down guessing of tokens.
+        if (!store_.CountAttempt(client, now, limits_.submissionsPerWindow, limits_.rateWindowMs))
+            return "ERROR too many submissions";
+    } catch (const std::exception&) {
+        return "ERROR cannot store score";
+    }
     ParseResult parsed = DecodeScoreRecord(encoded);
     if (!parsed.record) return "ERROR " + parsed.error;
     const ScoreRecord& record = *parsed.record;
-    switch (tokens_.Consume(record.token, now)) {
-    case TokenBook::Use::Ok:
+    std::int64_t expires = 0;
+    switch (tokens_.Verify(record.token, now, &expires)) {
+    case TokenSigner::Check::Ok:
         break;
-    case TokenBook::Use::Unknown:
+    case TokenSigner::Check::Unknown:
         return "ERROR unknown token";
-    case TokenBook::Use::Expired:
+    case TokenSigner::Check::Expired:
         return "ERROR expired token";
     }
     try {
-        store_.Add(StoredScore{record.name, record.score, record.country, now / 1000});
+        if (!store_.StoreWithToken(record.token, expires,
+                                   StoredScore{record.name, record.score, record.country, now / 1000}))
+            return "ERROR unknown token";
     } catch (const std::exception&) {
         return "ERROR cannot store score";
     }
@@ -124,10 +195,14 @@ std::string ScoreServer::Submit(const std::string& client, const std::string& en
 
 std::string ScoreServer::WorldPageHtml() {
     std::lock_guard lock(pageMutex_);
-    std::uint64_t generation = store_.Generation();
-    if (!worldPage_ || worldPageGeneration_ != generation) {
+    const std::uint64_t generation = store_.Generation();
+    const auto now = std::chrono::steady_clock::now();
+    const bool old = store_.Shared() &&
+                     now - worldPageAt_ >= std::chrono::milliseconds(limits_.worldPageMaxAgeMs);
+    if (!worldPage_ || worldPageGeneration_ != generation || old) {
         worldPage_ = std::make_shared<const std::string>(WorldPage(store_.Best(limits_.worldRows)));
         worldPageGeneration_ = generation;
+        worldPageAt_ = now;
     }
     return *worldPage_;
 }

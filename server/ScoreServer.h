@@ -1,17 +1,18 @@
-// ScoreServer.h -- the HTTP routes of skyvern-scores on top of the token book, limiter and store.
+// ScoreServer.h -- the HTTP routes of skyvern-scores on top of the token signer and the store.
 #pragma once
 
-#include "RateLimiter.h"
+#include "HttpServer.h"
 #include "ScoreStore.h"
-#include "TokenBook.h"
+#include "TokenSigner.h"
 
-#include <httplib.h>
-
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace scores {
 
@@ -21,13 +22,20 @@ std::int64_t SystemClockMs();
 
 struct ServerLimits {
     std::size_t maxUrlLength = 4096;
-    std::size_t threads = 64; // each open keep-alive connection holds one
+    std::size_t threads = 4; // event loops; each also holds one database connection
+    std::size_t maxConnections = 10000;
+    unsigned idleTimeoutSeconds = 10;
     int worldRows = 100;
-    std::size_t tokenCapacity = TokenBook::kDefaultCapacity;
-    std::int64_t tokenLifetimeMs = TokenBook::kDefaultLifetimeMs;
-    std::size_t submissionsPerWindow = RateLimiter::kDefaultLimit;
-    std::int64_t rateWindowMs = RateLimiter::kDefaultWindowMs;
-    std::size_t maxRateClients = RateLimiter::kDefaultMaxClients;
+    std::int64_t tokenLifetimeMs = TokenSigner::kDefaultLifetimeMs;
+    int submissionsPerWindow = 30;
+    std::int64_t rateWindowMs = 60 * 1000;
+    // On a shared database other instances add rows too; the world page is then rendered
+    // again at least this often.
+    std::int64_t worldPageMaxAgeMs = 500;
+    // How often used tokens and old attempts are cleared out of the database.
+    std::int64_t purgeIntervalMs = 15 * 1000;
+    // Peers whose X-Forwarded-For names the client (reverse proxies of ours).
+    std::vector<std::string> trustedProxies;
 };
 
 class ScoreServer {
@@ -36,7 +44,7 @@ class ScoreServer {
                 ServerLimits limits = {});
 
     // The configured server with every route; bind and listen on it, stop it from any thread.
-    httplib::Server& Http() { return http_; }
+    HttpServer& Http() { return http_; }
 
     // Serves the game's screenshots (the images its AppStream metainfo names) from `dir` as
     // /screenshots/NAME.png. False when `dir` is not a folder.
@@ -47,21 +55,34 @@ class ScoreServer {
     std::string Submit(const std::string& client, const std::string& encoded);
     std::string WorldPageHtml();
 
+    // The address a submission counts against: the peer, or for a trusted proxy the last
+    // address it put in X-Forwarded-For.
+    std::string ClientAddress(const HttpRequest& request) const;
+
   private:
-    void HandleScript(const httplib::Request& req, httplib::Response& res);
+    void Route(const HttpRequest& request, HttpResponse& response);
+    void HandleScript(const HttpRequest& request, HttpResponse& response);
+    void Screenshot(const std::string& name, HttpResponse& response);
+    void PurgeNowAndThen(std::int64_t nowMs);
 
     ScoreStore& store_;
     const std::string version_;
     const Clock clock_;
     const ServerLimits limits_;
-    TokenBook tokens_;
-    RateLimiter limiter_;
-    httplib::Server http_;
+    std::vector<std::string> trustedProxies_; // normalised
+    TokenSigner tokens_;
+    std::atomic<std::int64_t> nextPurgeMs_{0};
+
+    std::mutex screenshotsMutex_;
+    std::string screenshots_;
 
     // The world page changes only when a score is stored, so it is rendered once per change.
     std::mutex pageMutex_;
     std::shared_ptr<const std::string> worldPage_;
     std::uint64_t worldPageGeneration_ = 0;
+    std::chrono::steady_clock::time_point worldPageAt_;
+
+    HttpServer http_;
 };
 
 } // namespace scores

@@ -2,8 +2,6 @@
 #include "ScoreServer.h"
 #include "ScoreStore.h"
 
-#include <atomic>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +9,9 @@
 #include <filesystem>
 #include <pthread.h>
 #include <string>
+#include <sys/resource.h>
 #include <thread>
+#include <vector>
 
 #ifndef SKYVERN_VERSION
 #define SKYVERN_VERSION "0.0.0"
@@ -24,16 +24,26 @@ struct Options {
     int port = 8642;
     std::string db = "scores.db";
     std::string screenshots; // empty: the installed ones, when there are any
+    scores::ServerLimits limits;
 };
 
 void Usage(FILE* out) {
-    std::fprintf(out, "usage: skyvern-scores [--listen ADDR:PORT] [--db FILE] [--screenshots DIR]\n"
-                      "  --listen ADDR:PORT  address to serve on (default 127.0.0.1:8642;\n"
-                      "                      port 0 picks a free one, [::1]:PORT for IPv6)\n"
-                      "  --db FILE           SQLite database (default scores.db)\n"
-                      "  --screenshots DIR   the game's screenshots, served as /screenshots/\n"
-                      "                      (default ../share/skyvern/screenshots from the\n"
-                      "                      program's folder)\n");
+    std::fprintf(out,
+                 "usage: skyvern-scores [--listen ADDR:PORT] [--db FILE|URI] [--trusted-proxy ADDR]...\n"
+                 "                      [--screenshots DIR] [--threads N] [--idle-timeout S]\n"
+                 "                      [--rate-limit N]\n"
+                 "  --listen ADDR:PORT    address to serve on (default 127.0.0.1:8642;\n"
+                 "                        port 0 picks a free one, [::1]:PORT for IPv6)\n"
+                 "  --db FILE|URI         SQLite database file (default scores.db), or a\n"
+                 "                        PostgreSQL URI (postgresql://...) shared by instances\n"
+                 "  --trusted-proxy ADDR  a reverse proxy whose X-Forwarded-For names the client\n"
+                 "  --screenshots DIR     the game's screenshots, served as /screenshots/\n"
+                 "                        (default ../share/skyvern/screenshots from the\n"
+                 "                        program's folder)\n"
+                 "  --threads N           event loops (default 4)\n"
+                 "  --idle-timeout S      close a connection silent for S seconds (default 10)\n"
+                 "  --rate-limit N        submission attempts per address in 60 s (default 30;\n"
+                 "                        for load benchmarks only)\n");
 }
 
 bool ParseListen(const std::string& text, Options& options) {
@@ -49,6 +59,24 @@ bool ParseListen(const std::string& text, Options& options) {
     options.host = host;
     options.port = value;
     return true;
+}
+
+// A whole decimal from 1 to `max`, or 0.
+long ParseCount(const char* text, long max) {
+    std::string digits = text;
+    if (digits.empty() || digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    long value = std::atol(digits.c_str());
+    return value >= 1 && value <= max ? value : 0;
+}
+
+// Every idle or slow client holds a descriptor: take all the system allows.
+void RaiseDescriptorLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
 }
 
 } // namespace
@@ -69,6 +97,23 @@ int main(int argc, char** argv) {
             options.db = argv[++i];
         } else if (arg == "--screenshots" && i + 1 < argc) {
             options.screenshots = argv[++i];
+        } else if (arg == "--trusted-proxy" && i + 1 < argc) {
+            options.limits.trustedProxies.push_back(argv[++i]);
+        } else if ((arg == "--threads" || arg == "--rate-limit" || arg == "--idle-timeout") &&
+                   i + 1 < argc) {
+            long value = ParseCount(argv[++i], arg == "--threads"        ? 256
+                                               : arg == "--idle-timeout" ? 3600
+                                                                         : 1000000000L);
+            if (value == 0) {
+                std::fprintf(stderr, "skyvern-scores: bad %s value '%s'\n", arg.c_str(), argv[i]);
+                return 2;
+            }
+            if (arg == "--threads")
+                options.limits.threads = static_cast<std::size_t>(value);
+            else if (arg == "--idle-timeout")
+                options.limits.idleTimeoutSeconds = static_cast<unsigned>(value);
+            else
+                options.limits.submissionsPerWindow = static_cast<int>(value);
         } else {
             Usage(stderr);
             return 2;
@@ -85,10 +130,17 @@ int main(int argc, char** argv) {
     // A client closing its connection early must not end the process.
     std::signal(SIGPIPE, SIG_IGN);
 
+    RaiseDescriptorLimit();
+    rlimit files{};
+    getrlimit(RLIMIT_NOFILE, &files);
+    // Room for the database, the listening socket and the screenshots besides the clients.
+    if (files.rlim_cur != RLIM_INFINITY && files.rlim_cur < options.limits.maxConnections + 64)
+        options.limits.maxConnections = files.rlim_cur > 128 ? files.rlim_cur - 64 : 64;
+
     try {
-        scores::ScoreStore store(options.db);
-        scores::ScoreServer server(store, SKYVERN_VERSION);
-        httplib::Server& http = server.Http();
+        scores::ScoreStore store(options.db, options.limits.threads + 1);
+        scores::ScoreServer server(store, SKYVERN_VERSION, scores::SystemClockMs, options.limits);
+        scores::HttpServer& http = server.Http();
         if (!options.screenshots.empty()) {
             if (!server.ServeScreenshots(options.screenshots)) {
                 std::fprintf(stderr, "skyvern-scores: no folder %s\n", options.screenshots.c_str());
@@ -117,18 +169,12 @@ int main(int argc, char** argv) {
                     port);
         std::fflush(stdout);
 
-        std::atomic<bool> listening{true};
         std::thread waiter([&] {
             int sig = 0;
             sigwait(&stopSignals, &sig);
-            // stop() only takes effect once the accept loop runs; retry until it has ended.
-            while (listening.load()) {
-                http.stop();
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            }
+            http.stop();
         });
         bool ok = http.listen_after_bind();
-        listening = false;
         // Wake the waiter if the loop ended for another reason than a stop signal.
         pthread_kill(waiter.native_handle(), SIGTERM);
         waiter.join();

@@ -12,6 +12,12 @@ PACKAGES=(
   fonts-linuxlibertine fonts-dejavu-core
   xvfb xauth xdotool libx11-dev
   desktop-file-utils appstream dpkg-dev file
+  # score server deployment checks: systemd-analyze on the unit, nginx -t on the example site
+  systemd nginx openssl
+  # score server: PostgreSQL client and server (the tests start their own), event-driven HTTP
+  libpq-dev postgresql libmicrohttpd-dev
+  # score server load benchmark
+  wrk
 )
 
 missing=()

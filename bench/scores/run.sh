@@ -1,14 +1,25 @@
 #!/usr/bin/env bash
-# Load benchmark of skyvern-scores on loopback: the version query and the world page (10 000 rows),
-# wrk for 20 s each; prints requests per second and 99th-percentile latency per route.
-# Environment: BUILD_DIR (default build), DURATION (20s), CONNECTIONS (16), WRK_THREADS (1).
+# Load benchmark of skyvern-scores on loopback with wrk: the version query, the world page
+# (10 000 rows) and submissions (a version query for the token, then the score), for
+#   sqlite      one instance on an SQLite file
+#   postgresql  two instances on one PostgreSQL database (a server of its own, fsync on),
+#               one wrk per instance, figures summed
+# Submissions run with the limit raised by --rate-limit and each from another address behind
+# the loopback as trusted proxy. Prints requests per second and the 99th-percentile latency
+# per route (for submissions also the accepted ones per second).
+# Environment: BUILD_DIR (build), DURATION (10s), CONNECTIONS (32, over all instances),
+# WRK_THREADS (1 per wrk), SETUPS ("sqlite postgresql"), INSTANCE_THREADS (4: event loops of
+# each instance, each with its own database connection; more of them let PostgreSQL commit
+# more submissions with one disk flush).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 build="${BUILD_DIR:-build}"
-duration="${DURATION:-20s}"
-connections="${CONNECTIONS:-16}"
+duration="${DURATION:-10s}"
+connections="${CONNECTIONS:-32}"
 wrk_threads="${WRK_THREADS:-1}"
+instance_threads="${INSTANCE_THREADS:-4}"
+setups="${SETUPS:-sqlite postgresql}"
 rows=10000
 
 if ! command -v wrk >/dev/null; then
@@ -19,40 +30,113 @@ fi
 cmake --build "$build" -j2 --target skyvern-scores scores_seed >/dev/null
 
 work="$(mktemp -d)"
-server_pid=""
+server_pids=()
+pg_state=""
+stop_servers() {
+  for pid in "${server_pids[@]}"; do
+    kill -TERM "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  server_pids=()
+}
 cleanup() {
-  if [ -n "$server_pid" ] && kill -0 "$server_pid" 2>/dev/null; then
-    kill -TERM "$server_pid"
-    wait "$server_pid" || true
-  fi
+  stop_servers
+  [ -z "$pg_state" ] || SKYVERN_PG_DURABLE=1 tests/server/postgres.sh stop "$pg_state" || true
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-"$build/bin/scores_seed" "$work/bench.db" "$rows" >/dev/null
-"$build/bin/skyvern-scores" --listen 127.0.0.1:0 --db "$work/bench.db" >"$work/server.out" &
-server_pid=$!
-for _ in $(seq 100); do
-  grep -q 'listening on' "$work/server.out" 2>/dev/null && break
-  sleep 0.05
-done
-address="$(sed -n 's/.*listening on \(.*\)$/\1/p' "$work/server.out")"
-[ -n "$address" ] || { echo "server did not start" >&2; exit 1; }
-base="http://$address"
+# start_instance DB [OPTIONS...]: starts one instance and adds its address to `addresses`
+# (not in a subshell, so that the instance is remembered and stopped).
+start_instance() {
+  local db="$1" out
+  shift
+  out="$work/server-${#server_pids[@]}.out"
+  "$build/bin/skyvern-scores" --listen 127.0.0.1:0 --db "$db" --trusted-proxy 127.0.0.1 \
+    --rate-limit 1000000000 --threads "$instance_threads" "$@" >"$out" 2>"$out.err" &
+  server_pids+=($!)
+  for _ in $(seq 200); do
+    grep -q 'listening on' "$out" 2>/dev/null && break
+    sleep 0.05
+  done
+  local address
+  address="$(sed -n 's/.*listening on \(.*\)$/\1/p' "$out")"
+  [ -n "$address" ] || { echo "server did not start:" >&2; cat "$out.err" >&2; exit 1; }
+  addresses+=("$address")
+}
 
-echo "skyvern-scores on $address, $rows rows; wrk -t$wrk_threads -c$connections -d$duration"
-printf '%-16s %12s %12s %10s\n' route "requests/s" "p99 latency" errors
+# to_ms VALUE: wrk's latency (us, ms or s) in milliseconds.
+to_ms() {
+  awk -v v="$1" 'BEGIN {
+    n = v + 0
+    if (v ~ /us$/) n /= 1000; else if (v ~ /ms$/) n += 0; else if (v ~ /s$/) n *= 1000
+    printf "%.2f", n }'
+}
+
 status=0
-for route in version world; do
-  case "$route" in
-    version) url="$base/cgi/version.pl?version&prg=Skyvern" ;;
-    world) url="$base/cgi/version.pl?prg=Skyvern&show&type=0" ;;
-  esac
-  wrk -t"$wrk_threads" -c"$connections" -d"$duration" --latency "$url" >"$work/$route.txt"
-  rps="$(awk '/^Requests\/sec:/ {print $2}' "$work/$route.txt")"
-  p99="$(awk '$1 == "99%" {print $2}' "$work/$route.txt")"
-  errors="$(awk '/Non-2xx|Socket errors/ {sub(/^ +/, ""); printf "%s; ", $0}' "$work/$route.txt")"
-  printf '%-16s %12s %12s %10s\n' "$route" "$rps" "$p99" "${errors:-none}"
+# run_route SETUP ROUTE ADDRESS...: one wrk per address at the same time, figures summed.
+run_route() {
+  local setup="$1" route="$2"
+  shift 2
+  local per=$((connections / $#)) i=0 files=() wrks=()
+  for address in "$@"; do
+    local file="$work/$setup-$route-$i.txt" args=()
+    case "$route" in
+      version) args=("http://$address/cgi/version.pl?version&prg=Skyvern") ;;
+      world) args=("http://$address/cgi/version.pl?prg=Skyvern&show&type=0") ;;
+      submit) args=(-s bench/scores/submit.lua "http://$address/") ;;
+    esac
+    wrk -t"$wrk_threads" -c"$per" -d"$duration" --timeout 5s --latency "${args[@]}" >"$file" &
+    wrks+=($!)
+    files+=("$file")
+    i=$((i + 1))
+  done
+  wait "${wrks[@]}"
+  local rps=0 p99=0 errors="" accepted="" ok=0 seconds=0
+  for file in "${files[@]}"; do
+    rps="$(awk -v a="$rps" '/^Requests\/sec:/ {printf "%.0f", a + $2}' "$file")"
+    local one
+    one="$(to_ms "$(awk '$1 == "99%" {print $2}' "$file")")"
+    p99="$(awk -v a="$p99" -v b="$one" 'BEGIN {print (b > a ? b : a)}')"
+    errors+="$(awk '/Non-2xx|Socket errors/ {sub(/^ +/, ""); printf "%s; ", $0}' "$file")"
+    if [ "$route" = submit ]; then
+      ok=$((ok + $(awk '/^accepted/ {print $2}' "$file")))
+      errors+="$(awk '/^accepted/ && $4 > 0 {printf "%d refused; ", $4}' "$file")"
+      seconds="$(awk -v a="$seconds" '/^accepted/ {print ($6 > a ? $6 : a)}' "$file")"
+    fi
+  done
+  [ "$route" != submit ] || accepted="$(awk -v n="$ok" -v s="$seconds" 'BEGIN {printf "%.0f", n / s}')"
+  printf '%-11s %-8s %12s %10s ms %14s  %s\n' "$setup" "$route" "$rps" "$p99" \
+    "${accepted:--}" "${errors:-no errors}"
   [ -z "$errors" ] || status=1
+}
+
+echo "skyvern-scores on loopback, $rows rows; wrk -t$wrk_threads, $connections connections in all, $duration per route"
+printf '%-11s %-8s %12s %13s %14s  %s\n' setup route "requests/s" "p99" "accepted/s" errors
+for setup in $setups; do
+  addresses=()
+  case "$setup" in
+    sqlite)
+      "$build/bin/scores_seed" "$work/bench.db" "$rows" >/dev/null
+      start_instance "$work/bench.db"
+      ;;
+    postgresql)
+      pg_state="$work/postgres.state"
+      SKYVERN_PG_DURABLE=1 tests/server/postgres.sh start "$pg_state"
+      uri="postgresql:///postgres?host=$(cat "$pg_state")&user=skyvern"
+      "$build/bin/scores_seed" "$uri" "$rows" >/dev/null
+      start_instance "$uri"
+      start_instance "$uri"
+      ;;
+    *) echo "unknown setup $setup" >&2; exit 2 ;;
+  esac
+  for route in version world submit; do
+    run_route "$setup" "$route" "${addresses[@]}"
+  done
+  stop_servers
+  if [ -n "$pg_state" ]; then
+    SKYVERN_PG_DURABLE=1 tests/server/postgres.sh stop "$pg_state"
+    pg_state=""
+  fi
 done
 exit "$status"

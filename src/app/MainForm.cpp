@@ -3,12 +3,14 @@
 
 #include <stdexcept>
 
+#include "app/GameFlow.h"
 #include "app/GameState.h"
 #include "app/Random.h"
 #include "app/WindowIcon.h"
 #include "audio/Mixer.h"
 #include "audio/Music.h"
 #include "audio/SoundEvents.h"
+#include "frontend/FrontEnd.h"
 #include "frontend/MenuSprites.h"
 #include "frontend/Settings.h"
 #include "timer/Application.h"
@@ -29,9 +31,6 @@ void ShowMouseCursor(bool show) {
     } else {
         while (count >= 0) count = p.ShowCursor(false);
     }
-    // The cursor is hidden exactly while the mouse steers the dragon: relative motion then
-    // stands in for the distance from the screen centre (and works where warping does not).
-    p.SetRelativeMouse(!show);
 }
 
 void SetCursorPos(int x, int y) { platform::Current().WarpCursor(x, y); }
@@ -120,7 +119,9 @@ void TmainForm::FormCreate() {
 
 void TmainForm::ChangeMode() {
     DXDraw.Finalize();
-    if (Windowed == 1) {
+    // Any byte but 0 is on, as everywhere else that reads the setting.
+    const bool windowed = Windowed != 0;
+    if (windowed) {
         RestorePlacement();
         DXDraw.SetOptions(DXDraw.Options() & ~Opt(doFullScreen));
         platform::Current().CenterWindow();
@@ -128,10 +129,10 @@ void TmainForm::ChangeMode() {
         SavePlacement();
         DXDraw.SetOptions(DXDraw.Options() | Opt(doFullScreen));
     }
-    if (MenuScreen == 2) {
-        if (OptionMarks[1]) OptionMarks[1]->Shown = Windowed == 1;
-        if (OptionMarks[2]) OptionMarks[2]->Shown = Windowed == 0;
-    }
+    // The marks exist while the options screen is open, also under the exit or boss-key
+    // dialog: they show the mode in force whenever the screen is seen.
+    if (OptionMarks[1]) OptionMarks[1]->Shown = windowed;
+    if (OptionMarks[2]) OptionMarks[2]->Shown = !windowed;
     DXDraw.Initialize();
 }
 
@@ -151,18 +152,23 @@ void TmainForm::DXTimer2Activate(TCustomDXTimer&) {
 
 void TmainForm::DXTimer2Deactivate(TCustomDXTimer&) {
     SongStop(MusicHandle);
-    if (GameState == gsPlaying || GameState == gsDying || GameState == gsLevelBanner ||
-        GameState == gsGameOver) {
-        ShowMouseCursor(true);
-        ResumeState = GameState;
-        GameState = gsPaused;
-    }
+    if (PausesOnFocusLoss(GameState)) PauseGame(TPauseReason::Focus);
 }
 
 void TmainForm::Close() {
     bool allow = true;
     FormClose(allow);
     if (allow) Application().Terminate();
+}
+
+void SavePendingOptions() {
+    if (OptionMarks[1]) SaveSettingsAndTell(); // the marks exist while the screen is open
+}
+
+void TmainForm::ForgetPointer() {
+    MouseOnItem = false;
+    MainMenuHover = false;
+    leftDown_ = false;
 }
 
 void TmainForm::HandleEvent(const platform::Event& e) {
@@ -186,6 +192,7 @@ void TmainForm::HandleEvent(const platform::Event& e) {
         // A click is a left press and release on the display.
         if (e.button == 1 && leftDown_) {
             leftDown_ = false;
+            if (!PointerOnItem(e.x, e.y)) MouseOnItem = false;
             DXDrawClick();
         }
         break;
@@ -196,11 +203,16 @@ void TmainForm::HandleEvent(const platform::Event& e) {
         }
         break;
     case EventKind::CloseRequest: Close(); break;
-    case EventKind::Quit: Application().Terminate(); break;
+    case EventKind::Quit:
+        // The session ends without the exit dialog: keep what an open options screen holds.
+        SavePendingOptions();
+        Application().Terminate();
+        break;
     case EventKind::MaximizeRequest: WMGetSysCommand(SC_MAXIMIZE); break;
     case EventKind::CaptionDoubleClick: CptClk(2); break;
     case EventKind::Exposed: DXDraw.Paint(); break;
     case EventKind::FocusGained: DXInput1.Activate(); break;
     default: break;
     }
+    CapturePointerWhilePlaying();
 }

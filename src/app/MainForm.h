@@ -4,6 +4,7 @@
 //   app/MainForm.cpp      start-up, modes, focus handlers, event dispatch
 //   app/GameLoop.cpp      the game loop
 //   app/KeyCommands.cpp   keyboard and window commands
+//   app/GameFlow.cpp      the transitions of the game's flow the handlers call
 //   world/GameField.cpp   game field and level set-up
 //   frontend/Menu.cpp     menus, menu loop, mouse handlers, the action dispatcher
 //   frontend/Options.cpp, frontend/Scores.cpp, frontend/Help.cpp   the sub-screens
@@ -51,6 +52,9 @@ public:
     void DXTimer2Deactivate(TCustomDXTimer& sender);
     void HandleEvent(const platform::Event& event);
     void Close(); // asks the window to close; FormClose decides
+    // Forgets where the pointer rested and any press waiting for its release, so that only a
+    // new pointing and a new click act (play starts, a dialog opens over play).
+    void ForgetPointer();
 
     // The game loop (app/GameLoop.cpp).
     void DXTimer2Timer(TCustomDXTimer& sender, int lagCount);
@@ -80,8 +84,9 @@ public:
     void CreateSubMenu(const std::string& name);
     void CreateExit();
     void DXDrawClick();
-    void DXDrawMouseDown(TMouseButton button, int x, int y);
     void DXDrawMouseMove(int x, int y);
+    // The mouse buttons are play input: the fire button (app/GameLoop.cpp).
+    void DXDrawMouseDown(TMouseButton button, int x, int y);
     void DXDrawMouseUp(TMouseButton button, int x, int y);
 
     // Sub-screens (frontend/Options.cpp, Scores.cpp, Help.cpp).
@@ -96,13 +101,15 @@ private:
 
 extern TmainForm* mainForm;
 
-// Makes the cursor visible (true) or hidden (false) whatever the show-count was. Hiding it is
-// also what starts relative mouse steering during play; showing it ends that.
+// Makes the cursor visible (true) or hidden (false) whatever the show-count was.
 void ShowMouseCursor(bool show);
 // Moves the mouse cursor to a position of the 800 x 600 picture.
 void SetCursorPos(int x, int y);
 // Saves the settings (the scramble bracket); a failure is told to the player, the game goes on.
 void SaveSettingsAndTell();
+// The program ends: the country and boss key of an options screen still open (also under a
+// dialog) are saved, as leaving the screen would; every other change was saved when made.
+void SavePendingOptions();
 // Menu routines of the main unit (frontend/Menu.cpp).
 void RefreshMenuHighlight();
 void DoMenuAction();

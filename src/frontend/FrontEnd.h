@@ -44,6 +44,9 @@ T* NewPictureSprite(TPictureCollectionItem& picture, int x, int y, int z, bool s
 // A menu item at the place of (screen, item) in the layout; writes its size there.
 TMenuItem* NewMenuItem(TPictureCollectionItem& picture, int screen, int item, int z, bool shown);
 
+// Whether (x, y) lies on an item of the screen shown (or on the main menu beside it). A click
+// checks it again: a screen may have opened under a pointer that has not moved since.
+bool PointerOnItem(int x, int y);
 // Step 2 of RefreshMenuHighlight alone: the selected item's highlight, without the click.
 void ShowMenuHighlight();
 // Name entry confirmed (the store item, or Enter in the name field).

@@ -1,4 +1,5 @@
 // Help.cpp -- the help pages and the exit dialog.
+#include "app/GameFlow.h"
 #include "app/GameState.h"
 #include "app/MainForm.h"
 #include "frontend/FrontEnd.h"
@@ -72,26 +73,8 @@ void DrawExit(TDirectDrawSurfaceCanvas& c) {
 }
 
 void ExitAction() {
-    TmainForm& f = *mainForm;
-    if (SelectedItem == 1) {
-        ExitConfirmed = true;
-        MenuScreen = ReturnScreen;
-        f.Close(); // from the menu the program ends; during play the game does
-        return;
-    }
-    if (SelectedItem != 2) return;
-    f.DestroyMenu();
-    // Screens that stay up under the dialog get their own items back; play keeps none.
-    const bool overScreen = GameState != gsExitDialog;
-    if (overScreen) MenuItems = SavedMenuItems;
-    GameState = GameState == gsExitDialog ? SavedGameState : ResumeState;
-    MenuScreen = ReturnScreen;
-    SelectedItem = SavedSelectedItem;
-    if (GameState == gsNameEntry) TextEditing = SelectedItem == 3 || SelectedItem == 4;
-    // Name entry and the send prompt keep their frame; elsewhere the dialog's frame goes.
-    if (DialogWindow && GameState != gsNameEntry && GameState != gsSendPrompt &&
-        GameState != gsSendFailed && GameState != gsSending)
-        DialogWindow->Shown = false;
-    if (overScreen) ShowMenuHighlight();
-    if (GameState == gsPlaying) ShowMouseCursor(false);
+    if (SelectedItem == 1)
+        AnswerExitYes();
+    else if (SelectedItem == 2)
+        AnswerExitNo();
 }

@@ -1,4 +1,5 @@
-// Menu.cpp -- the front end's screens, the menu loop, the mouse handlers and DoMenuAction.
+// Menu.cpp -- the front end's screens, the menu loop, pointing and clicking, and DoMenuAction.
+#include "app/GameFlow.h"
 #include "app/GameState.h"
 #include "app/MainForm.h"
 #include "audio/Music.h"
@@ -30,54 +31,20 @@ uint8_t SavedSelectedItem = 0;
 
 namespace {
 
-bool MenuMouseState() {
-    return GameState == gsMenu || GameState == gsExitDialog || GameState == gsNameEntry ||
-           GameState == gsSendPrompt;
-}
-
 bool Inside(const TMenuRect& r, int x, int y) {
     return x >= r.X && x <= r.X + r.W && y >= r.Y && y <= r.Y + r.H;
+}
+
+// The item of `screen` whose rectangle holds (x, y); 0 for none.
+int ItemAt(int screen, int x, int y) {
+    for (int i = 1; i <= MenuItemCount[screen]; ++i)
+        if (Inside(MenuLayout[screen][i], x, y)) return i;
+    return 0;
 }
 
 // The item of each sub-screen and dialog that leaves it.
 uint8_t LeavingItem(uint8_t screen) {
     return screen == 2 ? 6 : screen == 5 ? 2 : 3;
-}
-
-// Back to the front end after name entry or the send prompt.
-void ReturnToFrontEnd() {
-    TmainForm& f = *mainForm;
-    GameState = gsMenu;
-    f.DXSpriteEngine1.Engine()->FreeChildren();
-    f.DXTimer2.SetEnabled(false);
-    f.CreateMenuField();
-    f.DXTimer1.SetEnabled(true);
-}
-
-void DeclineSending() {
-    TmainForm& f = *mainForm;
-    GameState = gsMenu;
-    f.DXTimer2.SetEnabled(false);
-    f.DestroyMenu();
-    f.DXSpriteEngine1.Engine()->FreeChildren();
-    f.CreateMenuField();
-    SelectedItem = 3;
-    RefreshMenuHighlight();
-    DoMenuAction(); // opens the high-score screen
-    f.DXTimer1.SetEnabled(true);
-}
-
-void StartGame() {
-    TmainForm& f = *mainForm;
-    f.DXTimer1.SetEnabled(false);
-    f.DXTimer2.SetEnabled(true);
-    GameState = gsPlaying;
-    // The game field frees every menu sprite; no reference to one may outlive it.
-    MenuItems = MainMenuItems = SavedMenuItems = OptionMarks = {};
-    MenuBackground = nullptr;
-    SubBackground = nullptr;
-    HelpImage = nullptr;
-    f.CreateGameField();
 }
 
 } // namespace
@@ -191,11 +158,10 @@ void TmainForm::DXTimer1Timer(TCustomDXTimer&, int lagCount) {
 
 void TmainForm::DXDrawMouseMove(int x, int y) {
     // During play the mouse steers through relative motion (PlayMouseMotion).
-    if (!MenuMouseState()) return;
+    if (!IsMenuState(GameState)) return;
     MainMenuHover = false;
     MouseOnItem = false;
-    for (int i = 1; i <= MenuItemCount[MenuScreen]; ++i) {
-        if (!Inside(MenuLayout[MenuScreen][i], x, y)) continue;
+    if (const int i = ItemAt(MenuScreen, x, y)) {
         if (i != SelectedItem) {
             if (GameState == gsNameEntry && (SelectedItem == 3 || SelectedItem == 4))
                 TextEditing = false;
@@ -207,32 +173,27 @@ void TmainForm::DXDrawMouseMove(int x, int y) {
     }
     // While a sub-screen or dialog is open the main menu beside it stays live.
     if (GameState != gsMenu || MenuScreen == 1) return;
-    for (int i = 1; i <= MenuItemCount[1]; ++i) {
-        if (!Inside(MenuLayout[1][i], x, y)) continue;
+    if (const int i = ItemAt(1, x, y)) {
         MainMenuHover = true;
         if (i != MainMenuSelection) {
             MainMenuSelection = uint8_t(i);
             RefreshMenuHighlight();
         }
         MouseOnItem = true;
-        return;
     }
 }
 
+bool PointerOnItem(int x, int y) {
+    if (!IsMenuState(GameState)) return false;
+    return ItemAt(MenuScreen, x, y) || (GameState == gsMenu && MenuScreen != 1 && ItemAt(1, x, y));
+}
+
 void TmainForm::DXDrawClick() {
-    if (!MenuMouseState() || !MouseOnItem) return;
+    if (!IsMenuState(GameState) || !MouseOnItem) return;
     // The clear-scores and boss-key dialogs are answered only by their own buttons or keys:
     // a click on the main menu beside them does nothing.
     if (MainMenuHover && (MenuScreen == 6 || MenuScreen == 7)) return;
     DoMenuAction();
-}
-
-void TmainForm::DXDrawMouseDown(TMouseButton button, int, int) {
-    if (button == mbLeft && GameState == gsPlaying) MouseFire = true;
-}
-
-void TmainForm::DXDrawMouseUp(TMouseButton button, int, int) {
-    if (button == mbLeft) MouseFire = false;
 }
 
 void ShowMenuHighlight() {
@@ -335,7 +296,7 @@ void DoMenuAction() {
         if (SelectedItem == 1)
             SendScore();
         else if (SelectedItem == 2)
-            DeclineSending();
+            ReturnToHighScores();
         break;
     default:
         break;

@@ -82,6 +82,8 @@ void OptionsAction() {
         if (DialogWindow) DialogWindow->Shown = true;
         break;
     case 6:
+        // Every way out comes here (back, Escape, a main-menu click): typing ends with it.
+        TextEditing = false;
         SaveSettingsAndTell(); // the country and the boss key are kept from here
         SubBackground->Kill();
         SubBackground = nullptr;

@@ -160,6 +160,11 @@ void TmainForm::ClearGameField() {
     if (HeroTail) HeroTail->Shown = false;
     if (HeroShield) HeroShield->Shown = false;
     if (BonusIndicator) BonusIndicator->Shown = false;
+    // The shield and the pistol are gone: so are their clocks, or the next bonus of any kind
+    // would show their countdown again.
+    WeaponTime = 0;
+    ShieldTime = 0;
+    BonusNoticeTime = 0;
     HeroSpeedX = 0;
     HeroSpeedY = 0;
 }

@@ -95,4 +95,18 @@ TEST_F(MusicTest, TheMixerRendersTheSongAndLoops) {
     EXPECT_NE(TAudioMixer::Instance().Song(), nullptr);
 }
 
+TEST_F(MusicTest, AFailedLoadLeavesNoSongPlaying) {
+    std::ofstream("Sound/bad.xm") << "not a module";
+    for (const char* path : {"sound\\2.xm", "sound\\bad.xm"}) { // missing, damaged
+        SCOPED_TRACE(path);
+        MusicOn = 1;
+        StartMusic("sound\\1.xm");
+        ASSERT_EQ(PlayingSongPath(), "sound\\1.xm");
+        StartMusic(path);
+        EXPECT_EQ(MusicOn, 0);
+        EXPECT_EQ(PlayingSongPath(), "") << "the earlier song does not play on";
+        EXPECT_EQ(TAudioMixer::Instance().Song(), nullptr);
+    }
+}
+
 } // namespace

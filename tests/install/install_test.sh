@@ -2,7 +2,8 @@
 # install_test.sh -- installs the build into a temporary prefix and plays a new player: the
 # launcher, with an empty HOME under Xvfb, makes the per-user folder with links to the installed
 # data (replacing a stale one), the window appears with the application's class and icon,
-# config.dat is written in the per-user folder, and the window's close request answered "yes"
+# config.dat is written in the per-user folder, the window manager's maximise switches to full
+# screen and Alt+Enter back to an 800 x 600 window, and the window's close request answered "yes"
 # in the exit dialog ends the game with code 0.
 # Usage: install_test.sh BUILD_DIR XWIN APP_ID [sanitize]   (exit 77 = skipped)
 set -euo pipefail
@@ -87,6 +88,33 @@ done
 for d in data sound; do
     [ "$(readlink "$dir/$d")" = "$prefix/share/skyvern/$d" ] || fail "$dir/$d links $(readlink "$dir/$d")"
 done
+
+# The window manager's maximise goes to full screen (and is saved: Windowed 0, stored as 1).
+"$xwin" maximise "$win" || fail "the window cannot be maximised"
+for _ in $(seq 100); do
+    [ "$(od -An -tx1 -N1 "$dir/config.dat" | tr -d ' ')" = 01 ] && break
+    sleep 0.1
+done
+[ "$(od -An -tx1 -N1 "$dir/config.dat" | tr -d ' ')" = 01 ] || fail "maximise did not go to full screen"
+# Alt+Enter returns to a window of 800 x 600, not to the maximised one.
+timeout 10 xdotool windowfocus --sync "$win" || fail "cannot focus the window"
+xdotool keydown Alt_L
+sleep 0.2
+xdotool key Return
+sleep 0.2
+xdotool keyup Alt_L
+for _ in $(seq 100); do
+    [ "$(od -An -tx1 -N1 "$dir/config.dat" | tr -d ' ')" = 00 ] && break
+    sleep 0.1
+done
+[ "$(od -An -tx1 -N1 "$dir/config.dat" | tr -d ' ')" = 00 ] || fail "Alt+Enter did not go back to a window"
+geometry=""
+for _ in $(seq 50); do
+    geometry=$(xdotool getwindowgeometry "$win" | sed -n 's/ *Geometry: //p')
+    [ "$geometry" = 800x600 ] && break
+    sleep 0.1
+done
+[ "$geometry" = 800x600 ] || fail "the window came back at $geometry, not 800x600"
 
 # The window manager's close button: the exit dialog opens and the game keeps running ...
 timeout 10 xdotool windowfocus --sync "$win" || fail "cannot focus the window"

@@ -1,7 +1,11 @@
-// ScoreServer_test.cpp -- the routes of skyvern-scores over HTTP on loopback, with a test clock.
+// ScoreServer_test.cpp -- the routes of skyvern-scores over HTTP on loopback, with a test clock,
+// on SQLite and on PostgreSQL.
 #include "ScoreServer.h"
 
 #include "ServerTestUtil.h"
+#include "TestPostgres.h"
+
+#include <httplib.h>
 
 #include <gtest/gtest.h>
 
@@ -19,10 +23,16 @@ constexpr std::int64_t kStart = 1700000000000; // some moment in 2023, in Unix m
 constexpr const char* kVersionQuery = "/cgi/version.pl?version&prg=Skyvern";
 constexpr const char* kWorldPage = "/cgi/version.pl?prg=Skyvern&show&type=0";
 
-class ScoreServerTest : public ::testing::Test {
+class ScoreServerTest : public ::testing::TestWithParam<std::string> {
   protected:
     void SetUp() override {
-        store_ = std::make_unique<scores::ScoreStore>(dir_.File("scores.db"));
+        if (GetParam() == "postgresql") {
+            SKIP_WITHOUT_POSTGRES();
+            pgUri_ = TestPostgres::Get().NewDatabase();
+            store_ = std::make_unique<scores::ScoreStore>(pgUri_);
+        } else {
+            store_ = std::make_unique<scores::ScoreStore>(dir_.File("scores.db"));
+        }
         scores::ServerLimits limits;
         limits.threads = 4;
         server_ = std::make_unique<scores::ScoreServer>(
@@ -36,8 +46,13 @@ class ScoreServerTest : public ::testing::Test {
     }
 
     void TearDown() override {
-        server_->Http().stop();
-        thread_.join();
+        if (server_) {
+            server_->Http().stop();
+            thread_.join();
+        }
+        server_.reset();
+        store_.reset();
+        if (!pgUri_.empty()) TestPostgres::Get().DropDatabase(pgUri_);
     }
 
     httplib::Result Get(const std::string& target) { return client_->Get(target.c_str()); }
@@ -59,6 +74,7 @@ class ScoreServerTest : public ::testing::Test {
     }
 
     TempDir dir_;
+    std::string pgUri_;
     std::atomic<std::int64_t> now_{kStart};
     std::unique_ptr<scores::ScoreStore> store_;
     std::unique_ptr<scores::ScoreServer> server_;
@@ -67,7 +83,7 @@ class ScoreServerTest : public ::testing::Test {
     std::unique_ptr<httplib::Client> client_;
 };
 
-TEST_F(ScoreServerTest, VersionReplyCarriesAFreshToken) {
+TEST_P(ScoreServerTest, VersionReplyCarriesAFreshToken) {
     std::string reply = Body(kVersionQuery);
     EXPECT_EQ(reply.rfind("OK|skyvern-scores|9.8.7|", 0), 0u) << reply;
     ASSERT_FALSE(reply.empty());
@@ -78,7 +94,7 @@ TEST_F(ScoreServerTest, VersionReplyCarriesAFreshToken) {
     EXPECT_NE(FreshToken(), token);
 }
 
-TEST_F(ScoreServerTest, StoresWhatTheGameSendsAndShowsIt) {
+TEST_P(ScoreServerTest, StoresWhatTheGameSendsAndShowsIt) {
     EXPECT_EQ(Submit(GameSubmission("Bob", 1234, FreshToken(), "Norway")), "OK");
     EXPECT_EQ(Submit(GameSubmission("", 77, FreshToken(), "")), "OK");
     ASSERT_EQ(store_->Count(), 2);
@@ -95,7 +111,7 @@ TEST_F(ScoreServerTest, StoresWhatTheGameSendsAndShowsIt) {
     EXPECT_NE(page.find("2023-11-14 22:13"), std::string::npos);
 }
 
-TEST_F(ScoreServerTest, EveryRefusalAnswersErrorAndStoresNothing) {
+TEST_P(ScoreServerTest, EveryRefusalAnswersErrorAndStoresNothing) {
     struct Case {
         const char* what;
         std::function<std::string()> inf;
@@ -160,7 +176,7 @@ TEST_F(ScoreServerTest, EveryRefusalAnswersErrorAndStoresNothing) {
     }
 }
 
-TEST_F(ScoreServerTest, ThirtySubmissionsAMinutePerAddress) {
+TEST_P(ScoreServerTest, ThirtySubmissionsAMinutePerAddress) {
     // Refused submissions count too: the limit is on attempts, not on stored scores.
     for (int i = 0; i < 29; ++i)
         ASSERT_EQ(Submit(GameSubmission("Bob", 1, "", "")), "ERROR unknown token") << i;
@@ -174,7 +190,7 @@ TEST_F(ScoreServerTest, ThirtySubmissionsAMinutePerAddress) {
     EXPECT_EQ(store_->Count(), 2);
 }
 
-TEST_F(ScoreServerTest, AnythingElseIsNotFound) {
+TEST_P(ScoreServerTest, AnythingElseIsNotFound) {
     const char* targets[] = {
         "/index.html",
         "/cgi/version.pl",
@@ -198,7 +214,7 @@ TEST_F(ScoreServerTest, AnythingElseIsNotFound) {
     EXPECT_EQ(store_->Count(), 0);
 }
 
-TEST_F(ScoreServerTest, RefusesUrlsOverFourKilobytes) {
+TEST_P(ScoreServerTest, RefusesUrlsOverFourKilobytes) {
     std::string base = "/cgi/version.pl?hs&prg=Skyvern&inf=";
     std::string atLimit = base + std::string(4096 - base.size(), 'A');
     auto res = Get(atLimit);
@@ -212,7 +228,7 @@ TEST_F(ScoreServerTest, RefusesUrlsOverFourKilobytes) {
     EXPECT_EQ(store_->Count(), 0);
 }
 
-TEST_F(ScoreServerTest, WorldPageEscapesStoredText) {
+TEST_P(ScoreServerTest, WorldPageEscapesStoredText) {
     // Stored directly: the submission route would never let these characters in.
     store_->Add({"<script>", 500, "A&B \"'", kStart / 1000});
     std::string page = Body(kWorldPage);
@@ -221,7 +237,7 @@ TEST_F(ScoreServerTest, WorldPageEscapesStoredText) {
     EXPECT_NE(page.find("<td>A&amp;B &quot;&#39;</td>"), std::string::npos) << page;
 }
 
-TEST_F(ScoreServerTest, WorldPageShowsTheBestHundredByScoreThenTime) {
+TEST_P(ScoreServerTest, WorldPageShowsTheBestHundredByScoreThenTime) {
     std::vector<scores::StoredScore> rows;
     for (int i = 0; i < 120; ++i)
         rows.push_back({"P" + std::to_string(i), 1000 + i % 7, "", kStart / 1000 + i});
@@ -249,7 +265,7 @@ TEST_F(ScoreServerTest, WorldPageShowsTheBestHundredByScoreThenTime) {
     EXPECT_EQ(std::count(names.begin(), names.end(), "P99"), 0);
 }
 
-TEST_F(ScoreServerTest, ServesTheScreenshotsAndNothingBesideThem) {
+TEST_P(ScoreServerTest, ServesTheScreenshotsAndNothingBesideThem) {
     const std::string png("\x89PNG\r\n\x1a\n-not-really-", 20);
     std::filesystem::create_directory(dir_.File("shots"));
     std::ofstream(dir_.File("shots/menu.png"), std::ios::binary) << png;
@@ -271,7 +287,7 @@ TEST_F(ScoreServerTest, ServesTheScreenshotsAndNothingBesideThem) {
     }
 }
 
-TEST_F(ScoreServerTest, HomePageLinksToTheWorldTable) {
+TEST_P(ScoreServerTest, HomePageLinksToTheWorldTable) {
     auto res = Get("/");
     ASSERT_TRUE(res);
     EXPECT_EQ(res->status, 200);
@@ -280,4 +296,39 @@ TEST_F(ScoreServerTest, HomePageLinksToTheWorldTable) {
               std::string::npos);
 }
 
+INSTANTIATE_TEST_SUITE_P(Engines, ScoreServerTest, ::testing::Values("sqlite", "postgresql"),
+                         [](const auto& info) { return info.param; });
+
 } // namespace
+
+TEST(ScoreServerClientTest, ForwardedForCountsOnlyFromATrustedProxy) {
+    TempDir dir;
+    scores::ScoreStore store(dir.File("scores.db"));
+    scores::ServerLimits limits;
+    limits.trustedProxies = {"127.0.0.1", "0:0:0:0:0:0:0:1"};
+    scores::ScoreServer server(store, "1", scores::SystemClockMs, limits);
+    struct Case {
+        const char* peer;
+        const char* forwardedFor;
+        const char* client;
+    } cases[] = {
+        {"127.0.0.1", "", "127.0.0.1"},
+        {"127.0.0.1", "203.0.113.7", "203.0.113.7"},
+        {"::1", " 2001:db8::7 ", "2001:db8::7"},
+        // The proxy appends what it saw; what stands before it the client may have made up.
+        {"127.0.0.1", "10.1.1.1, 203.0.113.7", "203.0.113.7"},
+        {"127.0.0.1", "203.0.113.7,10.1.1.1", "10.1.1.1"},
+        // Not an address: the proxy itself is counted.
+        {"127.0.0.1", "unknown", "127.0.0.1"},
+        {"127.0.0.1", "203.0.113.7, ", "127.0.0.1"},
+        // From anyone else the header is ignored.
+        {"192.0.2.9", "203.0.113.7", "192.0.2.9"},
+        {"127.0.0.2", "203.0.113.7", "127.0.0.2"},
+    };
+    for (const Case& c : cases) {
+        scores::HttpRequest request;
+        request.peer = c.peer;
+        request.forwardedFor = c.forwardedFor;
+        EXPECT_EQ(server.ClientAddress(request), c.client) << c.peer << " / " << c.forwardedFor;
+    }
+}

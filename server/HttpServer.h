@@ -1,0 +1,78 @@
+// HttpServer.h -- the event-driven HTTP/1.1 layer of skyvern-scores (libmicrohttpd, epoll).
+// A few event loops hold every connection; a slow or idle client costs a descriptor and a
+// small buffer, never a thread, and is dropped after its idle time-out.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct MHD_Daemon;
+
+namespace scores {
+
+struct HttpRequest {
+    std::string method;
+    std::string target; // as sent, query included
+    std::string path;   // percent-decoded, without the query
+    std::vector<std::pair<std::string, std::string>> params; // decoded, in order, repeats kept
+    std::string peer;          // address of the direct peer
+    std::string forwardedFor;  // the last X-Forwarded-For header, empty when there is none
+};
+
+struct HttpResponse {
+    int status = 200;
+    std::string contentType = "text/plain; charset=utf-8";
+    std::string body;
+};
+
+struct HttpLimits {
+    std::size_t threads = 4;          // event loops
+    std::size_t maxConnections = 10000;
+    unsigned idleTimeoutSeconds = 10; // a connection silent this long is closed
+    // Request line and headers of one request must fit in this; longer ones are refused.
+    std::size_t connectionMemory = 16 * 1024;
+};
+
+class HttpServer {
+  public:
+    using Handler = std::function<void(const HttpRequest&, HttpResponse&)>;
+
+    HttpServer(Handler handler, HttpLimits limits);
+    ~HttpServer();
+    HttpServer(const HttpServer&) = delete;
+    HttpServer& operator=(const HttpServer&) = delete;
+
+    // The calls below are named as the game's own test servers name them, so the game's
+    // tests drive this server and theirs alike.
+
+    // Binds a free port on `host`; the port, or -1.
+    int bind_to_any_port(const std::string& host);
+    bool bind_to_port(const std::string& host, int port);
+    // Serves until stop(); false when serving could not start. Requests in progress are
+    // finished before it returns.
+    bool listen_after_bind();
+    bool is_running() const;
+    // From any thread, before or during listen_after_bind.
+    void stop();
+
+  private:
+    friend struct HttpServerAccess;
+    int Bind(const std::string& host, int port);
+
+    Handler handler_;
+    const HttpLimits limits_;
+    int socket_ = -1;
+    bool ipv6_ = false;
+    mutable std::mutex mutex_;
+    std::condition_variable stopped_;
+    bool stopRequested_ = false;
+    bool running_ = false;
+};
+
+} // namespace scores

@@ -1,0 +1,287 @@
+// PostgresBackend.cpp -- PostgreSQL storage: a small pool of connections, schema migrations,
+// and one round trip per request through two server-side functions.
+#include "PostgresBackend.h"
+
+#include <libpq-fe.h>
+
+#include <initializer_list>
+#include <stdexcept>
+#include <utility>
+
+namespace scores {
+
+namespace {
+
+// Numbered steps from an empty database to the current schema; the same steps as SQLite's in
+// PostgreSQL's words. A step never changes once shipped.
+const char* const kMigrations[] = {
+    // 1
+    "CREATE TABLE scores ("
+    " id BIGSERIAL PRIMARY KEY,"
+    " name TEXT NOT NULL,"
+    " score INTEGER NOT NULL CHECK (score BETWEEN 0 AND 65535),"
+    " country TEXT NOT NULL,"
+    " time BIGINT NOT NULL);"
+    "CREATE INDEX scores_rank ON scores (score DESC, time ASC, id ASC);",
+    // 2
+    "CREATE TABLE used_tokens (token TEXT PRIMARY KEY, expires_ms BIGINT NOT NULL);"
+    "CREATE INDEX used_tokens_expiry ON used_tokens (expires_ms);"
+    "CREATE TABLE rate_clients (client TEXT PRIMARY KEY, last_ms BIGINT NOT NULL);"
+    "CREATE TABLE rate_attempts (client TEXT NOT NULL, at_ms BIGINT NOT NULL);"
+    "CREATE INDEX rate_attempts_client ON rate_attempts (client, at_ms);"
+    "CREATE TABLE settings (name TEXT PRIMARY KEY, value TEXT NOT NULL);"
+    // The client's row is locked by the upsert until the end of the transaction, so the
+    // attempts of one address are counted one after the other on every instance.
+    "CREATE FUNCTION skyvern_attempt(p_client TEXT, p_now BIGINT, p_limit INTEGER,"
+    "                                p_window BIGINT) RETURNS BOOLEAN LANGUAGE plpgsql AS $$\n"
+    "DECLARE live INTEGER;\n"
+    "BEGIN\n"
+    // A counted attempt lost in a crash costs nothing: no need to wait for the disk.
+    "  PERFORM set_config('synchronous_commit', 'off', true);\n"
+    "  INSERT INTO rate_clients (client, last_ms) VALUES (p_client, p_now)\n"
+    "    ON CONFLICT (client) DO UPDATE\n"
+    "    SET last_ms = GREATEST(rate_clients.last_ms, EXCLUDED.last_ms);\n"
+    "  SELECT count(*) INTO live FROM rate_attempts\n"
+    "    WHERE client = p_client AND at_ms > p_now - p_window;\n"
+    "  IF live >= p_limit THEN RETURN FALSE; END IF;\n"
+    "  INSERT INTO rate_attempts (client, at_ms) VALUES (p_client, p_now);\n"
+    "  RETURN TRUE;\n"
+    "END $$;"
+    // Of two transactions using one token, the second waits on the key of the first and then
+    // finds it taken: exactly one stores its row.
+    "CREATE FUNCTION skyvern_store(p_token TEXT, p_expires BIGINT, p_name TEXT,"
+    "                              p_score INTEGER, p_country TEXT, p_time BIGINT)"
+    "    RETURNS BOOLEAN LANGUAGE plpgsql AS $$\n"
+    "BEGIN\n"
+    "  INSERT INTO used_tokens (token, expires_ms) VALUES (p_token, p_expires)\n"
+    "    ON CONFLICT (token) DO NOTHING;\n"
+    "  IF NOT FOUND THEN RETURN FALSE; END IF;\n"
+    "  INSERT INTO scores (name, score, country, time) VALUES (p_name, p_score, p_country, p_time);\n"
+    "  RETURN TRUE;\n"
+    "END $$;",
+};
+
+// Any number; it only has to be the same in every instance.
+constexpr const char* kMigrationLock = "SELECT pg_advisory_xact_lock(736679826)";
+
+const std::pair<const char*, const char*> kStatements[] = {
+    {"add", "INSERT INTO scores (name, score, country, time) VALUES ($1, $2, $3, $4)"},
+    {"best", "SELECT name, score, country, time FROM scores"
+             " ORDER BY score DESC, time ASC, id ASC LIMIT $1"},
+    {"count", "SELECT count(*) FROM scores"},
+    {"attempt", "SELECT skyvern_attempt($1, $2, $3, $4)"},
+    {"store", "SELECT skyvern_store($1, $2, $3, $4, $5, $6)"},
+    {"key_insert", "INSERT INTO settings (name, value) VALUES ('token_key', $1)"
+                   " ON CONFLICT (name) DO NOTHING"},
+    {"key", "SELECT value FROM settings WHERE name = 'token_key'"},
+    {"purge_tokens", "DELETE FROM used_tokens WHERE expires_ms <= $1"},
+    {"purge_attempts", "DELETE FROM rate_attempts WHERE at_ms <= $1"},
+    {"purge_clients", "DELETE FROM rate_clients WHERE last_ms <= $1"},
+    {"schema", "SELECT max(version) FROM schema_migrations"},
+};
+
+} // namespace
+
+// A query's result, cleared on every way out; a failed query throws.
+class PostgresBackend::Result {
+  public:
+    Result(PGconn* conn, PGresult* result, const char* what) : result_(result) {
+        ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+            std::string message = result ? PQresultErrorMessage(result) : PQerrorMessage(conn);
+            PQclear(result);
+            throw std::runtime_error(std::string(what) + ": " + message);
+        }
+    }
+    ~Result() { PQclear(result_); }
+    Result(const Result&) = delete;
+    Result& operator=(const Result&) = delete;
+
+    int Rows() const { return PQntuples(result_); }
+    std::string Text(int row, int column) const {
+        return std::string(PQgetvalue(result_, row, column),
+                           static_cast<std::size_t>(PQgetlength(result_, row, column)));
+    }
+    std::int64_t Int(int row, int column) const {
+        return PQgetisnull(result_, row, column) ? 0 : std::stoll(Text(row, column));
+    }
+    bool Bool(int row, int column) const { return Text(row, column) == "t"; }
+
+  private:
+    PGresult* result_;
+};
+
+// One connection of the pool for the time of a request. A connection left broken (the server
+// restarted, the network failed) is reset before it is used again.
+class PostgresBackend::Lease {
+  public:
+    explicit Lease(PostgresBackend& pool) : pool_(pool) {
+        std::unique_lock lock(pool_.mutex_);
+        pool_.returned_.wait(lock, [&] { return !pool_.idle_.empty(); });
+        conn_ = pool_.idle_.back();
+        pool_.idle_.pop_back();
+    }
+    ~Lease() {
+        if (PQstatus(conn_) == CONNECTION_OK && PQtransactionStatus(conn_) != PQTRANS_IDLE)
+            PQclear(PQexec(conn_, "ROLLBACK"));
+        if (PQstatus(conn_) != CONNECTION_OK) {
+            PQreset(conn_);
+            if (PQstatus(conn_) == CONNECTION_OK) {
+                try {
+                    Prepare(conn_);
+                } catch (const std::exception&) {
+                    // Tried again at the next failure.
+                }
+            }
+        }
+        std::lock_guard lock(pool_.mutex_);
+        pool_.idle_.push_back(conn_);
+        pool_.returned_.notify_one();
+    }
+    Lease(const Lease&) = delete;
+    Lease& operator=(const Lease&) = delete;
+
+    Result Run(const char* statement, std::initializer_list<std::string> params) {
+        std::vector<const char*> values;
+        for (const std::string& param : params)
+            values.push_back(param.c_str());
+        return Result(conn_,
+                      PQexecPrepared(conn_, statement, static_cast<int>(values.size()),
+                                     values.data(), nullptr, nullptr, 0),
+                      statement);
+    }
+    Result Exec(const char* sql) { return Result(conn_, PQexec(conn_, sql), sql); }
+
+  private:
+    PostgresBackend& pool_;
+    PGconn* conn_ = nullptr;
+};
+
+PostgresBackend::PostgresBackend(const std::string& uri, std::size_t connections) : uri_(uri) {
+    try {
+        if (connections == 0) connections = 1;
+        for (std::size_t i = 0; i < connections; ++i) {
+            PGconn* conn = Connect();
+            all_.push_back(conn);
+            if (i == 0) Migrate(conn);
+            Prepare(conn);
+            idle_.push_back(conn);
+        }
+    } catch (...) {
+        for (PGconn* conn : all_)
+            PQfinish(conn);
+        throw;
+    }
+}
+
+PostgresBackend::~PostgresBackend() {
+    for (PGconn* conn : all_)
+        PQfinish(conn);
+}
+
+PGconn* PostgresBackend::Connect() {
+    // A URI without its own connect_timeout must not hang the start-up for ever.
+    const char* keys[] = {"connect_timeout", "dbname", nullptr};
+    const char* values[] = {"10", uri_.c_str(), nullptr};
+    PGconn* conn = PQconnectdbParams(keys, values, 1);
+    if (!conn) throw std::runtime_error("cannot connect to PostgreSQL: out of memory");
+    if (PQstatus(conn) != CONNECTION_OK) {
+        std::string message = PQerrorMessage(conn);
+        PQfinish(conn);
+        throw std::runtime_error("cannot connect to PostgreSQL: " + message);
+    }
+    return conn;
+}
+
+void PostgresBackend::Migrate(PGconn* conn) {
+    auto exec = [conn](const char* sql) { Result(conn, PQexec(conn, sql), "migration"); };
+    exec("BEGIN");
+    try {
+        exec(kMigrationLock);
+        exec("CREATE TABLE IF NOT EXISTS schema_migrations (version INTEGER PRIMARY KEY)");
+        Result applied(conn, PQexec(conn, "SELECT COALESCE(max(version), 0) FROM schema_migrations"),
+                       "migration");
+        const std::int64_t have = applied.Int(0, 0);
+        const auto want = static_cast<std::int64_t>(std::size(kMigrations));
+        if (have > want)
+            throw std::runtime_error("database schema " + std::to_string(have) +
+                                     " is newer than this program");
+        for (std::int64_t version = have + 1; version <= want; ++version) {
+            exec(kMigrations[version - 1]);
+            exec(("INSERT INTO schema_migrations (version) VALUES (" + std::to_string(version) + ")")
+                     .c_str());
+        }
+        exec("COMMIT");
+    } catch (...) {
+        PQclear(PQexec(conn, "ROLLBACK"));
+        throw;
+    }
+}
+
+void PostgresBackend::Prepare(PGconn* conn) {
+    for (const auto& [name, sql] : kStatements)
+        Result(conn, PQprepare(conn, name, sql, 0, nullptr), name);
+}
+
+void PostgresBackend::Add(const StoredScore& row) {
+    Lease(*this).Run("add", {row.name, std::to_string(row.score), row.country,
+                             std::to_string(row.time)});
+}
+
+void PostgresBackend::AddMany(const std::vector<StoredScore>& rows) {
+    Lease lease(*this);
+    lease.Exec("BEGIN");
+    for (const StoredScore& row : rows)
+        lease.Run("add", {row.name, std::to_string(row.score), row.country,
+                          std::to_string(row.time)});
+    lease.Exec("COMMIT");
+}
+
+std::vector<StoredScore> PostgresBackend::Best(int limit) {
+    Result result = Lease(*this).Run("best", {std::to_string(limit)});
+    std::vector<StoredScore> rows;
+    rows.reserve(static_cast<std::size_t>(result.Rows()));
+    for (int i = 0; i < result.Rows(); ++i)
+        rows.push_back(StoredScore{result.Text(i, 0), static_cast<int>(result.Int(i, 1)),
+                                   result.Text(i, 2), result.Int(i, 3)});
+    return rows;
+}
+
+std::int64_t PostgresBackend::Count() { return Lease(*this).Run("count", {}).Int(0, 0); }
+
+bool PostgresBackend::CountAttempt(const std::string& client, std::int64_t nowMs, int limit,
+                                   std::int64_t windowMs) {
+    return Lease(*this)
+        .Run("attempt", {client, std::to_string(nowMs), std::to_string(limit),
+                         std::to_string(windowMs)})
+        .Bool(0, 0);
+}
+
+bool PostgresBackend::StoreWithToken(const std::string& token, std::int64_t expiresMs,
+                                     const StoredScore& row) {
+    return Lease(*this)
+        .Run("store", {token, std::to_string(expiresMs), row.name, std::to_string(row.score),
+                       row.country, std::to_string(row.time)})
+        .Bool(0, 0);
+}
+
+void PostgresBackend::Purge(std::int64_t nowMs, std::int64_t windowMs) {
+    Lease lease(*this);
+    lease.Run("purge_tokens", {std::to_string(nowMs)});
+    lease.Run("purge_attempts", {std::to_string(nowMs - windowMs)});
+    lease.Run("purge_clients", {std::to_string(nowMs - windowMs)});
+}
+
+std::string PostgresBackend::TokenKey(const std::string& fresh) {
+    Lease lease(*this);
+    lease.Run("key_insert", {fresh});
+    Result key = lease.Run("key", {});
+    if (key.Rows() != 1) throw std::runtime_error("no token key");
+    return key.Text(0, 0);
+}
+
+int PostgresBackend::SchemaVersion() {
+    return static_cast<int>(Lease(*this).Run("schema", {}).Int(0, 0));
+}
+
+} // namespace scores
