@@ -1,371 +1,16 @@
-// DXDraw.cpp -- the display and its surfaces.
+// DXDraw.cpp -- the display: options, initialise and finalise, notices, flip.
 #include "graphics/DXDraw.h"
 
 #include <algorithm>
-#include <cstring>
+#include <utility>
 
-#include "graphics/Picture.h"
 #include "platform/Platform.h"
-
-namespace {
-uint32_t PixelFromColor(TColor color) {
-    TColor c = ColorToRGB(color);
-    return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
-}
-
-// Copies the pixels of a row that differ from the colour key, four at a time (one SSE2 or NEON
-// register): every frame blits some megapixels of keyed sprites. The rows must not overlap.
-// Optimised in debug builds too, and left out of the address checks (Draw checks the whole
-// blit against both surfaces once), so the sanitizer suite can play long sessions.
-#if defined(__GNUC__) && !defined(__clang__) && !defined(__OPTIMIZE__)
-__attribute__((optimize("O2")))
-#endif
-__attribute__((no_sanitize_address)) void CopyKeyedRow(uint32_t* d, const uint32_t* s, int w, uint32_t key) {
-    typedef uint32_t Pixels4 __attribute__((vector_size(16), aligned(4), may_alias));
-    const Pixels4 keys = Pixels4{} + key;
-    int i = 0;
-    for (; i + 4 <= w; i += 4) {
-        const Pixels4 from = *reinterpret_cast<const Pixels4*>(s + i);
-        Pixels4& to = *reinterpret_cast<Pixels4*>(d + i);
-        const Pixels4 keyed = reinterpret_cast<Pixels4>(from == keys);
-        to = (to & keyed) | (from & ~keyed);
-    }
-    for (; i < w; ++i)
-        if (s[i] != key) d[i] = s[i];
-}
-
-// Point size to character height at 96 dots per inch, rounded as the platform does.
-int PixelHeight(int points) { return (points * 96 + 36) / 72; }
-} // namespace
-
-// ---------------------------------------------------------------- surface
-
-TDirectDrawSurface::TDirectDrawSurface(TDXDraw* dxdraw) : dxdraw_(dxdraw) {}
-TDirectDrawSurface::~TDirectDrawSurface() = default;
-
-void TDirectDrawSurface::SetSize(int width, int height) {
-    Touch();
-    shared_.reset();
-    pendingRows_.clear();
-    pendingCount_ = 0;
-    if (width <= 0 || height <= 0) {
-        width_ = height_ = 0;
-        pixels_.clear();
-        pixels_.shrink_to_fit();
-        return;
-    }
-    width_ = width;
-    height_ = height;
-    pixels_.clear();
-    pixels_.resize(size_t(width) * height); // not written: the pending fill below clears it
-    pendingPixel_ = 0;
-    pendingRows_.assign(size_t(height), 1);
-    pendingCount_ = height;
-    lost_ = false;
-}
-
-void TDirectDrawSurface::Fill(uint32_t pixel) {
-    if (!Exists() || lost_) {
-        LastResult = -1;
-        return;
-    }
-    Touch();
-    if (shared_) {
-        // Every pixel is overwritten: the shared ones need not be copied first.
-        shared_.reset();
-        pixels_.resize(size_t(width_) * height_);
-    }
-    pendingPixel_ = pixel;
-    pendingRows_.assign(size_t(height_), 1);
-    pendingCount_ = height_;
-    LastResult = 0;
-}
-
-void TDirectDrawSurface::Settle(int top, int bottom) const {
-    if (pendingCount_ == 0) return;
-    top = std::max(top, 0);
-    bottom = std::min(bottom, height_);
-    const uint32_t pixel = pendingPixel_;
-    // Black, the usual case, as a byte fill: several times faster than pixel by pixel.
-    const bool bytes = (pixel & 0xFF) * 0x01010101u == pixel;
-    for (int y = top; y < bottom; ++y) {
-        if (!pendingRows_[size_t(y)]) continue;
-        pendingRows_[size_t(y)] = 0;
-        --pendingCount_;
-        uint32_t* row = pixels_.data() + size_t(y) * width_;
-        if (bytes)
-            std::memset(row, int(pixel & 0xFF), size_t(width_) * sizeof(uint32_t));
-        else
-            std::fill_n(row, width_, pixel);
-    }
-}
-
-void TDirectDrawSurface::Own() {
-    Touch(); // whoever asks is about to write
-    if (shared_) {
-        pixels_.assign(shared_->begin(), shared_->end());
-        shared_.reset();
-    }
-}
-
-const TDirectDrawSurface::KeyRuns* TDirectDrawSurface::Runs() const {
-    if (runsKnown_) return runsUseful_ ? &runs_ : nullptr;
-    runsKnown_ = true;
-    runs_.rowStart.clear();
-    runs_.runs.clear();
-    const uint32_t* p = Data();
-    const uint32_t key = colorKey_;
-    for (int y = 0; y < height_; ++y) {
-        runs_.rowStart.push_back(uint32_t(runs_.runs.size() / 2));
-        const uint32_t* row = p + size_t(y) * width_;
-        for (int x = 0; x < width_;) {
-            while (x < width_ && row[x] == key)
-                ++x;
-            const int begin = x;
-            while (x < width_ && row[x] != key)
-                ++x;
-            if (x > begin) {
-                runs_.runs.push_back(uint32_t(begin));
-                runs_.runs.push_back(uint32_t(x));
-            }
-        }
-    }
-    runs_.rowStart.push_back(uint32_t(runs_.runs.size() / 2));
-    // Runs shorter than about eight pixels on average copy slower than the blend does.
-    runsUseful_ = runs_.runs.size() / 2 * 8 <= size_t(width_) * height_;
-    if (!runsUseful_) {
-        runs_.rowStart = {};
-        runs_.runs = {};
-    }
-    return runsUseful_ ? &runs_ : nullptr;
-}
-
-void TDirectDrawSurface::Draw(int x, int y, const TRect& srcRect, TDirectDrawSurface* source,
-                              bool transparent) {
-    if (!source || !source->Exists() || !Exists()) return;
-    if (x > width_ || y > height_) return;
-    TRect dst{x, y, x + srcRect.Width(), y + srcRect.Height()};
-    TRect src = srcRect;
-    // Left and top edges: against the destination, then against the source.
-    if (dst.Left < 0) {
-        src.Left -= dst.Left;
-        dst.Left = 0;
-    }
-    if (dst.Top < 0) {
-        src.Top -= dst.Top;
-        dst.Top = 0;
-    }
-    if (src.Left < 0) {
-        dst.Left -= src.Left;
-        src.Left = 0;
-    }
-    if (src.Top < 0) {
-        dst.Top -= src.Top;
-        src.Top = 0;
-    }
-    // Right and bottom edges, moving them left and up.
-    if (dst.Right > width_) {
-        src.Right -= dst.Right - width_;
-        dst.Right = width_;
-    }
-    if (dst.Bottom > height_) {
-        src.Bottom -= dst.Bottom - height_;
-        dst.Bottom = height_;
-    }
-    if (src.Right > source->width_) {
-        dst.Right -= src.Right - source->width_;
-        src.Right = source->width_;
-    }
-    if (src.Bottom > source->height_) {
-        dst.Bottom -= src.Bottom - source->height_;
-        src.Bottom = source->height_;
-    }
-    if (dst.Right <= dst.Left || dst.Bottom <= dst.Top || src.Right <= src.Left ||
-        src.Bottom <= src.Top)
-        return;
-    if (lost_ || source->lost_) {
-        LastResult = -1;
-        return;
-    }
-    const int w = std::min(dst.Width(), src.Width());
-    const int h = std::min(dst.Height(), src.Height());
-    const uint32_t key = source->colorKey_;
-    // Rows of two different surfaces never overlap: they take the fast copies.
-    const bool other = source != this;
-    if (dst.Left < 0 || dst.Top < 0 || src.Left < 0 || src.Top < 0 || w < 0 || h < 0 ||
-        dst.Left + w > width_ || dst.Top + h > height_ || src.Left + w > source->width_ ||
-        src.Top + h > source->height_)
-        return; // cannot happen after the clipping above; the row copies rely on it
-    Own(); // first: the source may be this very surface
-    if (pendingCount_ > 0) {
-        if (!transparent && other && dst.Left == 0 && w == width_)
-            for (int y = dst.Top; y < dst.Top + h; ++y) { // overwritten whole: no fill needed
-                pendingCount_ -= pendingRows_[size_t(y)];
-                pendingRows_[size_t(y)] = 0;
-            }
-        else
-            Settle(other ? dst.Top : 0, other ? dst.Top + h : height_);
-    }
-    uint32_t* const dp = pixels_.data();
-    const uint32_t* const sp = source->Data();
-    const KeyRuns* runs = transparent && other ? source->Runs() : nullptr;
-    const uint32_t left = uint32_t(src.Left), right = uint32_t(src.Left + w);
-    for (int row = 0; row < h; ++row) {
-        const uint32_t* s = sp + size_t(src.Top + row) * source->width_ + src.Left;
-        uint32_t* d = dp + size_t(dst.Top + row) * width_ + dst.Left;
-        if (!transparent) {
-            if (other)
-                std::memcpy(d, s, sizeof(uint32_t) * w);
-            else
-                std::memmove(d, s, sizeof(uint32_t) * w);
-        } else if (runs) {
-            const size_t y = size_t(src.Top + row);
-            for (size_t r = runs->rowStart[y]; r < runs->rowStart[y + 1]; ++r) {
-                const uint32_t begin = std::max(runs->runs[2 * r], left);
-                const uint32_t end = std::min(runs->runs[2 * r + 1], right);
-                if (begin < end)
-                    std::memcpy(d + (begin - left), s + (begin - left),
-                                sizeof(uint32_t) * (end - begin));
-            }
-        } else if (other) {
-            CopyKeyedRow(d, s, w, key);
-        } else {
-            // Overlapping rows of one surface: pixel by pixel, in order.
-            for (int i = 0; i < w; ++i)
-                if (s[i] != key) d[i] = s[i];
-        }
-    }
-    LastResult = 0;
-}
-
-void TDirectDrawSurface::LoadFromPicture(const TPicture& picture, const TRect& rect) {
-    if (!picture.Empty() && rect.Left == 0 && rect.Top == 0 && rect.Right == picture.Width() &&
-        rect.Bottom == picture.Height()) {
-        width_ = picture.Width();
-        height_ = picture.Height();
-        Touch();
-        pixels_.clear();
-        pixels_.shrink_to_fit();
-        pendingRows_.clear();
-        pendingCount_ = 0;
-        shared_ = picture.SharedPixels();
-        lost_ = false;
-        return;
-    }
-    SetSize(rect.Width(), rect.Height());
-    Settle(0, height_); // black where the rectangle leaves the picture
-    if (!Exists() || picture.Empty()) return;
-    for (int y = 0; y < height_; ++y) {
-        int py = rect.Top + y;
-        if (py < 0 || py >= picture.Height()) continue;
-        for (int x = 0; x < width_; ++x) {
-            int px = rect.Left + x;
-            if (px >= 0 && px < picture.Width()) pixels_[size_t(y) * width_ + x] = picture.Pixel(px, py);
-        }
-    }
-}
-
-uint32_t TDirectDrawSurface::MatchColor(TColor color) const { return PixelFromColor(color); }
-
-void TDirectDrawSurface::SetColorKey(uint32_t pixel) {
-    if (pixel != colorKey_) Touch();
-    colorKey_ = pixel;
-}
-
-bool TDirectDrawSurface::Lock(TDDSurfaceDesc& desc, uint32_t flags) {
-    if (!Exists() || lost_ || lockCount_ > 0) {
-        LastResult = -1;
-        return false;
-    }
-    ++lockCount_;
-    desc.Width = width_;
-    desc.Height = height_;
-    desc.Pitch = width_ * 4;
-    desc.BitCount = 32;
-    desc.Bits = flags & DDLOCK_READONLY ? const_cast<uint32_t*>(Data()) : Pixels();
-    desc.ColorKey = colorKey_;
-    return true;
-}
-
-void TDirectDrawSurface::Unlock() {
-    if (lockCount_ > 0) --lockCount_;
-}
-
-bool TDirectDrawSurface::Restore() {
-    lost_ = false;
-    return true;
-}
-
-TDirectDrawSurfaceCanvas& TDirectDrawSurface::Canvas() {
-    if (!Exists()) throw EDirectDrawSurfaceError("IDirectDrawSurface not made");
-    if (!canvas_) canvas_ = std::make_unique<TDirectDrawSurfaceCanvas>(*this);
-    return *canvas_;
-}
-
-void TDirectDrawSurface::ReleaseCanvas() {
-    if (canvas_) canvas_->Release();
-}
-
-// ---------------------------------------------------------------- canvas
-
-namespace {
-platform::FontSpec Spec(const TFont& font) {
-    return {font.Name, PixelHeight(font.Size), font.Style};
-}
-} // namespace
-
-void TDirectDrawSurfaceCanvas::TextOut(int x, int y, const std::string& text) {
-    active_ = true;
-    if (!surface_.Exists()) return;
-    platform::Current().Text().Draw(surface_.Pixels(), surface_.Width(), surface_.Height(),
-                                    surface_.Width(), x, y, Spec(Font), PixelFromColor(Font.Color),
-                                    text);
-}
-
-int TDirectDrawSurfaceCanvas::TextWidth(const std::string& text) {
-    active_ = true;
-    return platform::Current().Text().Width(Spec(Font), text);
-}
-
-int TDirectDrawSurfaceCanvas::TextHeight(const std::string& text) {
-    active_ = true;
-    return platform::Current().Text().Height(Spec(Font), text);
-}
-
-void TDirectDrawSurfaceCanvas::Rectangle(int x1, int y1, int x2, int y2) {
-    active_ = true;
-    if (!surface_.Exists()) return;
-    const int w = surface_.Width(), h = surface_.Height();
-    uint32_t* px = surface_.Pixels();
-    auto fill = [&](int l, int t, int r, int b, uint32_t c) {
-        l = std::max(l, 0);
-        t = std::max(t, 0);
-        r = std::min(r, w);
-        b = std::min(b, h);
-        for (int y = t; y < b; ++y)
-            for (int x = l; x < r; ++x) px[size_t(y) * w + x] = c;
-    };
-    int pw = Pen.Style == TPenStyle::psClear ? 0 : std::max(Pen.Width, 1);
-    if (Brush.Style != TBrushStyle::bsClear)
-        fill(x1 + pw, y1 + pw, x2 - pw, y2 - pw, PixelFromColor(Brush.Color));
-    if (pw == 0) return;
-    // The outline lies inside the rectangle; right and bottom edges are exclusive.
-    uint32_t c = PixelFromColor(Pen.Color);
-    fill(x1, y1, x2, y1 + pw, c);
-    fill(x1, y2 - pw, x2, y2, c);
-    fill(x1, y1, x1 + pw, y2, c);
-    fill(x2 - pw, y1, x2, y2, c);
-}
-
-// ---------------------------------------------------------------- display mode
 
 void TDXDrawDisplay::SetBitCount(int bits) {
     if (bits != 8 && bits != 16 && bits != 24 && bits != 32)
         throw EDirectDrawError("It should be either of 8 or 16 or 24 or 32");
     bitCount_ = bits;
 }
-
-// ---------------------------------------------------------------- display
 
 TDXDraw::TDXDraw() { UpdateNowOptions(); }
 
@@ -491,6 +136,9 @@ void TDXDraw::Initialize() {
         primarySurface_->HasClipper = !flipDriver_;
         backSurface_ = std::make_unique<TDirectDrawSurface>(this);
         backSurface_->SetSize(std::max(surfaceWidth_, 1), std::max(surfaceHeight_, 1));
+        // Frames are composed at the flip, only where they changed.
+        backSurface_->SetDeferred(true);
+        presentWhole_ = true;
         if (!backSurface_->Exists()) throw EDXDrawError("Surface cannot be made");
         backSurface_->Fill(0);
         updating_ = false;
@@ -563,6 +211,7 @@ bool TDXDraw::RestoreSurfaces() {
     if (!ok) return false;
     primarySurface_->Fill(0);
     backSurface_->Fill(0);
+    presentWhole_ = true;
     Notify(dxntRestore);
     if (OnRestoreSurface) OnRestoreSurface(*this);
     return !primarySurface_->IsLost() && !backSurface_->IsLost();
@@ -574,9 +223,21 @@ bool TDXDraw::CanDraw() {
     return true;
 }
 
-void TDXDraw::Present() {
-    platform::Current().Present(backSurface_->Pixels(), backSurface_->Width(),
-                                backSurface_->Height(), backSurface_->Width() * 4);
+void TDXDraw::Present(bool whole) {
+    TDirectDrawSurface& back = *backSurface_;
+    back.Commit();
+    const std::vector<TRect> changed = back.TakeDamage();
+    const uint32_t* pixels = std::as_const(back).Pixels();
+    const int w = back.Width(), h = back.Height();
+    if (whole || presentWhole_) {
+        platform::Current().Present(pixels, w, h, w * 4);
+        presentWhole_ = false;
+    } else if (!changed.empty()) {
+        // Nothing at all when the frame is the one the window shows.
+        rects_.clear();
+        for (const TRect& r : changed) rects_.push_back({r.Left, r.Top, r.Width(), r.Height()});
+        platform::Current().PresentRects(pixels, w, h, w * 4, rects_.data(), int(rects_.size()));
+    }
     ++flipCount_;
 }
 
@@ -587,7 +248,7 @@ void TDXDraw::Flip() {
     }
     // Full screen flips only while the form is the active window.
     if (flipDriver_ && !platform::Current().Active()) return;
-    Present();
+    Present(false);
 }
 
 void TDXDraw::WindowShown() {
@@ -597,5 +258,5 @@ void TDXDraw::WindowShown() {
 void TDXDraw::WindowDestroyed() { Finalize(); }
 
 void TDXDraw::Paint() {
-    if (initialized_ && !updating_ && backSurface_ && !backSurface_->IsLost()) Present();
+    if (initialized_ && !updating_ && backSurface_ && !backSurface_->IsLost()) Present(true);
 }

@@ -54,6 +54,11 @@ struct WindowPlacement {
     bool maximized = false;
 };
 
+// A rectangle of a frame, in its pixels.
+struct Rect {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+
 // Called on the audio thread: fill `frames` stereo frames of signed 16-bit samples.
 using AudioCallback = std::function<void(int16_t* out, int frames)>;
 
@@ -77,6 +82,14 @@ public:
     virtual void SetWindowIcon(const uint32_t* argb, int width, int height) = 0;
     // Shows an 800 x 600 frame of 0x00RRGGBB pixels (pitch in bytes). Called by the display flip.
     virtual void Present(const uint32_t* pixels, int width, int height, int pitch) = 0;
+    // Shows only these rectangles of the frame; the window keeps showing the rest of the last
+    // one. Called by the display flip when it knows what changed since the last present.
+    virtual void PresentRects(const uint32_t* pixels, int width, int height, int pitch,
+                              const Rect* rects, int count) {
+        (void)rects;
+        (void)count;
+        Present(pixels, width, height, pitch);
+    }
 
     // Events: PollEvent takes one pending event; WaitEvent sleeps until an event is pending
     // or timeoutMs passed (the message loop's idle wait instead of spinning).

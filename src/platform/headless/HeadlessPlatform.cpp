@@ -64,6 +64,21 @@ void HeadlessPlatform::Present(const uint32_t* pixels, int width, int height, in
                     reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * pitch,
                     sizeof(uint32_t) * width);
     ++presents;
+    pixelsPresented += uint64_t(width) * height;
+}
+
+void HeadlessPlatform::PresentRects(const uint32_t* pixels, int width, int height, int pitch,
+                                    const Rect* rects, int count) {
+    if (width != frameWidth || height != frameHeight) return Present(pixels, width, height, pitch);
+    for (int i = 0; i < count; ++i) {
+        const Rect& r = rects[i];
+        for (int y = r.y; y < r.y + r.h; ++y)
+            std::memcpy(&lastFrame[size_t(y) * width + r.x],
+                        reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * pitch + 4 * size_t(r.x),
+                        sizeof(uint32_t) * r.w);
+        pixelsPresented += uint64_t(r.w) * r.h;
+    }
+    ++presents;
 }
 
 bool HeadlessPlatform::PollEvent(Event& event) {

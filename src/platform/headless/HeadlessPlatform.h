@@ -31,9 +31,10 @@ public:
     // --- what the game did ---
     std::vector<std::string> messages; // message boxes shown
     std::vector<std::string> urls;     // addresses opened
-    std::vector<uint32_t> lastFrame;   // last presented frame, 800 x 600
+    std::vector<uint32_t> lastFrame;   // what the window shows, 800 x 600
     int frameWidth = 0, frameHeight = 0;
     uint64_t presents = 0;
+    uint64_t pixelsPresented = 0;
     int cursorCount = 0;
     int cursorX = 0, cursorY = 0;
     bool relativeMouse = false;
@@ -54,6 +55,8 @@ public:
     void SetPlacement(const WindowPlacement& placement) override { placement_ = placement; }
     void SetWindowIcon(const uint32_t*, int, int) override { iconSet = true; }
     void Present(const uint32_t* pixels, int width, int height, int pitch) override;
+    void PresentRects(const uint32_t* pixels, int width, int height, int pitch, const Rect* rects,
+                      int count) override;
     bool PollEvent(Event& event) override;
     void WaitEvent(int) override {}
     int ShowCursor(bool show) override { return show ? ++cursorCount : --cursorCount; }

@@ -9,6 +9,7 @@
 
 #include <SDL.h>
 
+#include <errno.h>
 #include <stdlib.h>
 #include <time.h>
 
@@ -136,14 +137,39 @@ public:
             return;
         }
         SDL_Surface* ws = SDL_GetWindowSurface(window_);
+        shown_ = nullptr;
         if (!ws) return;
         if (ws->w == width && ws->h == height) {
             view_ = SDL_Rect{0, 0, width, height};
             Copy(pixels, width, height, pitch, ws, 0, 0);
+            shown_ = ws;
         } else {
             ScaleLetterboxed(pixels, width, height, pitch, ws);
         }
         SDL_UpdateWindowSurface(window_);
+    }
+
+    void PresentRects(const uint32_t* pixels, int width, int height, int pitch, const Rect* rects,
+                      int count) override {
+        if (!window_) return;
+        // Only a window surface shown 1:1 that still holds the last frame takes a part of one;
+        // a new surface (after a size or mode change) gets the whole frame.
+        SDL_Surface* ws = renderer_ ? nullptr : SDL_GetWindowSurface(window_);
+        if (!ws || ws != shown_ || ws->w != width || ws->h != height ||
+            ws->format->format != SDL_PIXELFORMAT_RGB888)
+            return Present(pixels, width, height, pitch);
+        rects_.clear();
+        SDL_LockSurface(ws);
+        for (int i = 0; i < count; ++i) {
+            const Rect& r = rects[i];
+            for (int y = r.y; y < r.y + r.h; ++y)
+                std::memcpy(static_cast<uint8_t*>(ws->pixels) + size_t(y) * ws->pitch + 4 * r.x,
+                            reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * pitch + 4 * r.x,
+                            size_t(r.w) * 4);
+            rects_.push_back(SDL_Rect{r.x, r.y, r.w, r.h});
+        }
+        SDL_UnlockSurface(ws);
+        SDL_UpdateWindowSurfaceRects(window_, rects_.data(), int(rects_.size()));
     }
 
     bool PollEvent(Event& event) override {
@@ -157,13 +183,13 @@ public:
         if (timeoutMs <= 0 || SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return;
         // A running frame timer asks for short waits. SDL's event wait overshoots them by
         // several milliseconds (50 instead of 62.5 frames per second), so sleep instead: events
-        // that come meanwhile are handled before the frame, as they would be anyway. The last
-        // millisecond is slept in small steps so the frame starts right on its tick.
-        if (timeoutMs == 1) {
-            timespec ts{0, 250000};
-            nanosleep(&ts, nullptr);
-        } else if (timeoutMs <= 50) {
-            SDL_Delay(Uint32(timeoutMs - 1));
+        // that come meanwhile are handled before the frame, as they would be anyway. One sleep
+        // of whole milliseconds never ends before the tick the timer waits for, and overshoots
+        // it by a fraction of a millisecond; each extra wake-up costs the system a switch.
+        if (timeoutMs <= 50) {
+            timespec ts{timeoutMs / 1000, long(timeoutMs % 1000) * 1000000L};
+            while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+            }
         } else {
             SDL_WaitEventTimeout(nullptr, timeoutMs);
         }
@@ -471,6 +497,8 @@ private:
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
     SDL_Rect view_{0, 0, kWidth, kHeight};
+    SDL_Surface* shown_ = nullptr; // the window surface that holds the last frame presented 1:1
+    std::vector<SDL_Rect> rects_;
     bool fullscreen_ = false, probed_ = false, relative_ = false;
     int cursorCount_ = 0;
     KeyboardState keys_;
