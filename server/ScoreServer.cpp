@@ -55,7 +55,14 @@ ScoreServer::ScoreServer(ScoreStore& store, std::string version, Clock clock, Se
       http_([this](const HttpRequest& request, HttpResponse& response) { Route(request, response); },
             HttpLimits{limits.threads, limits.maxConnections, limits.idleTimeoutSeconds,
                        // Room for the longest target we answer plus ordinary headers.
-                       limits.maxUrlLength + 12 * 1024}) {
+                       limits.maxUrlLength + 12 * 1024, limits.workers},
+            // A submission waits for its commit to reach the disk.
+            [](const HttpRequest& request) {
+                if (request.path != "/cgi/version.pl") return false;
+                for (const auto& param : request.params)
+                    if (param.first == "hs") return true;
+                return false;
+            }) {
     for (const std::string& proxy : limits_.trustedProxies) {
         std::string address = NormalAddress(proxy);
         trustedProxies_.push_back(address.empty() ? proxy : address);
