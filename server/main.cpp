@@ -16,6 +16,9 @@
 #ifndef SKYVERN_VERSION
 #define SKYVERN_VERSION "0.0.0"
 #endif
+#ifndef SKYVERN_SCREENSHOTS_FROM_BIN
+#define SKYVERN_SCREENSHOTS_FROM_BIN "../share/skyvern/screenshots"
+#endif
 
 namespace {
 
@@ -38,7 +41,7 @@ void Usage(FILE* out) {
                  "                        PostgreSQL URI (postgresql://...) shared by instances\n"
                  "  --trusted-proxy ADDR  a reverse proxy whose X-Forwarded-For names the client\n"
                  "  --screenshots DIR     the game's screenshots, served as /screenshots/\n"
-                 "                        (default ../share/skyvern/screenshots from the\n"
+                 "                        (default " SKYVERN_SCREENSHOTS_FROM_BIN " from the\n"
                  "                        program's folder)\n"
                  "  --threads N           event loops (default 4)\n"
                  "  --workers N           threads that store submissions, each with a database\n"
@@ -153,12 +156,14 @@ int main(int argc, char** argv) {
                 return 2;
             }
         } else {
-            // Installed (and in the build tree) the screenshots sit in share/ beside bin/.
+            // The installed screenshots, else the build tree's (share/ beside bin/).
             std::error_code ec;
             auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-            if (!ec)
-                server.ServeScreenshots(
-                    (exe.parent_path().parent_path() / "share/skyvern/screenshots").string());
+            for (const char* shots :
+                 {SKYVERN_SCREENSHOTS_FROM_BIN, "../share/skyvern/screenshots"}) {
+                auto dir = (exe.parent_path() / shots).lexically_normal();
+                if (!ec && server.ServeScreenshots(dir.string())) break;
+            }
         }
 
         int port = options.port;

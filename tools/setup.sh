@@ -18,6 +18,8 @@ PACKAGES=(
   libpq-dev postgresql libmicrohttpd-dev
   # score server load benchmark
   wrk
+  # building the Debian packages and checking them (tools/debian-packages.sh)
+  debhelper lintian fakeroot
 )
 
 missing=()

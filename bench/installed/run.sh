@@ -4,7 +4,7 @@
 # time from exec to the first drawn frame, CPU in the main menu and in play with the fire key
 # held (% of one core, 10 s each), and the peak resident memory, against their targets.
 # Usage: bench/installed/run.sh [PREFIX]
-#   PREFIX: an installed tree (e.g. /usr after installing the .deb); by default this source tree
+#   PREFIX: an installed tree (e.g. /usr after installing the packages); by default this source tree
 #   is built and installed into a temporary prefix. Needs xdotool; Xvfb when there is no display.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -30,6 +30,9 @@ else
     cmake --install build --prefix "$prefix" >/dev/null
 fi
 app_id=$(basename "$(ls "$prefix"/share/applications/*.desktop)" .desktop)
+# The launcher is where games go in the Debian packages, in bin in a plain install.
+launcher=$prefix/bin/skyvern
+[ -x "$prefix/games/skyvern" ] && launcher=$prefix/games/skyvern
 
 display="your display ${DISPLAY:-}"
 if [ -z "${DISPLAY:-}" ]; then
@@ -60,7 +63,7 @@ load=$(cut -d' ' -f1-3 /proc/loadavg)
 # A new player: empty home; the sound is mixed as for a real device, into SDL's dummy output.
 mkdir "$tmp/home"
 read -r game window first_ms < <(env -u XDG_DATA_HOME HOME="$tmp/home" SDL_AUDIODRIVER=dummy \
-    "$xwin" launch "$app_id" 20 "$prefix/bin/skyvern")
+    "$xwin" launch "$app_id" 20 "$launcher")
 # The menu runs only while the window has the focus (there may be no window manager to give it).
 xdotool windowfocus --sync "$window"
 sleep 1
@@ -96,7 +99,7 @@ for _ in $(seq 50); do
 done
 game=""
 
-echo "Skyvern installed in $prefix, on $display; load average before: $load; $(nproc) cores"
+echo "Skyvern installed in $prefix ($launcher), on $display; load average before: $load; $(nproc) cores"
 row() { printf '  %-50s %7s %-3s (target < %s) %s\n' "$1" "$2" "$3" "$4" "$(verdict "$2" "${4%% *}")"; }
 row "exec to first drawn frame:" "$first_ms" ms "300 ms"
 row "main menu, CPU of one core over ${seconds} s:" "$menu" % "3 %"

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/MainForm.h"
-#include "app/Random.h"
+#include "state/Random.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "timer/Application.h"
 #include "world/Bonuses.h"

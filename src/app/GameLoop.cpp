@@ -1,11 +1,12 @@
-// GameLoop.cpp -- one frame of play (DXTimer2Timer) and the mouse steps taken during play.
+// GameLoop.cpp -- one frame of play (DXTimer2Timer) and the mouse input of play: the fire
+// button and the steps taken by moving the mouse.
 #include <algorithm>
 #include <cstdio>
 #include <string>
 
-#include "app/GameState.h"
+#include "app/GameFlow.h"
+#include "state/GameState.h"
 #include "app/MainForm.h"
-#include "audio/SoundEvents.h"
 #include "frontend/MenuSprites.h"
 #include "frontend/Settings.h"
 #include "world/Bonuses.h"
@@ -97,19 +98,15 @@ void TmainForm::DXTimer2Timer(TCustomDXTimer& sender, int lagCount) {
 
     TDirectDrawSurface& back = DXDraw.BackSurface();
     TDirectDrawSurfaceCanvas& c = back.Canvas();
-    c.Brush.Style = TBrushStyle::bsClear;
-    c.Font.Style = 0;
-    c.Pen.Style = TPenStyle::psSolid;
-    c.Font.Color = clBlack;
-    c.Font.Name = "Carolingia";
-    c.Font.Size = 20;
+    PrepareFrameCanvas(c, 20);
 
     DXInput1.Update();
     DXSpriteEngine1.FreeKilled();
 
     // Decoded like the clock shows it, so a level lasts its whole number of frames whatever
-    // the rounding of the date-time sums.
-    if (TimeMs(LevelTime) >= TimeMs(LevelLength)) AdvanceLevel();
+    // the rounding of the date-time sums. Only play ends a level: a pause, a dialog or a dying
+    // hero keeps its state and its own way back, and the level changes once play resumes.
+    if (GameState == gsPlaying && TimeMs(LevelTime) >= TimeMs(LevelLength)) AdvanceLevel();
 
     if (GameState == gsPlaying) {
         DXSpriteEngine1.MoveAll(lagCount);
@@ -122,20 +119,7 @@ void TmainForm::DXTimer2Timer(TCustomDXTimer& sender, int lagCount) {
         if (DeathDelay != 0) {
             --DeathDelay;
         } else {
-            GameState = gsPlaying;
-            SetCursorPos(400, 300);
-            ClearGameField();
-            if (Lives > 0) {
-                if (Hero) {
-                    Hero->Shown = true;
-                    Hero->Health = 50;
-                }
-                if (HeroTail) HeroTail->Shown = true;
-            } else {
-                BannerTime = 1500;
-                GameState = gsGameOver;
-                if (SoundOn) PlaySoundByName("looser");
-            }
+            NextLifeOrGameOver();
         }
     }
 
@@ -179,36 +163,12 @@ void TmainForm::DXTimer2Timer(TCustomDXTimer& sender, int lagCount) {
     if (GameState == gsLevelBanner) {
         BannerTime -= interval;
         Text(c, 38, clRed, 320, 280, "LEVEL " + std::to_string(Level));
-        if (BannerTime <= 0) {
-            GameState = gsPlaying;
-            if (Hero) Hero->Shown = true;
-            if (HeroTail) HeroTail->Shown = true;
-            ShowMouseCursor(false);
-            SetCursorPos(400, 300);
-        }
+        if (BannerTime <= 0) PlayAfterBanner();
     }
     if (GameState == gsGameOver) {
         BannerTime -= interval;
         Text(c, 38, clRed, 250, 280, "GAME OVER");
-        if (BannerTime <= 0) {
-            ScoreRank = FindScoreRank();
-            ShowMouseCursor(true);
-            if (ScoreRank == 11) {
-                GameState = gsMenu;
-                DXSpriteEngine1.Engine()->FreeChildren();
-                DXTimer2.SetEnabled(false);
-                CreateMenuField();
-                DXTimer1.SetEnabled(true); // the front end takes over from the next frame
-            } else {
-                GameState = gsNameEntry;
-                if (DialogWindow) DialogWindow->Shown = true;
-                MenuScreen = 8;
-                CreateExit();
-                SelectedItem = 3; // the name field
-                TextEditing = true;
-                if (MenuItems[1]) MenuItems[1]->Shown = false;
-            }
-        }
+        if (BannerTime <= 0) AfterGameOverBanner();
     }
     // The exit dialog can stand over name entry and the send prompt (MenuScreen 5 while the
     // state stays): then it shows its own texts instead of theirs.
@@ -239,6 +199,16 @@ void TmainForm::DXTimer2Timer(TCustomDXTimer& sender, int lagCount) {
 
     back.ReleaseCanvas();
     DXDraw.Flip();
+    CapturePointerWhilePlaying();
+}
+
+// The left button fires while held in play; its release ends the fire in any state.
+void TmainForm::DXDrawMouseDown(TMouseButton button, int, int) {
+    if (button == mbLeft && GameState == gsPlaying) MouseFire = true;
+}
+
+void TmainForm::DXDrawMouseUp(TMouseButton button, int, int) {
+    if (button == mbLeft) MouseFire = false;
 }
 
 // Steering by mouse reads how far the pointer moved from the screen centre, where it was put

@@ -14,9 +14,9 @@
 #include <variant>
 #include <vector>
 
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/MainForm.h"
-#include "app/Random.h"
+#include "state/Random.h"
 #include "audio/Music.h"
 #include "audio/SoundEvents.h"
 #include "online/GoToLink.h"
@@ -135,7 +135,6 @@ THarness::THarness(const Options& options) {
     platform::SetCurrent(&platform_);
     Application().Reset();
     ResetGameState();
-    TakeSoundsPlayed();
     OverrideClockSeed(options.seed);
     form_ = std::make_unique<TmainForm>();
 }

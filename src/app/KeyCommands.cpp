@@ -1,24 +1,14 @@
 // KeyCommands.cpp -- key down/press/up, close requests and the window's system commands.
-#include "app/GameState.h"
+#include "app/GameFlow.h"
+#include "state/GameState.h"
 #include "app/MainForm.h"
-#include "audio/Music.h"
-#include "audio/SoundEvents.h"
 #include "frontend/FrontEnd.h"
+#include "frontend/Settings.h"
 
 namespace {
 
 constexpr int VK_BACK = 8, VK_RETURN = 13, VK_SHIFT = 16, VK_CONTROL = 17, VK_MENU = 18,
               VK_ESCAPE = 27, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40, VK_P = 80;
-
-bool MenuKeyState() {
-    return GameState == gsMenu || GameState == gsExitDialog || GameState == gsNameEntry ||
-           GameState == gsSendPrompt;
-}
-
-bool GameKeyState() {
-    return GameState == gsPlaying || GameState == gsDying || GameState == gsLevelBanner ||
-           GameState == gsPaused;
-}
 
 // The text typed keys go to: the country on the options screen, the name or the country in
 // name entry.
@@ -43,6 +33,12 @@ void SelectNext() {
     RefreshMenuHighlight();
 }
 
+// A key whose press also types a character a text field accepts (keypad digits included).
+bool TypesText(int key) {
+    return key == ' ' || (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z') ||
+           (key >= 96 && key <= 105);
+}
+
 bool LeftRightMoves() {
     return (MenuScreen >= 3 && MenuScreen <= 6) || MenuScreen == 8 || MenuScreen == 9;
 }
@@ -55,6 +51,8 @@ void MenuKeyDown(int key, bool alt) {
     switch (key) {
     case VK_RETURN:
         if (alt) break; // Alt+Enter acts on release
+        // The key acts on the keyboard's selection, not on a main-menu entry under the pointer.
+        MainMenuHover = false;
         if (GameState == gsNameEntry && SelectedItem == 3 && TextEditing)
             StoreNameEntry();
         else
@@ -106,8 +104,8 @@ void MenuKeyDown(int key, bool alt) {
             if (DialogWindow) DialogWindow->Shown = false;
             MenuScreen = ReturnScreen;
             UpdateBossKeyName();
-        } else if (key == BossKey) {
-            Minimize();
+        } else if (key == BossKey && !(TextEditing && TypesText(key))) {
+            Minimize(); // while a field takes typing, a key that types is text
         }
         break;
     }
@@ -117,21 +115,12 @@ void GameKeyDown(int key) {
     if (key == VK_ESCAPE) {
         mainForm->Close(); // FormClose opens the exit dialog
     } else if (key == VK_P) {
-        if (GameState == gsPlaying || GameState == gsDying || GameState == gsLevelBanner) {
-            ShowMouseCursor(true);
-            ResumeState = GameState;
-            GameState = gsPaused;
-        } else if (GameState == gsPaused) {
-            GameState = ResumeState;
-            if (GameState == gsPlaying) ShowMouseCursor(false);
-            SetCursorPos(400, 300);
-        }
+        if (PausesByKey(GameState))
+            PauseGame(TPauseReason::Key);
+        else if (GameState == gsPaused)
+            ResumeGame();
     } else if (key == BossKey) {
-        if (MusicOn) SongStop(MusicHandle);
-        ShowMouseCursor(true);
-        if (GameState != gsPaused) ResumeState = GameState;
-        GameState = gsPaused;
-        Minimize();
+        PauseGame(TPauseReason::BossKey);
     }
 }
 
@@ -143,9 +132,9 @@ void TmainForm::FormKeyDown(int& key, bool alt, bool, bool) {
         if (ShortString10* text = EditedText(); text && text->Length > 0) --text->Length;
     // One action per press: auto-repeat and further keys wait for a release.
     if (!KeyLatch) {
-        if (MenuKeyState())
+        if (IsMenuState(GameState))
             MenuKeyDown(key, alt);
-        else if (GameKeyState())
+        else if (IsPlayState(GameState))
             GameKeyDown(key);
     }
     KeyLatch = true;
@@ -173,43 +162,16 @@ void TmainForm::FormKeyUp(int& key, bool alt, bool, bool) {
 void TmainForm::FormClose(bool& allowClose) {
     if (!ExitConfirmed) {
         allowClose = false;
-        if (GameState == gsGameOver) return;
-        // A second request while the dialog is up keeps the first one and what it saved.
-        if (MenuScreen == 5) return;
-        if (GameState == gsMenu) CloseInnerDialog();
-        SavedGameState = GameState;
-        ReturnScreen = MenuScreen;
-        if (GameState != gsPaused) ResumeState = GameState; // a pause keeps its return state
-        SavedSelectedItem = SelectedItem;
-        MenuScreen = 5;
-        SelectedItem = 1;
-        if (DialogWindow) DialogWindow->Shown = true;
-        if (GameKeyState()) {
-            ShowMouseCursor(true);
-            GameState = gsExitDialog;
-        } else {
-            // The screen under the dialog keeps its items for "no". Outside the menu its
-            // buttons lie where the dialog's do: hide them meanwhile.
-            SavedMenuItems = MenuItems;
-            if (GameState != gsMenu)
-                for (TMenuItem* item : SavedMenuItems)
-                    if (item) item->Shown = false;
-        }
-        CreateExit();
+        OpenExitDialog();
         return;
     }
     if (GameState == gsExitDialog) {
-        // Confirmed during play: the game ends, not the program.
-        BannerTime = 1500;
-        GameState = gsGameOver;
-        ExitConfirmed = false;
-        allowClose = false;
-        if (DialogWindow) DialogWindow->Shown = false;
-        DestroyMenu();
-        if (SoundOn) PlaySoundByName("looser");
+        allowClose = false; // confirmed during play: the game ends, not the program
+        EndGameByExit();
         return;
     }
-    allowClose = true; // nothing to save: every change was saved when it was made
+    SavePendingOptions();
+    allowClose = true;
 }
 
 void TmainForm::WMGetSysCommand(int command) {

@@ -3,12 +3,14 @@
 
 #include <stdexcept>
 
-#include "app/GameState.h"
-#include "app/Random.h"
+#include "app/GameFlow.h"
+#include "state/GameState.h"
+#include "state/Random.h"
 #include "app/WindowIcon.h"
 #include "audio/Mixer.h"
 #include "audio/Music.h"
 #include "audio/SoundEvents.h"
+#include "frontend/FrontEnd.h"
 #include "frontend/MenuSprites.h"
 #include "frontend/Settings.h"
 #include "timer/Application.h"
@@ -20,26 +22,6 @@ constexpr TDXDrawOptions kFormOptions = Opt(doAllowReboot) | Opt(doWaitVBlank) |
                                         Opt(doFlip) | Opt(doDirectX7Mode) | Opt(doHardware) |
                                         Opt(doSelectDriver);
 } // namespace
-
-void ShowMouseCursor(bool show) {
-    platform::Platform& p = platform::Current();
-    int count = p.ShowCursor(true);
-    if (show) {
-        while (count < 0) count = p.ShowCursor(true);
-    } else {
-        while (count >= 0) count = p.ShowCursor(false);
-    }
-    // The cursor is hidden exactly while the mouse steers the dragon: relative motion then
-    // stands in for the distance from the screen centre (and works where warping does not).
-    p.SetRelativeMouse(!show);
-}
-
-void SetCursorPos(int x, int y) { platform::Current().WarpCursor(x, y); }
-
-void SaveSettingsAndTell() {
-    std::string message;
-    if (!SaveSettingsBracket(&message)) platform::Current().ShowMessage("Skyvern", message);
-}
 
 TmainForm::TmainForm() {
     mainForm = this;
@@ -86,7 +68,7 @@ TmainForm::TmainForm() {
     DXInput1.Loaded();
     TAudioMixer::Instance().Open(); // no device: the game runs silent
     DXSound1.Loaded();
-    SoundPlayer = [this](const char* name) { DXWaveList1.Items.FindWave(name).Play(false); };
+    FillWorldContext();
 
     Application().OnEvent = [this](const platform::Event& e) { HandleEvent(e); };
     FormCreate();
@@ -97,7 +79,7 @@ TmainForm::~TmainForm() {
     DXTimer1.SetEnabled(false);
     DXTimer2.SetEnabled(false);
     Application().OnEvent = nullptr;
-    SoundPlayer = nullptr;
+    Globals.World = TWorldContext{}; // nothing may reach the components being destroyed
     DXSound1.Finalize();
     SongFreeAll();
     TAudioMixer::Instance().Close();
@@ -120,7 +102,9 @@ void TmainForm::FormCreate() {
 
 void TmainForm::ChangeMode() {
     DXDraw.Finalize();
-    if (Windowed == 1) {
+    // Any byte but 0 is on, as everywhere else that reads the setting.
+    const bool windowed = Windowed != 0;
+    if (windowed) {
         RestorePlacement();
         DXDraw.SetOptions(DXDraw.Options() & ~Opt(doFullScreen));
         platform::Current().CenterWindow();
@@ -128,10 +112,10 @@ void TmainForm::ChangeMode() {
         SavePlacement();
         DXDraw.SetOptions(DXDraw.Options() | Opt(doFullScreen));
     }
-    if (MenuScreen == 2) {
-        if (OptionMarks[1]) OptionMarks[1]->Shown = Windowed == 1;
-        if (OptionMarks[2]) OptionMarks[2]->Shown = Windowed == 0;
-    }
+    // The marks exist while the options screen is open, also under the exit or boss-key
+    // dialog: they show the mode in force whenever the screen is seen.
+    if (OptionMarks[1]) OptionMarks[1]->Shown = windowed;
+    if (OptionMarks[2]) OptionMarks[2]->Shown = !windowed;
     DXDraw.Initialize();
 }
 
@@ -151,18 +135,24 @@ void TmainForm::DXTimer2Activate(TCustomDXTimer&) {
 
 void TmainForm::DXTimer2Deactivate(TCustomDXTimer&) {
     SongStop(MusicHandle);
-    if (GameState == gsPlaying || GameState == gsDying || GameState == gsLevelBanner ||
-        GameState == gsGameOver) {
-        ShowMouseCursor(true);
-        ResumeState = GameState;
-        GameState = gsPaused;
-    }
+    if (PausesOnFocusLoss(GameState)) PauseGame(TPauseReason::Focus);
 }
 
 void TmainForm::Close() {
     bool allow = true;
     FormClose(allow);
     if (allow) Application().Terminate();
+}
+
+void SavePendingOptions() {
+    // The marks live while the screen is open; leaving it kills them (freed with the next frame).
+    if (OptionMarks[1] && !OptionMarks[1]->Killed()) SaveSettingsAndTell();
+}
+
+void TmainForm::ForgetPointer() {
+    MouseOnItem = false;
+    MainMenuHover = false;
+    leftDown_ = false;
 }
 
 void TmainForm::HandleEvent(const platform::Event& e) {
@@ -186,6 +176,7 @@ void TmainForm::HandleEvent(const platform::Event& e) {
         // A click is a left press and release on the display.
         if (e.button == 1 && leftDown_) {
             leftDown_ = false;
+            if (!PointerOnItem(e.x, e.y)) MouseOnItem = false;
             DXDrawClick();
         }
         break;
@@ -196,11 +187,16 @@ void TmainForm::HandleEvent(const platform::Event& e) {
         }
         break;
     case EventKind::CloseRequest: Close(); break;
-    case EventKind::Quit: Application().Terminate(); break;
+    case EventKind::Quit:
+        // The session ends without the exit dialog: keep what an open options screen holds.
+        SavePendingOptions();
+        Application().Terminate();
+        break;
     case EventKind::MaximizeRequest: WMGetSysCommand(SC_MAXIMIZE); break;
     case EventKind::CaptionDoubleClick: CptClk(2); break;
     case EventKind::Exposed: DXDraw.Paint(); break;
     case EventKind::FocusGained: DXInput1.Activate(); break;
     default: break;
     }
+    CapturePointerWhilePlaying();
 }

@@ -1,18 +1,21 @@
 // MainForm.h -- TmainForm, the one window of the game, and the components it owns for the
-// life of the process. Its handlers keep the names the stored form binds them by. The methods
-// are implemented where their subsystem lives:
-//   app/MainForm.cpp      start-up, modes, focus handlers, event dispatch
-//   app/GameLoop.cpp      the game loop
-//   app/KeyCommands.cpp   keyboard and window commands
-//   world/GameField.cpp   game field and level set-up
-//   frontend/Menu.cpp     menus, menu loop, mouse handlers, the action dispatcher
-//   frontend/Options.cpp, frontend/Scores.cpp, frontend/Help.cpp   the sub-screens
+// life of the process. Its handlers keep the names the stored form binds them by. The form
+// reaches down into the world and the front end; they never reach back up to it, but work on
+// the world context it fills (state/WorldContext.h) and ask it for the moves that switch its
+// timers through TFrontEndHost. The methods are implemented in app/:
+//   MainForm.cpp      start-up, modes, focus handlers, event dispatch
+//   GameLoop.cpp      the game loop
+//   MenuLoop.cpp      the menu loop and the mouse handlers
+//   KeyCommands.cpp   keyboard and window commands
+//   GameFlow.cpp      the transitions of the game's flow the handlers call
+//   Fields.cpp        building the game field and the screens, the front end's requests
 #pragma once
 
 #include <memory>
 #include <string>
 
 #include "audio/DXSound.h"
+#include "frontend/FrontEnd.h"
 #include "graphics/DXDraw.h"
 #include "graphics/DXImageList.h"
 #include "input/DXInput.h"
@@ -24,7 +27,7 @@
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
-class TmainForm : public TDXForm {
+class TmainForm : public TDXForm, public TFrontEndHost {
 public:
     // Creates the window and the components (in their stored order), then runs FormCreate.
     // Throws std::runtime_error when no window can be opened.
@@ -44,20 +47,23 @@ public:
 
     // Start-up and modes (app/MainForm.cpp).
     void FormCreate();
-    void ChangeMode();
+    void ChangeMode() override;
     void DXTimer1Activate(TCustomDXTimer& sender);
     void DXTimer1Deactivate(TCustomDXTimer& sender);
     void DXTimer2Activate(TCustomDXTimer& sender);
     void DXTimer2Deactivate(TCustomDXTimer& sender);
     void HandleEvent(const platform::Event& event);
-    void Close(); // asks the window to close; FormClose decides
+    void Close() override; // asks the window to close; FormClose decides
+    // Forgets where the pointer rested and any press waiting for its release, so that only a
+    // new pointing and a new click act (play starts, a dialog opens over play).
+    void ForgetPointer();
 
     // The game loop (app/GameLoop.cpp).
     void DXTimer2Timer(TCustomDXTimer& sender, int lagCount);
     // Relative mouse motion while play runs: the steps the hero takes (app/GameLoop.cpp).
     void PlayMouseMotion(int dx, int dy);
 
-    // Game field and levels (world/GameField.cpp).
+    // Game field and levels (app/Fields.cpp, on world/GameField.cpp).
     void CreateGameField();
     void CreateEnemy();
     void ClearGameField();
@@ -72,39 +78,44 @@ public:
     void WMGetSysCommand(int command);
     void CptClk(int hitTest);
 
-    // Menus (frontend/Menu.cpp).
+    // The menu loop and the mouse (app/MenuLoop.cpp).
     void DXTimer1Timer(TCustomDXTimer& sender, int lagCount);
+    void DXDrawClick();
+    void DXDrawMouseMove(int x, int y);
+    // The mouse buttons are play input: the fire button (app/GameLoop.cpp).
+    void DXDrawMouseDown(TMouseButton button, int x, int y);
+    void DXDrawMouseUp(TMouseButton button, int x, int y);
+
+    // Menus and sub-screens (app/Fields.cpp, on frontend/).
     void CreateMenuField();
     void CreateMainMenu();
     void DestroyMenu();
     void CreateSubMenu(const std::string& name);
     void CreateExit();
-    void DXDrawClick();
-    void DXDrawMouseDown(TMouseButton button, int x, int y);
-    void DXDrawMouseMove(int x, int y);
-    void DXDrawMouseUp(TMouseButton button, int x, int y);
-
-    // Sub-screens (frontend/Options.cpp, Scores.cpp, Help.cpp).
     void CreateOptions();
     void CreateScores();
     void CreateHelp();
 
+    // The front end's requests (app/Fields.cpp): the flow's transitions (app/GameFlow.cpp).
+    void StartGame() override;
+    void ReturnToFrontEnd() override;
+    void ReturnToHighScores() override;
+    void SendResult() override;
+    void AnswerExitYes() override;
+    void AnswerExitNo() override;
+
 private:
+    // Points the world context at this form's components (before a field is built).
+    void FillWorldContext();
+
     bool leftDown_ = false; // a left press on the display, for the click that follows it
     int relativeX_ = 0, relativeY_ = 0; // mouse motion during play since the last frame
 };
 
 extern TmainForm* mainForm;
 
-// Makes the cursor visible (true) or hidden (false) whatever the show-count was. Hiding it is
-// also what starts relative mouse steering during play; showing it ends that.
-void ShowMouseCursor(bool show);
-// Moves the mouse cursor to a position of the 800 x 600 picture.
-void SetCursorPos(int x, int y);
-// Saves the settings (the scramble bracket); a failure is told to the player, the game goes on.
-void SaveSettingsAndTell();
-// Menu routines of the main unit (frontend/Menu.cpp).
-void RefreshMenuHighlight();
-void DoMenuAction();
-// Boss-key name for BossKey (frontend/Options.cpp).
-void UpdateBossKeyName();
+// The text canvas as both loops start a frame: transparent text in black "Carolingia".
+void PrepareFrameCanvas(TDirectDrawSurfaceCanvas& canvas, int fontSize);
+// The program ends: the country and boss key of an options screen still open (also under a
+// dialog) are saved, as leaving the screen would; every other change was saved when made.
+void SavePendingOptions();

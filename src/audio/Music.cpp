@@ -5,7 +5,7 @@
 
 #include <map>
 
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "audio/Mixer.h"
 #include "platform/Platform.h"
 
@@ -86,6 +86,9 @@ void StartMusic(const char* path) {
     if (MusicHandle != 0) {
         SongPlay(MusicHandle);
     } else {
+        // With MusicHandle 0 nothing could stop the song of before: after a failed load no
+        // music plays.
+        SongStop(playing);
         platform::Current().ShowMessage("Skyvern", "Can't load music.");
         MusicOn = 0;
     }

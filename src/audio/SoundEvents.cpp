@@ -1,23 +1,20 @@
 // SoundEvents.cpp -- sound effects by name.
 #include "audio/SoundEvents.h"
 
-std::function<void(const char*)> SoundPlayer;
-
-namespace {
-std::vector<std::string> played;
-}
+#include "state/GameState.h"
 
 void PlaySoundByName(const char* name) {
+    std::vector<std::string>& played = Globals.SoundsPlayed;
     // Bounded: a run that never asks for its sounds must not grow without end.
     if (played.size() >= 4096) played.erase(played.begin(), played.begin() + 2048);
     played.emplace_back(name);
-    if (SoundPlayer) SoundPlayer(name);
+    if (Globals.World.PlaySound) Globals.World.PlaySound(name);
 }
 
 std::vector<std::string> TakeSoundsPlayed() {
     std::vector<std::string> out;
-    out.swap(played);
+    out.swap(Globals.SoundsPlayed);
     return out;
 }
 
-const std::vector<std::string>& SoundsPlayed() { return played; }
+const std::vector<std::string>& SoundsPlayed() { return Globals.SoundsPlayed; }

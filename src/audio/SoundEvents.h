@@ -2,13 +2,11 @@
 // name is recorded (the harness reports it) and handed to the wave library when one is set.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
+// Records the name, then plays it through the world context's player when one is set.
 void PlaySoundByName(const char* name);
-// The player installed by the main form once the wave library exists.
-extern std::function<void(const char* name)> SoundPlayer;
 // Names played since the last call; the list is emptied.
 std::vector<std::string> TakeSoundsPlayed();
 // Names played since the last take, without emptying it.

@@ -1,31 +1,71 @@
-// FrontEnd.h -- what the front end's files share: the menu layout table, sprites made from
-// menu pictures, and each screen's actions and texts.
+// FrontEnd.h -- the front end: what it asks of the main form that hosts it, the builders of its
+// screens, the menu routines, sprites made from menu pictures, and each screen's actions and
+// texts.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
 
-#include "app/MainForm.h"
 #include "frontend/MenuSprites.h"
+#include "graphics/DXDraw.h"
+#include "graphics/DXImageList.h"
+#include "sprites/DXSprite.h"
+#include "state/GameState.h"
 
-// The hover rectangle of an item; X and Y also place its picture. All four bounds count.
-struct TMenuRect {
-    uint16_t X = 0, Y = 0, W = 0, H = 0;
+// The moves the front end starts but the main form carries out, because they switch its
+// timers, music, display or window. TmainForm implements them; the world context holds it.
+class TFrontEndHost {
+  public:
+    virtual void StartGame() = 0;          // the main menu's start item
+    virtual void ReturnToFrontEnd() = 0;   // name entry skipped
+    virtual void ReturnToHighScores() = 0; // the send prompt answered no
+    virtual void SendResult() = 0;         // the send prompt answered yes
+    virtual void AnswerExitYes() = 0;      // the exit dialog's answers
+    virtual void AnswerExitNo() = 0;
+    virtual void Close() = 0;      // as the window's close box: FormClose decides
+    virtual void ChangeMode() = 0; // window or full screen, after Windowed changed
+
+  protected:
+    ~TFrontEndHost() = default;
 };
-// By MenuScreen 1..9 and item 1..6. The sizes of items shown by a picture are written when
-// the item's sprite is made, from that picture.
-extern std::array<std::array<TMenuRect, 7>, 10> MenuLayout;
 
-// SelectedItem when the exit dialog opened: "no" returns to it.
-extern uint8_t SavedSelectedItem;
-
+inline TFrontEndHost& Host() {
+    return *Globals.World.Host;
+}
 inline TPictureCollection& MenuPictures() {
-    return mainForm->DXImageList1.Items;
+    return *Globals.World.Pictures;
 }
 inline TSpriteEngine* MenuEngine() {
-    return mainForm->DXSpriteEngine1.Engine();
+    return Globals.World.Engine;
 }
+
+// The screens, built on the world context with "data\menu.dxg" loaded. TmainForm's methods of
+// the same names call them after doing their share (freeing the old world, loading, music).
+namespace frontend {
+// The front end from nothing: background, dialog frame, main menu.
+void CreateMenuField();
+void CreateMainMenu();
+// Removes the items of the screen shown; the main menu stays behind a sub-screen.
+void DestroyMenu();
+void CreateSubMenu(const std::string& name);
+// The yes and no buttons of a dialog (exit, clear scores, name entry, send prompt).
+void CreateExit();
+void CreateOptions();
+void CreateScores();
+void CreateHelp();
+// The texts the menu loop writes over the screen shown.
+void DrawMenuTexts(TDirectDrawSurfaceCanvas& canvas);
+// The pointer moved to (x, y) / a click, in the states where the mouse points at menus.
+void MouseMove(int x, int y);
+void Click();
+} // namespace frontend
+
+// Menu routines of the main unit.
+void RefreshMenuHighlight();
+void DoMenuAction();
+// Boss-key name for BossKey.
+void UpdateBossKeyName();
 
 // An image sprite of class T on the engine showing `picture`, sized from it.
 template <class T>
@@ -44,6 +84,9 @@ T* NewPictureSprite(TPictureCollectionItem& picture, int x, int y, int z, bool s
 // A menu item at the place of (screen, item) in the layout; writes its size there.
 TMenuItem* NewMenuItem(TPictureCollectionItem& picture, int screen, int item, int z, bool shown);
 
+// Whether (x, y) lies on an item of the screen shown (or on the main menu beside it). A click
+// checks it again: a screen may have opened under a pointer that has not moved since.
+bool PointerOnItem(int x, int y);
 // Step 2 of RefreshMenuHighlight alone: the selected item's highlight, without the click.
 void ShowMenuHighlight();
 // Name entry confirmed (the store item, or Enter in the name field).

@@ -1,8 +1,7 @@
 // Help.cpp -- the help pages and the exit dialog.
-#include "app/GameState.h"
-#include "app/MainForm.h"
 #include "frontend/FrontEnd.h"
 #include "frontend/HelpImage.h"
+#include "state/GameState.h"
 
 namespace {
 constexpr int kFirstHelpPicture = 23; // page p is picture index p + 23
@@ -27,14 +26,14 @@ THelpImageSprite::THelpImageSprite(TSprite* engine) : TImageSprite(engine) {
     Shown = true;
 }
 
-void TmainForm::CreateHelp() {
+void frontend::CreateHelp() {
     DestroyMenu();
     MenuScreen = SelectedItem;
     MainMenuSelection = SelectedItem;
     SelectedItem = 1;
     CreateSubMenu("helpback");
-    HelpImage = new THelpImageSprite(DXSpriteEngine1.Engine());
-    TPictureCollection& pictures = DXImageList1.Items;
+    HelpImage = new THelpImageSprite(MenuEngine());
+    TPictureCollection& pictures = MenuPictures();
     MenuItems[1] = NewMenuItem(pictures.FindImage("prev"), 4, 1, 2, true);
     MenuItems[2] = NewMenuItem(pictures.FindImage("next"), 4, 2, 2, false);
     MenuItems[3] = NewMenuItem(pictures.FindImage("backactive"), 4, 3, 2, false);
@@ -53,10 +52,8 @@ void HelpAction() {
     case 3:
         HelpPage = 1; // every way out comes here, so help always opens on page 1
         HelpImage->Kill();
-        HelpImage = nullptr;
         SubBackground->Kill();
-        SubBackground = nullptr;
-        mainForm->DestroyMenu();
+        frontend::DestroyMenu();
         MenuScreen = 1;
         SelectedItem = MainMenuSelection;
         MenuItems = MainMenuItems;
@@ -72,26 +69,8 @@ void DrawExit(TDirectDrawSurfaceCanvas& c) {
 }
 
 void ExitAction() {
-    TmainForm& f = *mainForm;
-    if (SelectedItem == 1) {
-        ExitConfirmed = true;
-        MenuScreen = ReturnScreen;
-        f.Close(); // from the menu the program ends; during play the game does
-        return;
-    }
-    if (SelectedItem != 2) return;
-    f.DestroyMenu();
-    // Screens that stay up under the dialog get their own items back; play keeps none.
-    const bool overScreen = GameState != gsExitDialog;
-    if (overScreen) MenuItems = SavedMenuItems;
-    GameState = GameState == gsExitDialog ? SavedGameState : ResumeState;
-    MenuScreen = ReturnScreen;
-    SelectedItem = SavedSelectedItem;
-    if (GameState == gsNameEntry) TextEditing = SelectedItem == 3 || SelectedItem == 4;
-    // Name entry and the send prompt keep their frame; elsewhere the dialog's frame goes.
-    if (DialogWindow && GameState != gsNameEntry && GameState != gsSendPrompt &&
-        GameState != gsSendFailed && GameState != gsSending)
-        DialogWindow->Shown = false;
-    if (overScreen) ShowMenuHighlight();
-    if (GameState == gsPlaying) ShowMouseCursor(false);
+    if (SelectedItem == 1)
+        Host().AnswerExitYes();
+    else if (SelectedItem == 2)
+        Host().AnswerExitNo();
 }

@@ -1,83 +1,28 @@
-// Menu.cpp -- the front end's screens, the menu loop, the mouse handlers and DoMenuAction.
-#include "app/GameState.h"
-#include "app/MainForm.h"
-#include "audio/Music.h"
+// Menu.cpp -- the front end's main screens, the mouse over menus, the menu routines and
+// DoMenuAction.
 #include "audio/SoundEvents.h"
 #include "frontend/FrontEnd.h"
 #include "frontend/HelpImage.h"
+#include "frontend/Settings.h"
 #include "online/GoToLink.h"
-#include "online/SendScore.h"
-#include "platform/Platform.h"
-
-// clang-format off
-std::array<std::array<TMenuRect, 7>, 10> MenuLayout = {{
-    {},
-    {{{}, {50, 190, 0, 0}, {50, 241, 0, 0}, {50, 295, 0, 0}, {50, 348, 0, 0}, {50, 399, 0, 0},
-      {50, 451, 0, 0}}},
-    {{{}, {454, 185, 300, 40}, {454, 240, 130, 40}, {454, 295, 130, 40}, {535, 350, 210, 30},
-      {470, 405, 130, 30}, {318, 504, 0, 0}}},
-    {{{}, {317, 470, 0, 0}, {547, 471, 0, 0}, {318, 504, 0, 0}}},
-    {{{}, {320, 473, 0, 0}, {711, 474, 0, 0}, {318, 504, 0, 0}}},
-    {{{}, {301, 386, 0, 0}, {420, 386, 0, 0}}},
-    {{{}, {301, 386, 0, 0}, {420, 386, 0, 0}}},
-    {},
-    {{{}, {301, 386, 0, 0}, {420, 386, 0, 0}, {330, 260, 200, 18}, {350, 320, 200, 18}}},
-    {{{}, {301, 386, 30, 18}, {420, 386, 67, 18}}},
-}};
-// clang-format on
-
-uint8_t SavedSelectedItem = 0;
+#include "state/GameState.h"
 
 namespace {
-
-bool MenuMouseState() {
-    return GameState == gsMenu || GameState == gsExitDialog || GameState == gsNameEntry ||
-           GameState == gsSendPrompt;
-}
 
 bool Inside(const TMenuRect& r, int x, int y) {
     return x >= r.X && x <= r.X + r.W && y >= r.Y && y <= r.Y + r.H;
 }
 
+// The item of `screen` whose rectangle holds (x, y); 0 for none.
+int ItemAt(int screen, int x, int y) {
+    for (int i = 1; i <= MenuItemCount[screen]; ++i)
+        if (Inside(MenuLayout[screen][i], x, y)) return i;
+    return 0;
+}
+
 // The item of each sub-screen and dialog that leaves it.
 uint8_t LeavingItem(uint8_t screen) {
     return screen == 2 ? 6 : screen == 5 ? 2 : 3;
-}
-
-// Back to the front end after name entry or the send prompt.
-void ReturnToFrontEnd() {
-    TmainForm& f = *mainForm;
-    GameState = gsMenu;
-    f.DXSpriteEngine1.Engine()->FreeChildren();
-    f.DXTimer2.SetEnabled(false);
-    f.CreateMenuField();
-    f.DXTimer1.SetEnabled(true);
-}
-
-void DeclineSending() {
-    TmainForm& f = *mainForm;
-    GameState = gsMenu;
-    f.DXTimer2.SetEnabled(false);
-    f.DestroyMenu();
-    f.DXSpriteEngine1.Engine()->FreeChildren();
-    f.CreateMenuField();
-    SelectedItem = 3;
-    RefreshMenuHighlight();
-    DoMenuAction(); // opens the high-score screen
-    f.DXTimer1.SetEnabled(true);
-}
-
-void StartGame() {
-    TmainForm& f = *mainForm;
-    f.DXTimer1.SetEnabled(false);
-    f.DXTimer2.SetEnabled(true);
-    GameState = gsPlaying;
-    // The game field frees every menu sprite; no reference to one may outlive it.
-    MenuItems = MainMenuItems = SavedMenuItems = OptionMarks = {};
-    MenuBackground = nullptr;
-    SubBackground = nullptr;
-    HelpImage = nullptr;
-    f.CreateGameField();
 }
 
 } // namespace
@@ -90,16 +35,13 @@ TMenuItem* NewMenuItem(TPictureCollectionItem& picture, int screen, int item, in
     return sprite;
 }
 
-void TmainForm::CreateMenuField() {
-    DXImageList1.Items.LoadFromFile(platform::ResolvePath("data\\menu.dxg"));
-    // Built from nothing: whatever the references held was freed with the old world.
-    MenuItems = MainMenuItems = SavedMenuItems = OptionMarks = {};
-    SubBackground = nullptr;
-    HelpImage = nullptr;
+namespace frontend {
+
+void CreateMenuField() {
     MainMenuHover = false;
 
-    TPictureCollectionItem& back = DXImageList1.Items.Items(0);
-    MenuBackground = new TMenuBackground(DXSpriteEngine1.Engine());
+    TPictureCollectionItem& back = MenuPictures().Items(0);
+    MenuBackground = new TMenuBackground(MenuEngine());
     MenuBackground->SetMapSize(1, 1);
     MenuBackground->PictureItem = &back;
     MenuBackground->Width = back.FrameWidth();
@@ -107,22 +49,21 @@ void TmainForm::CreateMenuField() {
     MenuBackground->Shown = true;
     MenuBackground->SetZ(0);
 
-    DialogWindow = NewPictureSprite<TClosingWindow>(DXImageList1.Items.FindImage("console"), 220,
-                                                    190, 5, false);
+    DialogWindow =
+        NewPictureSprite<TClosingWindow>(MenuPictures().FindImage("console"), 220, 190, 5, false);
 
     MenuScreen = 1;
     SelectedItem = 1;
     CreateMainMenu();
-    if (GameState == gsMenu && MusicOn) StartMusic("sound\\1.xm");
 }
 
-void TmainForm::CreateMainMenu() {
+void CreateMainMenu() {
     for (int i = 1; i <= 6; ++i)
-        MenuItems[i] = NewMenuItem(DXImageList1.Items.Items(i), 1, i, 1, i == SelectedItem);
+        MenuItems[i] = NewMenuItem(MenuPictures().Items(i), 1, i, 1, i == SelectedItem);
     MainMenuItems = MenuItems;
 }
 
-void TmainForm::DestroyMenu() {
+void DestroyMenu() {
     if (MenuScreen == 1 && GameState == gsMenu) {
         // The main menu stays alive (and visible) in MainMenuItems behind the sub-screen.
         for (int i = 1; i <= MenuItemCount[1]; ++i)
@@ -137,35 +78,19 @@ void TmainForm::DestroyMenu() {
     MenuItems = MainMenuItems;
 }
 
-void TmainForm::CreateSubMenu(const std::string& name) {
+void CreateSubMenu(const std::string& name) {
     SubBackground =
-        NewPictureSprite<TSubBackground>(DXImageList1.Items.FindImage(name), 317, 170, 1, true);
+        NewPictureSprite<TSubBackground>(MenuPictures().FindImage(name), 317, 170, 1, true);
 }
 
-void TmainForm::CreateExit() {
-    MenuItems[1] = NewMenuItem(DXImageList1.Items.FindImage("ok"), MenuScreen, 1, 11, true);
-    MenuItems[2] = NewMenuItem(DXImageList1.Items.FindImage("cancel"), MenuScreen, 2, 11, false);
+void CreateExit() {
+    MenuItems[1] = NewMenuItem(MenuPictures().FindImage("ok"), MenuScreen, 1, 11, true);
+    MenuItems[2] = NewMenuItem(MenuPictures().FindImage("cancel"), MenuScreen, 2, 11, false);
     for (int i = 3; i <= 6; ++i)
         MenuItems[i] = nullptr;
 }
 
-void TmainForm::DXTimer1Timer(TCustomDXTimer&, int lagCount) {
-    if (!DXDraw.CanDraw()) return;
-    DXInput1.Update();
-    DXSpriteEngine1.MoveAll(lagCount);
-    DXSpriteEngine1.FreeKilled();
-
-    TDirectDrawSurface& back = DXDraw.BackSurface();
-    back.Fill(0);
-    DXSpriteEngine1.DrawAll();
-
-    TDirectDrawSurfaceCanvas& c = back.Canvas();
-    c.Brush.Style = TBrushStyle::bsClear;
-    c.Font.Style = 0;
-    c.Pen.Style = TPenStyle::psSolid;
-    c.Font.Color = clBlack;
-    c.Font.Name = "Carolingia";
-    c.Font.Size = 16;
+void DrawMenuTexts(TDirectDrawSurfaceCanvas& c) {
     switch (MenuScreen) {
     case 2:
         DrawOptions(c);
@@ -185,17 +110,14 @@ void TmainForm::DXTimer1Timer(TCustomDXTimer&, int lagCount) {
     default:
         break; // screens 1, 4, 8 and 9 write nothing here
     }
-    back.ReleaseCanvas();
-    DXDraw.Flip();
 }
 
-void TmainForm::DXDrawMouseMove(int x, int y) {
+void MouseMove(int x, int y) {
     // During play the mouse steers through relative motion (PlayMouseMotion).
-    if (!MenuMouseState()) return;
+    if (!IsMenuState(GameState)) return;
     MainMenuHover = false;
     MouseOnItem = false;
-    for (int i = 1; i <= MenuItemCount[MenuScreen]; ++i) {
-        if (!Inside(MenuLayout[MenuScreen][i], x, y)) continue;
+    if (const int i = ItemAt(MenuScreen, x, y)) {
         if (i != SelectedItem) {
             if (GameState == gsNameEntry && (SelectedItem == 3 || SelectedItem == 4))
                 TextEditing = false;
@@ -207,33 +129,34 @@ void TmainForm::DXDrawMouseMove(int x, int y) {
     }
     // While a sub-screen or dialog is open the main menu beside it stays live.
     if (GameState != gsMenu || MenuScreen == 1) return;
-    for (int i = 1; i <= MenuItemCount[1]; ++i) {
-        if (!Inside(MenuLayout[1][i], x, y)) continue;
+    if (const int i = ItemAt(1, x, y)) {
         MainMenuHover = true;
         if (i != MainMenuSelection) {
             MainMenuSelection = uint8_t(i);
             RefreshMenuHighlight();
         }
         MouseOnItem = true;
-        return;
     }
 }
 
-void TmainForm::DXDrawClick() {
-    if (!MenuMouseState() || !MouseOnItem) return;
+} // namespace frontend
+
+bool PointerOnItem(int x, int y) {
+    if (!IsMenuState(GameState)) return false;
+    return ItemAt(MenuScreen, x, y) || (GameState == gsMenu && MenuScreen != 1 && ItemAt(1, x, y));
+}
+
+namespace frontend {
+
+void Click() {
+    if (!IsMenuState(GameState) || !MouseOnItem) return;
     // The clear-scores and boss-key dialogs are answered only by their own buttons or keys:
     // a click on the main menu beside them does nothing.
     if (MainMenuHover && (MenuScreen == 6 || MenuScreen == 7)) return;
     DoMenuAction();
 }
 
-void TmainForm::DXDrawMouseDown(TMouseButton button, int, int) {
-    if (button == mbLeft && GameState == gsPlaying) MouseFire = true;
-}
-
-void TmainForm::DXDrawMouseUp(TMouseButton button, int, int) {
-    if (button == mbLeft) MouseFire = false;
-}
+} // namespace frontend
 
 void ShowMenuHighlight() {
     if (MainMenuHover) {
@@ -270,7 +193,6 @@ void StoreNameEntry() {
 }
 
 void DoMenuAction() {
-    TmainForm& f = *mainForm;
     if (MainMenuHover && MenuScreen >= 2 && MenuScreen <= 5) {
         // A click on a main-menu entry beside an open screen: leave that screen first. An exit
         // dialog over a sub-screen is answered no and then the sub-screen closed as well, so
@@ -288,23 +210,23 @@ void DoMenuAction() {
     case 1:
         switch (SelectedItem) {
         case 1:
-            StartGame();
+            Host().StartGame();
             break;
         case 2:
-            f.CreateOptions();
+            frontend::CreateOptions();
             break;
         case 3:
-            f.CreateScores();
+            frontend::CreateScores();
             break;
         case 4:
-            f.CreateHelp();
+            frontend::CreateHelp();
             break;
         case 5:
             OpenHomePage();
             break;
         case 6:
             MainMenuSelection = 6;
-            f.Close(); // opens the exit dialog
+            Host().Close(); // opens the exit dialog
             break;
         default:
             break;
@@ -329,13 +251,13 @@ void DoMenuAction() {
         if (SelectedItem == 1)
             StoreNameEntry();
         else if (SelectedItem == 2)
-            ReturnToFrontEnd();
+            Host().ReturnToFrontEnd();
         break;
     case 9:
         if (SelectedItem == 1)
-            SendScore();
+            Host().SendResult();
         else if (SelectedItem == 2)
-            DeclineSending();
+            Host().ReturnToHighScores();
         break;
     default:
         break;

@@ -1,8 +1,8 @@
 // Options.cpp -- the options screen, the boss-key dialog and the boss-key name.
-#include "app/GameState.h"
-#include "app/MainForm.h"
 #include "audio/Music.h"
 #include "frontend/FrontEnd.h"
+#include "frontend/Settings.h"
+#include "state/GameState.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ void ShowOptionMarks() {
     ShowPair(5, SoundOn != 0);
 }
 
-void TmainForm::CreateOptions() {
+void frontend::CreateOptions() {
     DestroyMenu();
     MenuScreen = SelectedItem;
     MainMenuSelection = SelectedItem;
@@ -46,17 +46,16 @@ void TmainForm::CreateOptions() {
     CreateSubMenu("optionsback");
     for (int i = 1; i <= 6; ++i)
         OptionMarks[i] = NewPictureSprite<TMenuItem>(
-            DXImageList1.Items.FindImage(kMarks[i].picture), kMarks[i].x, kMarks[i].y, 2, false);
-    MenuItems[6] = NewMenuItem(DXImageList1.Items.FindImage("backactive"), 2, 6, 2, false);
+            MenuPictures().FindImage(kMarks[i].picture), kMarks[i].x, kMarks[i].y, 2, false);
+    MenuItems[6] = NewMenuItem(MenuPictures().FindImage("backactive"), 2, 6, 2, false);
     ShowOptionMarks();
 }
 
 void OptionsAction() {
-    TmainForm& f = *mainForm;
     switch (SelectedItem) {
     case 1:
         Windowed = Windowed ? 0 : 1;
-        f.ChangeMode();
+        Host().ChangeMode();
         SaveSettingsAndTell();
         break;
     case 2:
@@ -82,14 +81,13 @@ void OptionsAction() {
         if (DialogWindow) DialogWindow->Shown = true;
         break;
     case 6:
+        // Every way out comes here (back, Escape, a main-menu click): typing ends with it.
+        TextEditing = false;
         SaveSettingsAndTell(); // the country and the boss key are kept from here
         SubBackground->Kill();
-        SubBackground = nullptr;
-        f.DestroyMenu();
-        for (int i = 1; i <= 6; ++i) {
+        frontend::DestroyMenu();
+        for (int i = 1; i <= 6; ++i)
             if (OptionMarks[i]) OptionMarks[i]->Kill();
-            OptionMarks[i] = nullptr;
-        }
         MenuScreen = 1;
         SelectedItem = MainMenuSelection;
         MenuItems = MainMenuItems;

@@ -1,23 +1,21 @@
 // Scores.cpp -- the high-score screen and its clear dialog.
-#include "app/GameState.h"
-#include "app/MainForm.h"
 #include "frontend/FrontEnd.h"
+#include "frontend/Settings.h"
 #include "online/GoToLink.h"
 
-void TmainForm::CreateScores() {
+void frontend::CreateScores() {
     DestroyMenu();
     MenuScreen = SelectedItem;
     MainMenuSelection = SelectedItem;
     SelectedItem = 1;
     CreateSubMenu("scoreback");
-    TPictureCollection& pictures = DXImageList1.Items;
+    TPictureCollection& pictures = MenuPictures();
     MenuItems[1] = NewMenuItem(pictures.FindImage("clearscore"), 3, 1, 2, true);
     MenuItems[2] = NewMenuItem(pictures.FindImage("viewscore"), 3, 2, 2, false);
     MenuItems[3] = NewMenuItem(pictures.FindImage("backactive"), 3, 3, 2, false);
 }
 
 void ScoresAction() {
-    TmainForm& f = *mainForm;
     switch (SelectedItem) {
     case 1:
         ReturnScreen = 3;
@@ -25,15 +23,14 @@ void ScoresAction() {
         SelectedItem = 1;
         if (DialogWindow) DialogWindow->Shown = true;
         SavedMenuItems = MenuItems;
-        f.CreateExit();
+        frontend::CreateExit();
         break;
     case 2:
         OpenWorldScorePage();
         break;
     case 3:
         SubBackground->Kill();
-        SubBackground = nullptr;
-        f.DestroyMenu();
+        frontend::DestroyMenu();
         MenuScreen = 1;
         SelectedItem = MainMenuSelection;
         MenuItems = MainMenuItems;
@@ -45,7 +42,7 @@ void ScoresAction() {
 
 void ClearScoresAction() {
     if (SelectedItem != 1 && SelectedItem != 2) return;
-    mainForm->DestroyMenu();
+    frontend::DestroyMenu();
     MenuItems = SavedMenuItems;
     if (SelectedItem == 1) {
         ResetHighScores();
@@ -58,7 +55,7 @@ void ClearScoresAction() {
 
 void CloseInnerDialog() {
     if (MenuScreen == 6) {
-        mainForm->DestroyMenu();
+        frontend::DestroyMenu();
         MenuItems = SavedMenuItems;
     } else if (MenuScreen != 7) {
         return;

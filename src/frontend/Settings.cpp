@@ -10,7 +10,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "app/GameState.h"
+#include "platform/Platform.h"
+#include "state/GameState.h"
 
 namespace {
 
@@ -151,4 +152,9 @@ uint8_t FindScoreRank() {
     for (int i = 1; i <= 10; ++i)
         if (Settings.HighScores[i - 1].Score < Score) return uint8_t(i);
     return 11;
+}
+
+void SaveSettingsAndTell() {
+    std::string message;
+    if (!SaveSettingsBracket(&message)) platform::Current().ShowMessage("Skyvern", message);
 }

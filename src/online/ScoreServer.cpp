@@ -1,7 +1,7 @@
 // ScoreServer.cpp -- the score server's base address.
 #include "online/ScoreServer.h"
 
-std::string ScoreServerOverride;
+#include "state/GameState.h"
 
 std::string ScoreServerBase() {
     std::string base = ScoreServerOverride.empty() ? SKYVERN_SCORE_SERVER : ScoreServerOverride;

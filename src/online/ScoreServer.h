@@ -4,7 +4,6 @@
 
 #include <string>
 
-// Set by the harness's "server URL" line; empty = the built-in address.
-extern std::string ScoreServerOverride;
+// The harness's "server URL" line sets ScoreServerOverride (state/GameState.h).
 // The base address, always ending in "/".
 std::string ScoreServerBase();

@@ -2,39 +2,29 @@
 // encoded result. Both requests block the game, as designed; a waiting frame shows meanwhile.
 #include "online/SendScore.h"
 
-#include "app/GameState.h"
-#include "app/MainForm.h"
 #include "online/ScoreCodec.h"
 #include "online/ScoreServer.h"
+#include "state/GameState.h"
 
 namespace {
 bool StartsWithOK(const std::string& reply) { return reply.size() >= 2 && reply.compare(0, 2, "OK") == 0; }
 
-void Failed() {
+bool Failed() {
     BannerTime = 1500;
     GameState = gsSendFailed;
+    return false;
 }
 } // namespace
 
-void SendScore() {
-    TmainForm& form = *mainForm;
+bool SendScore(TIdHTTP& http, const std::function<void()>& showWaiting) {
     // No frame runs while the requests block: show one now.
-    if (form.DXDraw.CanDraw()) {
-        TDirectDrawSurface& back = form.DXDraw.BackSurface();
-        back.Fill(0);
-        form.DXSpriteEngine1.DrawAll();
-        TDirectDrawSurfaceCanvas& canvas = back.Canvas();
-        canvas.Font.Color = clRed;
-        canvas.TextOut(330, 220, "Please Wait...");
-        back.ReleaseCanvas();
-        form.DXDraw.Flip();
-    }
+    if (showWaiting) showWaiting();
     GameState = gsSending;
 
     const std::string base = ScoreServerBase();
     std::string reply;
     try {
-        reply = form.IdHTTP1.Get(base + "cgi/version.pl?version&prg=Skyvern");
+        reply = http.Get(base + "cgi/version.pl?version&prg=Skyvern");
     } catch (const EIdHTTPError&) {
         reply.clear();
     }
@@ -44,12 +34,11 @@ void SendScore() {
         BuildScoreRecord(PlayerName.Str(), Score, ExtractVersionToken(reply), Country.Str());
     const std::string encoded = BitsToSymbols(TextToBits(record));
     try {
-        reply = form.IdHTTP1.Get(base + "cgi/version.pl?hs&prg=Skyvern&inf=" + encoded);
+        reply = http.Get(base + "cgi/version.pl?hs&prg=Skyvern&inf=" + encoded);
     } catch (const EIdHTTPError&) {
         reply.clear();
     }
     if (!StartsWithOK(reply)) return Failed();
     GameState = gsSendPrompt;
-    SelectedItem = 2;
-    DoMenuAction();
+    return true;
 }

@@ -2,6 +2,11 @@
 // send item).
 #pragma once
 
-// Leaves GameState at gsSendFailed with BannerTime 1500 when the exchange fails; after success
-// the front end is already back, on its high-score screen.
-void SendScore();
+#include <functional>
+
+#include "online/IdHTTP.h"
+
+// Shows the waiting frame (`showWaiting`, while both requests block), then exchanges with the
+// server through `http`. False, with GameState at gsSendFailed and BannerTime 1500, when the
+// exchange fails; true with GameState back at gsSendPrompt, whose "no" the caller then performs.
+bool SendScore(TIdHTTP& http, const std::function<void()>& showWaiting);

@@ -66,6 +66,7 @@ TSprite::TSprite(TSprite* parent) : parent_(parent) {
 }
 
 TSprite::~TSprite() {
+    if (engine_ && engine_->OnFree) engine_->OnFree(this);
     FreeChildren();
     if (parent_) {
         if (engine_) --engine_->spriteCount_;

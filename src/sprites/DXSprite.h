@@ -95,6 +95,9 @@ class TSpriteEngine : public TSprite {
 
     // Frees the killed sprites, the last killed first.
     void FreeKilled();
+    // Told of every sprite of this tree as it is freed, however it goes (FreeKilled,
+    // FreeChildren, its parent freed), so the game can drop its references to it.
+    void (*OnFree)(const TSprite* freed) = nullptr;
     void DrawAll();
     // Draw onto surface; its client rectangle becomes the view. Null keeps the old view.
     void SetTarget(TDirectDrawSurface* surface);

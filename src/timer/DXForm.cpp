@@ -16,6 +16,18 @@ void TDXForm::RestorePlacement() {
     placementSaved_ = false;
 }
 
+void ShowMouseCursor(bool show) {
+    platform::Platform& p = platform::Current();
+    int count = p.ShowCursor(true);
+    if (show) {
+        while (count < 0) count = p.ShowCursor(true);
+    } else {
+        while (count >= 0) count = p.ShowCursor(false);
+    }
+}
+
+void SetCursorPos(int x, int y) { platform::Current().WarpCursor(x, y); }
+
 void TDXForm::WMSysCommand(int command) {
     if (command == SC_MINIMIZE) platform::Current().MinimizeWindow();
 }

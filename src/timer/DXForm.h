@@ -1,5 +1,5 @@
 // DXForm.h -- TDXForm, the base of the main form: window placement kept across full screen,
-// and the minimise command turned into a plain minimise.
+// and the minimise command turned into a plain minimise; and the window's mouse cursor.
 #pragma once
 
 #include "platform/Platform.h"
@@ -27,3 +27,8 @@ private:
     platform::WindowPlacement savedPlacement_;
     bool placementSaved_ = false;
 };
+
+// Makes the cursor visible (true) or hidden (false) whatever the show-count was.
+void ShowMouseCursor(bool show);
+// Moves the mouse cursor to a position of the 800 x 600 picture.
+void SetCursorPos(int x, int y);

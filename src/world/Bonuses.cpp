@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "app/GameState.h"
-#include "app/Random.h"
+#include "state/GameState.h"
+#include "state/Random.h"
 #include "audio/SoundEvents.h"
 #include "world/Enemy.h"
 #include "world/GameField.h"
@@ -116,10 +116,6 @@ TBonusIndicatorSprite::TBonusIndicatorSprite(TSprite* engine) : TImageSprite(eng
     Shown = false;
 }
 
-TBonusIndicatorSprite::~TBonusIndicatorSprite() {
-    if (BonusIndicator == this) BonusIndicator = nullptr;
-}
-
 void TBonusIndicatorSprite::Paint() {
     if (!Engine()) return;
     TDirectDrawSurface* target = Engine()->Target();
@@ -154,10 +150,6 @@ TScaleSprite::TScaleSprite() : TImageSprite(GameEngine()) {
     // picture into its 195 one-pixel columns.
     Width = 50;
     Height = PictureItem->FrameHeight();
-}
-
-TScaleSprite::~TScaleSprite() {
-    if (ScaleSprite == this) ScaleSprite = nullptr;
 }
 
 int32_t ScaleColumns(double elapsed, double length) {

@@ -28,7 +28,6 @@ class TBonusSprite : public TImageSprite {
 class TBonusIndicatorSprite : public TImageSprite {
   public:
     explicit TBonusIndicatorSprite(TSprite* engine);
-    ~TBonusIndicatorSprite() override;
     const char* ClassName() const override { return "TBonusIndicatorSprite"; }
     void Paint() override; // the running pistol's icon, or the generic one
 };
@@ -46,7 +45,6 @@ class TLivesIndicator : public TImageSprite {
 class TScaleSprite : public TImageSprite {
   public:
     TScaleSprite(); // joins the game's engine
-    ~TScaleSprite() override;
     const char* ClassName() const override { return "TScaleSprite"; }
     void Paint() override;
 };

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "app/GameState.h"
-#include "app/Random.h"
+#include "state/GameState.h"
+#include "state/Random.h"
 #include "audio/SoundEvents.h"
 #include "world/GameField.h"
 #include "world/Shots.h"

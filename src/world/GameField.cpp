@@ -4,13 +4,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/GameState.h"
-#include "app/MainForm.h"
-#include "app/Random.h"
-#include "audio/Music.h"
 #include "audio/SoundEvents.h"
 #include "frontend/MenuSprites.h"
-#include "platform/Platform.h"
+#include "state/GameState.h"
+#include "state/Random.h"
 #include "world/Bonuses.h"
 #include "world/Enemy.h"
 #include "world/Hero.h"
@@ -30,20 +27,16 @@ void ReplaceMiddleLayer(const char* picture, int32_t secondX) {
 
 } // namespace
 
-TGameBack::~TGameBack() {
-    if (GameBack == this) GameBack = nullptr;
-}
-
 TSpriteEngine* GameEngine() {
-    return mainForm->DXSpriteEngine1.Engine();
+    return Globals.World.Engine;
 }
 
 TPictureCollectionItem& GamePicture(std::string_view name) {
-    return mainForm->DXImageList1.Items.FindImage(name);
+    return Globals.World.Pictures->FindImage(name);
 }
 
 TPictureCollectionItem& GamePictureAt(int index) {
-    return mainForm->DXImageList1.Items.Items(index);
+    return Globals.World.Pictures->Items(index);
 }
 
 int32_t TimeMs(double dateTime) {
@@ -62,10 +55,10 @@ std::string FormatMinSec(double dateTime) {
     return text;
 }
 
-void TmainForm::CreateGameField() {
-    TSpriteEngine* engine = DXSpriteEngine1.Engine();
-    engine->FreeChildren();
-    DXImageList1.Items.LoadFromFile(platform::ResolvePath("data\\gamegraphic.dxg"));
+namespace world {
+
+void CreateGameField() {
+    TSpriteEngine* engine = GameEngine();
 
     GameBack = new TGameBack(engine);
     if (Random(2) == 1) {
@@ -132,17 +125,15 @@ void TmainForm::CreateGameField() {
     LevelTime = 0;
     LevelLength = kMinute;
     // The spawn counters carry over from the previous game on purpose.
-    if (MusicOn) StartMusic("sound\\2.xm");
-    SetCursorPos(400, 300);
 }
 
-void TmainForm::CreateEnemy() {
+void CreateEnemy() {
     const int32_t kind = Random(8) + 1;
-    new TFlyingEnemySprite(kind, DXSpriteEngine1.Engine());
+    new TFlyingEnemySprite(kind, GameEngine());
 }
 
-void TmainForm::ClearGameField() {
-    TSpriteEngine* engine = DXSpriteEngine1.Engine();
+void ClearGameField() {
+    TSpriteEngine* engine = GameEngine();
     for (int32_t i = engine->ChildCount() - 1; i >= 0; --i) {
         TSprite* s = engine->Child(i);
         if (dynamic_cast<TFlyingEnemySprite*>(s) || dynamic_cast<TBonusSprite*>(s) ||
@@ -160,11 +151,16 @@ void TmainForm::ClearGameField() {
     if (HeroTail) HeroTail->Shown = false;
     if (HeroShield) HeroShield->Shown = false;
     if (BonusIndicator) BonusIndicator->Shown = false;
+    // The shield and the pistol are gone: so are their clocks, or the next bonus of any kind
+    // would show their countdown again.
+    WeaponTime = 0;
+    ShieldTime = 0;
+    BonusNoticeTime = 0;
     HeroSpeedX = 0;
     HeroSpeedY = 0;
 }
 
-void TmainForm::SpawnTick() {
+void SpawnTick() {
     // A delay of d frames after a spawn means the next one comes d + 1 frames later.
     if (DayNightDelay > 0) {
         --DayNightDelay;
@@ -184,7 +180,7 @@ void TmainForm::SpawnTick() {
     if (BonusDelay > 0) {
         --BonusDelay;
     } else {
-        new TBonusSprite(DXSpriteEngine1.Engine());
+        new TBonusSprite(GameEngine());
         BonusDelay = uint16_t(Random(1000 / Level));
     }
     if (TreeDelay > 0) {
@@ -195,7 +191,7 @@ void TmainForm::SpawnTick() {
     }
 }
 
-void TmainForm::AdvanceLevel() {
+void AdvanceLevel() {
     // Level is a byte and the spawn delays divide by it: it stops at 255, and every later
     // level change is still a level change (clock, banner, sound, field) that stays 255.
     if (Level < 255) ++Level;
@@ -206,12 +202,12 @@ void TmainForm::AdvanceLevel() {
     GameState = gsLevelBanner;
 
     if (Level % 5 == 0 || Level % 5 == 1) {
-        TSpriteEngine* engine = DXSpriteEngine1.Engine();
+        TSpriteEngine* engine = GameEngine();
         if (FarMountains1) FarMountains1->Kill();
         if (FarMountains2) FarMountains2->Kill();
         for (int32_t i = engine->ChildCount() - 1; i >= 0; --i)
             if (dynamic_cast<TVolcano*>(engine->Child(i))) engine->Child(i)->Kill();
-        DXSpriteEngine1.FreeKilled();
+        engine->FreeKilled();
         if (Level % 5 == 0)
             ReplaceMiddleLayer("fon2", 943);
         else
@@ -219,3 +215,5 @@ void TmainForm::AdvanceLevel() {
     }
     ClearGameField();
 }
+
+} // namespace world

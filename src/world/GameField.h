@@ -1,5 +1,6 @@
 // GameField.h -- the game field's own sprites (sky and status bar), the way every game sprite
-// reaches the game's engine and pictures, and the level clock's date-time arithmetic.
+// reaches the game's engine and pictures, the level rules, and the level clock's date-time
+// arithmetic.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +13,6 @@
 class TGameBack : public TImageSprite {
   public:
     explicit TGameBack(TSprite* parent) : TImageSprite(parent) {}
-    ~TGameBack() override;
     const char* ClassName() const override { return "TGameBack"; }
 
     uint8_t DayFlag = 0; // 1 while "dayback" is shown
@@ -25,7 +25,7 @@ class TStatusSprite : public TImageSprite {
     const char* ClassName() const override { return "TStatusSprite"; }
 };
 
-// The main form's sprite engine: sprites whose constructor names no engine join this one.
+// The world context's sprite engine: sprites whose constructor names no engine join this one.
 TSpriteEngine* GameEngine();
 // A picture of the loaded picture file, by name (raises "Image '%s' not found") or by index.
 TPictureCollectionItem& GamePicture(std::string_view name);
@@ -37,3 +37,17 @@ int32_t TimeMs(double dateTime);
 int32_t TimeSeconds(double dateTime);
 // "nn:ss": the minutes and seconds fields, two digits each.
 std::string FormatMinSec(double dateTime);
+
+// The level rules on the world context; TmainForm's methods of the same names call them after
+// doing their share (freeing the old world, loading the pictures, music, the cursor).
+namespace world {
+// Builds the field of a new game on the empty engine, with the game's pictures loaded.
+void CreateGameField();
+void CreateEnemy();
+// Removes enemies, bonuses, shots and explosions; hides the dragon and puts it back at the start.
+void ClearGameField();
+// One frame's spawn counters: day and night, enemies, bonuses, trees.
+void SpawnTick();
+// The level clock ran out: the next level, its banner and (every fifth) its middle layer.
+void AdvanceLevel();
+} // namespace world

@@ -1,9 +1,9 @@
 // Hero.cpp -- the dragon's steering, inertia, firing, collisions and death; tail and shield.
 #include "world/Hero.h"
 
-#include "app/GameState.h"
-#include "app/MainForm.h"
+#include "state/GameState.h"
 #include "audio/SoundEvents.h"
+#include "input/DXInput.h"
 #include "world/Bonuses.h"
 #include "world/Enemy.h"
 #include "world/GameField.h"
@@ -33,10 +33,6 @@ THeroSprite::THeroSprite(TSprite* engine) : TImageSprite(engine) {
     HeroTail = new TTailSprite(X - 49, Y + 78);
 }
 
-THeroSprite::~THeroSprite() {
-    if (Hero == this) Hero = nullptr;
-}
-
 void THeroSprite::Step(int32_t frames) {
     if (!Shown) return;
     TImageSprite::Step(frames);
@@ -51,7 +47,7 @@ void THeroSprite::Step(int32_t frames) {
         return;
     }
 
-    const TInputStates& states = mainForm->DXInput1.States;
+    const TInputStates& states = *Globals.World.Input;
     // A pending mouse step is taken instead of the keyboard step and used up.
     if (X > 5 && (states.Contains(stLeft) || MouseLeft > 0)) {
         if (MouseLeft > 0) {
@@ -171,10 +167,6 @@ TTailSprite::TTailSprite(int32_t x, int32_t y) : TImageSprite(GameEngine()) {
     Height = PictureItem->FrameHeight();
 }
 
-TTailSprite::~TTailSprite() {
-    if (HeroTail == this) HeroTail = nullptr;
-}
-
 void TTailSprite::Step(int32_t frames) {
     TImageSprite::Step(frames);
     CheckCollisions();
@@ -198,8 +190,4 @@ TShieldSprite::TShieldSprite(TSprite* engine) : TImageSprite(engine) {
     PixelExact = false;
     Width = PictureItem->PatternWidth;
     Height = PictureItem->PatternHeight;
-}
-
-TShieldSprite::~TShieldSprite() {
-    if (HeroShield == this) HeroShield = nullptr;
 }

@@ -10,7 +10,6 @@ class THeroSprite : public TImageSprite {
   public:
     // Hidden at (150, 200); also makes the tail (HeroTail).
     explicit THeroSprite(TSprite* engine);
-    ~THeroSprite() override;
     const char* ClassName() const override { return "THeroSprite"; }
 
     // Steers from the input states and the pending mouse steps, drifts, fires, then queries
@@ -32,7 +31,6 @@ class TTailSprite : public TImageSprite {
   public:
     // Joins the game's engine, hidden.
     TTailSprite(int32_t x, int32_t y);
-    ~TTailSprite() override;
     const char* ClassName() const override { return "TTailSprite"; }
 
     // Queries collisions even while hidden; the hero ignores them then.
@@ -45,6 +43,5 @@ class TTailSprite : public TImageSprite {
 class TShieldSprite : public TImageSprite {
   public:
     explicit TShieldSprite(TSprite* engine);
-    ~TShieldSprite() override;
     const char* ClassName() const override { return "TShieldSprite"; }
 };

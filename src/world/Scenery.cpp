@@ -1,8 +1,8 @@
 // Scenery.cpp -- mountains, volcanoes, trees and the grille.
 #include "world/Scenery.h"
 
-#include "app/GameState.h"
-#include "app/Random.h"
+#include "state/GameState.h"
+#include "state/Random.h"
 #include "world/GameField.h"
 
 // ---- TMountain ----
@@ -18,11 +18,6 @@ TMountain::TMountain(std::string_view picture, int32_t x, int32_t y, int32_t lay
     Shown = true;
     Width = PictureItem->FrameWidth();
     Height = PictureItem->FrameHeight();
-}
-
-TMountain::~TMountain() {
-    if (FarMountains1 == this) FarMountains1 = nullptr;
-    if (FarMountains2 == this) FarMountains2 = nullptr;
 }
 
 void TMountain::Step(int32_t frames) {

@@ -13,7 +13,6 @@ class TMountain : public TImageSprite {
   public:
     // Joins the game's engine.
     TMountain(std::string_view picture, int32_t x, int32_t y, int32_t layer, uint16_t speed);
-    ~TMountain() override;
     const char* ClassName() const override { return "TMountain"; }
     void Step(int32_t frames) override;
 

@@ -1,8 +1,8 @@
 // Shots.cpp -- flight, bursting and hits of the shots; the explosions' animation.
 #include "world/Shots.h"
 
-#include "app/GameState.h"
-#include "app/Random.h"
+#include "state/GameState.h"
+#include "state/Random.h"
 #include "audio/SoundEvents.h"
 #include "world/Enemy.h"
 #include "world/GameField.h"

@@ -275,4 +275,53 @@ TEST_F(KeyCommands, TheExitDialogOverNameEntryAnswersNoBackIntoIt) {
     EXPECT_EQ(F("HighScores.1"), "[\"Alex\",950]");
 }
 
+// ------------------------------------------------------------ keys over the pointer and text
+
+TEST_F(KeyCommands, EnterActsOnTheSelectedItemNotTheMainMenuEntryUnderThePointer) {
+    struct {
+        int screen, after;
+    } cases[] = {{2, 2}, {3, 6}, {4, 4}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.screen);
+        OpenScreen(c.screen);
+        ASSERT_EQ(N("SelectedItem"), 1);
+        Run({"mouse move 60 455", "frames 1"}); // rests on the main menu's exit entry
+        Press(kEnter);
+        EXPECT_EQ(N("MenuScreen"), c.after);
+        if (c.screen == 2) {
+            EXPECT_EQ(F("Fullscreen"), "true") << "the display item acted";
+        }
+        for (int i = 0; i < 3 && N("MenuScreen") != 1; ++i)
+            Press(kEsc);
+        ASSERT_EQ(N("MenuScreen"), 1);
+    }
+}
+
+class TextBossKey : public KeyCommands, public ::testing::WithParamInterface<int> {};
+
+TEST_P(TextBossKey, TypesIntoAFieldAndHidesTheGameElsewhere) {
+    const int key = GetParam();
+    OpenScreen(7);
+    Press(key);
+    ASSERT_EQ(N("BossKey"), key);
+    Press(kEsc); // leave the options
+    OpenScreen(2);
+    PressTimes(kDown, 3);
+    Press(kEnter); // the country takes typing
+    Press(key);
+    EXPECT_EQ(F("Minimized"), "false") << "the country field takes it";
+    Press(kEnter); // typing ends
+    Press(key);
+    EXPECT_EQ(F("Minimized"), "true") << "not typing: the boss key";
+    Run({"focus gained", "frames 1"});
+    Press(kEsc);
+    OpenScreen(8);
+    ASSERT_EQ(F("TextEditing"), "true");
+    Press(key);
+    EXPECT_EQ(F("Minimized"), "false") << "the name field takes it";
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, TextBossKey, ::testing::Values('A', ' ', '5', 101),
+                         [](const auto& info) { return "Key" + std::to_string(info.param); });
+
 } // namespace

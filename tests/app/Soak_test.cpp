@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/Harness.h"
 #include "app/MainForm.h"
 #include "frontend/MenuSprites.h"
@@ -64,12 +64,12 @@ class Player {
     std::map<std::string, int> states; // frames ended in each state
 
   private:
-    // What the main menu's start item does.
+    // The main menu's start item, from whatever screen the front end shows.
     void StartGame() {
-        form_.DXTimer1.SetEnabled(false);
-        form_.DXTimer2.SetEnabled(true);
-        GameState = gsPlaying;
-        form_.CreateGameField();
+        MenuScreen = 1;
+        MainMenuHover = false;
+        SelectedItem = 1;
+        DoMenuAction();
         ++games;
     }
 
@@ -133,11 +133,7 @@ class Player {
                 GameState = SavedGameState;
                 if (DialogWindow) DialogWindow->Shown = false;
             } else if (GameState != gsMenu && form_.DXTimer2.Enabled()) {
-                GameState = gsMenu; // back to the front end as the game's end does
-                form_.DXSpriteEngine1.Engine()->FreeChildren();
-                form_.DXTimer2.SetEnabled(false);
-                form_.CreateMenuField();
-                form_.DXTimer1.SetEnabled(true);
+                form_.ReturnToFrontEnd(); // as name entry's skip item does
             }
             break;
         default:

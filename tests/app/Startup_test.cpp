@@ -2,7 +2,7 @@
 // songs by focus, the window/full-screen switch and the faults it must survive.
 #include <gtest/gtest.h>
 
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/Harness.h"
 #include "app/MainForm.h"
 #include "support/GameDir.h"
@@ -89,6 +89,27 @@ TEST(Startup, NoDisplayIsAClearError) {
         EXPECT_STREQ(e.what(), "cannot open a window: no display available");
     }
     platform::SetCurrent(nullptr);
+}
+
+TEST(Startup, AGameSongThatCannotLoadSilencesTheMenuSong) {
+    // Every data file but the game's song.
+    TempGameDir dir(false);
+    const std::filesystem::path game = SKYVERN_GAME_DIR;
+    std::filesystem::create_directory_symlink(game / "data", dir / "data");
+    std::filesystem::create_directory(dir / "sound");
+    for (const char* file : {"gamesound.dxw", "1.xm"})
+        std::filesystem::create_symlink(game / "sound" / file, dir / "sound" / file);
+    THarness h({.seed = 1, .workdir = dir.Path()});
+    h.Frames(1);
+    ASSERT_EQ(h.Field("Song"), "sound\\1.xm");
+    ASSERT_TRUE(h.RunLine("key press 13")); // start game
+    h.Frames(1);
+    EXPECT_EQ(h.Field("MessageBoxes"), "[\"Can't load music.\"]");
+    EXPECT_EQ(h.Field("Song"), "null") << "no music plays after the failed load";
+    ASSERT_TRUE(h.RunLine("key press 123")); // the boss key
+    h.RunLine("focus gained");
+    h.Frames(1);
+    EXPECT_EQ(h.Field("Song"), "null");
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "audio/Mixer.h"
 #include "audio/Music.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -93,6 +93,20 @@ TEST_F(MusicTest, TheMixerRendersTheSongAndLoops) {
     // Three seconds of a one-row song: it must keep playing (looping), never stop the mixer.
     p.RenderAudio(out.data(), 44100 * 3);
     EXPECT_NE(TAudioMixer::Instance().Song(), nullptr);
+}
+
+TEST_F(MusicTest, AFailedLoadLeavesNoSongPlaying) {
+    std::ofstream("Sound/bad.xm") << "not a module";
+    for (const char* path : {"sound\\2.xm", "sound\\bad.xm"}) { // missing, damaged
+        SCOPED_TRACE(path);
+        MusicOn = 1;
+        StartMusic("sound\\1.xm");
+        ASSERT_EQ(PlayingSongPath(), "sound\\1.xm");
+        StartMusic(path);
+        EXPECT_EQ(MusicOn, 0);
+        EXPECT_EQ(PlayingSongPath(), "") << "the earlier song does not play on";
+        EXPECT_EQ(TAudioMixer::Instance().Song(), nullptr);
+    }
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // the way a player reaches it.
 #pragma once
 
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/MainForm.h"
 #include "frontend/MenuSprites.h"
 #include "support/Scenario.h"
@@ -12,8 +12,7 @@ class FrontEndScenario : public Scenario {
     // Opens screen 1..9 from the main menu.
     void OpenScreen(int screen) {
         ASSERT_EQ(N("MenuScreen"), 1);
-        while (N("SelectedItem") != 1)
-            Press(kDown);
+        PressUntil(kDown, "SelectedItem", "1", 6);
         switch (screen) {
         case 2:
         case 3:
@@ -44,6 +43,12 @@ class FrontEndScenario : public Scenario {
             break;
         }
         ASSERT_EQ(N("MenuScreen"), screen);
+    }
+
+    // Presses the key until the field shows the value (at most `limit` presses).
+    void PressUntil(int vk, const std::string& field, const std::string& value, int limit) {
+        for (int i = 0; i < limit && F(field) != value; ++i) Press(vk);
+        ASSERT_EQ(F(field), value) << "after " << limit << " presses of key " << vk;
     }
 
     // Runs frames until the state is reached (at most `limit`).

@@ -23,8 +23,7 @@ class EveryScreen : public FrontEndScenario, public ::testing::WithParamInterfac
 TEST_P(EveryScreen, UpAndDownWrapAround) {
     const ScreenCase c = GetParam();
     OpenScreen(c.screen);
-    while (N("SelectedItem") != c.items)
-        Press(kDown);
+    PressUntil(kDown, "SelectedItem", std::to_string(c.items), c.items);
     Press(kDown);
     EXPECT_EQ(N("SelectedItem"), 1) << "Down from the last item wraps to the first";
     Press(kUp);

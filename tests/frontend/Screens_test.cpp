@@ -2,12 +2,14 @@
 // settings file they write, the pages, the links they open; screenshots of every screen.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "frontend/FrontEnd.h"
 #include "frontend/FrontEndScenario.h"
 #include "frontend/HelpImage.h"
+#include "frontend/Settings.h"
 #include "online/ScoreServer.h"
 
 namespace {
@@ -188,8 +190,20 @@ TEST_F(Screens, WithoutPlayUrlNothingOpensAtTheEnd) {
     EXPECT_EQ(F("LinksOpened"), "[]");
 }
 
+// Pixels that are not black: a screen whose pictures and texts failed to draw has almost none.
+size_t LitPixels(const std::vector<uint32_t>& frame) {
+    return size_t(std::count_if(frame.begin(), frame.end(),
+                                [](uint32_t p) { return (p & 0xFFFFFF) != 0; }));
+}
+
 TEST_F(Screens, EveryScreenDrawn) {
+    Run({"frames 1"});
     Shot("menu-main");
+    struct Drawn {
+        const char* name;
+        std::vector<uint32_t> frame;
+    };
+    std::vector<Drawn> drawn{{"menu-main", h->Platform().lastFrame}};
     struct {
         int screen;
         const char* name;
@@ -199,9 +213,15 @@ TEST_F(Screens, EveryScreenDrawn) {
         OpenScreen(s.screen);
         Run({"frames 1"});
         Shot(s.name);
+        const std::vector<uint32_t>& frame = h->Platform().lastFrame;
+        ASSERT_EQ(frame.size(), 800u * 600u);
+        EXPECT_GT(LitPixels(frame), frame.size() / 2) << s.name << " is mostly black";
+        // Each screen or dialog adds pictures or texts of its own to what lay beneath it.
+        for (const Drawn& other : drawn)
+            EXPECT_NE(frame, other.frame) << s.name << " looks the same as " << other.name;
+        drawn.push_back({s.name, frame});
         if (s.screen == 7) Press(kF12); // the dialog waits for a key
-        while (N("MenuScreen") != 1)
-            Press(kEsc);
+        PressUntil(kEsc, "MenuScreen", "1", 3);
     }
 }
 

@@ -18,7 +18,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/GameState.h"
+#include "state/GameState.h"
 
 namespace fs = std::filesystem;
 

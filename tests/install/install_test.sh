@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# install_test.sh -- installs the build into a temporary prefix and plays a new player: the
-# launcher, with an empty HOME under Xvfb, makes the per-user folder with links to the installed
-# data (replacing a stale one), the window appears with the application's class and icon,
-# config.dat is written in the per-user folder, and the window's close request answered "yes"
-# in the exit dialog ends the game with code 0.
-# Usage: install_test.sh BUILD_DIR XWIN APP_ID [sanitize]   (exit 77 = skipped)
+# install_test.sh -- installs the build (or unpacks the Debian packages) into a temporary prefix
+# and plays a new player: the launcher, with an empty HOME under Xvfb, makes the per-user folder
+# with links to the installed data (replacing a stale one), the window appears with the
+# application's class and icon, config.dat is written in the per-user folder, the window
+# manager's maximise switches to full screen and Alt+Enter back to an 800 x 600 window, and the
+# window's close request answered "yes" in the exit dialog ends the game with code 0. Before
+# that: every program has its man page, and the installed score server serves the installed
+# screenshots without being told where they are.
+# Usage: install_test.sh SOURCE XWIN APP_ID GAMESDIR GAMEDATADIR [sanitize]   (exit 77 = skipped)
+#   SOURCE: a build folder, or a folder of .deb files (all of them are unpacked into one root)
+#   GAMESDIR, GAMEDATADIR: where the launcher and the game's data are, relative to the prefix
 set -euo pipefail
-build=$1 xwin=$2 app_id=$3
+source=$1 xwin=$2 app_id=$3 gamesdir=$4 datadir=$5
 
 skip() {
     echo "SKIPPED: $*"
@@ -16,7 +21,7 @@ fail() {
     echo "FAILED: $*" >&2
     exit 1
 }
-[ "${4:-}" != sanitize ] || skip "the installed game is tested in the normal build only"
+[ "${6:-}" != sanitize ] || skip "the installed game is tested in the normal build only"
 command -v Xvfb >/dev/null || skip "Xvfb is missing (Debian package xvfb)"
 command -v xdotool >/dev/null || skip "xdotool is missing (Debian package xdotool)"
 [ -x "$xwin" ] || skip "the X11 helper was not built (Debian package libx11-dev)"
@@ -24,20 +29,35 @@ command -v xdotool >/dev/null || skip "xdotool is missing (Debian package xdotoo
 tmp=$(mktemp -d)
 game=""
 xvfb=""
+scores=""
 cleanup() {
     [ -z "$game" ] || kill -9 "$game" 2>/dev/null || true
+    [ -z "$scores" ] || kill "$scores" 2>/dev/null || true
     [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
     rm -rf "$tmp"
 }
 trap cleanup EXIT
 
-prefix=$tmp/prefix
-cmake --install "$build" --prefix "$prefix" >/dev/null
-for f in bin/skyvern bin/skyvern-harness bin/dxgtool bin/skyvern-scores libexec/skyvern/skyvern \
-    share/skyvern/data/menu.dxg share/skyvern/sound/1.xm share/man/man6/skyvern.6.gz \
+if [ -f "$source/CMakeCache.txt" ]; then
+    prefix=$tmp/prefix
+    cmake --install "$source" --prefix "$prefix" >/dev/null
+else
+    debs=("$source"/*.deb)
+    [ -e "${debs[0]}" ] || skip "no packages in $source"
+    for deb in "${debs[@]}"; do dpkg-deb -x "$deb" "$tmp/root"; done
+    prefix=$tmp/root/usr
+fi
+for f in "$gamesdir/skyvern" bin/skyvern-harness bin/dxgtool bin/skyvern-scores \
+    libexec/skyvern/skyvern "$datadir/data/menu.dxg" "$datadir/sound/1.xm" \
+    "$datadir/screenshots/play.png" share/man/man6/skyvern.6.gz \
     "share/applications/$app_id.desktop" "share/metainfo/$app_id.metainfo.xml" \
     "share/icons/hicolor/scalable/apps/$app_id.svg" "share/icons/hicolor/256x256/apps/$app_id.png"; do
     [ -e "$prefix/$f" ] || fail "not installed: $f"
+done
+# Every program on the PATH has its man page.
+for program in "$prefix/bin"/* "$prefix/$gamesdir"/*; do
+    name=$(basename "$program")
+    compgen -G "$prefix/share/man/man[1-8]/$name.[1-8]*" >/dev/null || fail "no man page for $name"
 done
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$prefix/share/applications/$app_id.desktop" || fail "desktop file"
@@ -47,14 +67,30 @@ if command -v appstreamcli >/dev/null; then
         fail "AppStream metainfo: $(appstreamcli validate --no-net "$prefix/share/metainfo/$app_id.metainfo.xml")"
 fi
 
+"$prefix/bin/skyvern-scores" --listen 127.0.0.1:0 --db "$tmp/scores.db" >"$tmp/scores.out" 2>&1 &
+scores=$!
+for _ in $(seq 100); do
+    grep -q "listening on" "$tmp/scores.out" && break
+    sleep 0.1
+done
+port=$(sed -n 's/.* listening on .*:\([0-9]*\)$/\1/p' "$tmp/scores.out")
+[ -n "$port" ] || fail "the score server did not start: $(cat "$tmp/scores.out")"
+exec 4<>"/dev/tcp/127.0.0.1/$port"
+printf 'GET /screenshots/menu.png HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n' >&4
+status=$(head -n1 <&4)
+exec 4<&-
+[[ $status == *" 200 "* ]] || fail "the score server answers \"$status\" for /screenshots/menu.png"
+kill "$scores"
+scores=""
+
 # Without a display the game cannot start, but the launcher has made the folder by then: the
 # player's XDG_DATA_HOME is honoured.
 mkdir "$tmp/xdg"
 if env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER HOME="$tmp/nohome" XDG_DATA_HOME="$tmp/xdg" \
-    "$prefix/bin/skyvern" 2>/dev/null; then
+    "$prefix/$gamesdir/skyvern" 2>/dev/null; then
     fail "the game started without a display"
 fi
-[ "$(readlink "$tmp/xdg/skyvern/data")" = "$prefix/share/skyvern/data" ] ||
+[ "$(readlink "$tmp/xdg/skyvern/data")" = "$prefix/$datadir/data" ] ||
     fail "XDG_DATA_HOME/skyvern/data does not link the installed data"
 
 # An X server of our own on a free display number.
@@ -72,7 +108,7 @@ home=$tmp/home
 dir=$home/.local/share/skyvern
 mkdir -p "$dir"
 ln -s /nonexistent/old-prefix/share/skyvern/data "$dir/data"
-env -u XDG_DATA_HOME HOME="$home" SDL_AUDIODRIVER=dummy "$prefix/bin/skyvern" &
+env -u XDG_DATA_HOME HOME="$home" SDL_AUDIODRIVER=dummy "$prefix/$gamesdir/skyvern" &
 game=$!
 
 win=$("$xwin" wait "$app_id" 20) || fail "no window of class $app_id"
@@ -85,8 +121,35 @@ done
 [ -f "$dir/config.dat" ] || fail "no config.dat in $dir"
 [ "$(stat -c %s "$dir/config.dat")" = 158 ] || fail "config.dat is not 158 bytes"
 for d in data sound; do
-    [ "$(readlink "$dir/$d")" = "$prefix/share/skyvern/$d" ] || fail "$dir/$d links $(readlink "$dir/$d")"
+    [ "$(readlink "$dir/$d")" = "$prefix/$datadir/$d" ] || fail "$dir/$d links $(readlink "$dir/$d")"
 done
+
+# The window manager's maximise goes to full screen (and is saved: Windowed 0, stored as 1).
+"$xwin" maximise "$win" || fail "the window cannot be maximised"
+for _ in $(seq 100); do
+    [ "$(od -An -tx1 -N1 "$dir/config.dat" | tr -d ' ')" = 01 ] && break
+    sleep 0.1
+done
+[ "$(od -An -tx1 -N1 "$dir/config.dat" | tr -d ' ')" = 01 ] || fail "maximise did not go to full screen"
+# Alt+Enter returns to a window of 800 x 600, not to the maximised one.
+timeout 10 xdotool windowfocus --sync "$win" || fail "cannot focus the window"
+xdotool keydown Alt_L
+sleep 0.2
+xdotool key Return
+sleep 0.2
+xdotool keyup Alt_L
+for _ in $(seq 100); do
+    [ "$(od -An -tx1 -N1 "$dir/config.dat" | tr -d ' ')" = 00 ] && break
+    sleep 0.1
+done
+[ "$(od -An -tx1 -N1 "$dir/config.dat" | tr -d ' ')" = 00 ] || fail "Alt+Enter did not go back to a window"
+geometry=""
+for _ in $(seq 50); do
+    geometry=$(xdotool getwindowgeometry "$win" | sed -n 's/ *Geometry: //p')
+    [ "$geometry" = 800x600 ] && break
+    sleep 0.1
+done
+[ "$geometry" = 800x600 ] || fail "the window came back at $geometry, not 800x600"
 
 # The window manager's close button: the exit dialog opens and the game keeps running ...
 timeout 10 xdotool windowfocus --sync "$win" || fail "cannot focus the window"

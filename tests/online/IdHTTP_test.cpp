@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "online/IdHTTP.h"
+#include "support/Wait.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ struct LocalServer {
         });
         port = server.bind_to_any_port("127.0.0.1");
         thread = std::thread([this] { server.listen_after_bind(); });
-        while (!server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (!WaitFor([this] { return server.is_running(); })) ADD_FAILURE() << "no local server";
     }
     ~LocalServer() {
         server.stop();

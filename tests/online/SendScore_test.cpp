@@ -8,11 +8,12 @@
 
 #include "ScoreServer.h"
 #include "ScoreStore.h"
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/Harness.h"
 #include "app/MainForm.h"
 #include "frontend/FrontEndScenario.h"
 #include "support/GameDir.h"
+#include "support/Wait.h"
 
 namespace {
 
@@ -26,7 +27,8 @@ struct RunningServer {
     RunningServer() {
         port = server.Http().bind_to_any_port("127.0.0.1");
         thread = std::thread([this] { server.Http().listen_after_bind(); });
-        while (!server.Http().is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (!WaitFor([this] { return server.Http().is_running(); }))
+            ADD_FAILURE() << "the reference server did not start";
     }
     ~RunningServer() {
         server.Http().stop();
@@ -79,7 +81,7 @@ TEST(SendScore, AnErrorPageFromTheServerIsAFailure) {
     });
     int port = fake.bind_to_any_port("127.0.0.1");
     std::thread t([&] { fake.listen_after_bind(); });
-    while (!fake.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(WaitFor([&] { return fake.is_running(); })) << "the fake server did not start";
     {
         SendPrompt game("http://127.0.0.1:" + std::to_string(port) + "/");
         game.h.RunLine("key press 13");

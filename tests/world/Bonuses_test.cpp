@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "app/Random.h"
+#include "state/Random.h"
 #include "world/Bonuses.h"
 #include "world/Enemy.h"
 #include "world/GameField.h"

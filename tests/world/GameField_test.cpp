@@ -255,4 +255,26 @@ TEST(GameField, OnlyPlayAdvancesTheCounters) {
     EXPECT_EQ(DayNightDelay, 90);
 }
 
+TEST(GameField, ALevelChangeEndsEveryBonusClock) {
+    GameRun g;
+    g.PassBanner();
+    ShieldTime = 9000;
+    WeaponTime = 7000;
+    BonusNoticeTime = 1200;
+    HeroShield->Shown = BonusIndicator->Shown = true;
+    g.Form().AdvanceLevel();
+    EXPECT_EQ(ShieldTime, 0);
+    EXPECT_EQ(WeaponTime, 0);
+    EXPECT_EQ(BonusNoticeTime, 0);
+    // The next bonus of another kind shows no countdown of a shield that is gone.
+    g.h.Frames(94);
+    ASSERT_EQ(g.State(), "gsPlaying");
+    auto* bonus = new TBonusSprite(&g.Engine());
+    bonus->BonusKind = 5; // points
+    bonus->PickUp();
+    EXPECT_TRUE(BonusIndicator->Shown);
+    EXPECT_EQ(ShieldTime, 0);
+    EXPECT_FALSE(HeroShield->Shown);
+}
+
 } // namespace

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "app/Harness.h"
 #include "app/MainForm.h"
 #include "audio/SoundEvents.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/Random.h"
+#include "state/Random.h"
 #include "world/GameRun.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // xwin.cpp -- finds the game's window on an X display, waits for its first drawn frame, reads
-// its icon and asks it to close the way a window manager's close button does. Used by the
+// its icon and asks it to close or maximises it the way a window manager's buttons do. Used by the
 // install test and the benchmark of the installed game, where no window manager runs.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -25,6 +25,8 @@ int Usage() {
                  "       xwin drawn WINDOW SECONDS   wait until the window shows anything but black\n"
                  "       xwin icon WINDOW            print the sizes of the window's icons\n"
                  "       xwin close WINDOW           ask the window to close (WM_DELETE_WINDOW)\n"
+                 "       xwin maximise WINDOW        maximise it as a window manager would (fails\n"
+                 "                                   for a window of fixed size)\n"
                  "       xwin launch CLASS SECONDS COMMAND [ARGS...]\n"
                  "                                   start COMMAND, wait for its window's first\n"
                  "                                   drawn frame, print PID WINDOW MILLISECONDS\n"
@@ -129,6 +131,30 @@ int Close(Display* d, Window w) {
     return 0;
 }
 
+// What a window manager does on its maximise button or a caption double click: nothing for a
+// window of fixed size (equal minimum and maximum size hints), else it fills the screen and
+// marks the window maximised.
+int Maximise(Display* d, Window w) {
+    XSizeHints hints{};
+    long supplied = 0;
+    if (XGetWMNormalHints(d, w, &hints, &supplied) && (hints.flags & PMinSize) &&
+        (hints.flags & PMaxSize) && hints.min_width == hints.max_width &&
+        hints.min_height == hints.max_height) {
+        std::fprintf(stderr, "xwin: the window has a fixed size %dx%d: no maximise\n",
+                     hints.min_width, hints.min_height);
+        return 1;
+    }
+    XWindowAttributes root{};
+    XGetWindowAttributes(d, DefaultRootWindow(d), &root);
+    XMoveResizeWindow(d, w, 0, 0, unsigned(root.width), unsigned(root.height));
+    Atom state[2] = {XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_VERT", False),
+                     XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_HORZ", False)};
+    XChangeProperty(d, w, XInternAtom(d, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(state), 2);
+    XSync(d, False);
+    return 0;
+}
+
 int Launch(Display* d, const char* cls, double seconds, char** command) {
     const auto start = Clock::now();
     pid_t pid = fork();
@@ -178,6 +204,8 @@ int main(int argc, char** argv) {
         rc = Icon(d, std::strtoul(argv[2], nullptr, 0));
     } else if (verb == "close" && argc == 3) {
         rc = Close(d, std::strtoul(argv[2], nullptr, 0));
+    } else if (verb == "maximise" && argc == 3) {
+        rc = Maximise(d, std::strtoul(argv[2], nullptr, 0));
     } else if (verb == "launch" && argc >= 5) {
         rc = Launch(d, argv[2], std::atof(argv[3]), argv + 4);
     } else {

@@ -15,6 +15,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/KeyboardState.h"
+
 namespace platform {
 
 namespace {
@@ -58,8 +60,11 @@ public:
 
     bool OpenWindow(const std::string& title, int width, int height) override {
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        // Resizable only so that window managers offer maximise (button and caption double
+        // click), which the game turns into full screen; any other resize is undone, so the
+        // windowed client area stays 800 x 600.
         window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                   width, height, SDL_WINDOW_SHOWN);
+                                   width, height, SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
         if (!window_) {
             error_ = SDL_GetError();
             return false;
@@ -77,6 +82,8 @@ public:
         SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
         fullscreen_ = fullscreen;
         if (!fullscreen) {
+            // Full screen reached by maximising returns to a maximised window otherwise.
+            if (SDL_GetWindowFlags(window_) & SDL_WINDOW_MAXIMIZED) SDL_RestoreWindow(window_);
             SDL_SetWindowSize(window_, kWidth, kHeight);
             SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
             view_ = SDL_Rect{0, 0, kWidth, kHeight};
@@ -176,7 +183,7 @@ public:
         SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE);
     }
 
-    void GetKeyboardState(uint8_t keys[256]) override { std::memcpy(keys, keys_, 256); }
+    void GetKeyboardState(uint8_t keys[256]) override { keys_.CopyTo(keys); }
 
     bool GetJoystick(int index, JoystickState& out) override {
         if (index < 0) return false;
@@ -373,7 +380,7 @@ private:
             int vk = VirtualKeyFromSdl(e.key.keysym.sym, e.key.keysym.scancode);
             if (!vk) return false;
             bool down = e.type == SDL_KEYDOWN;
-            keys_[vk] = down ? 0x80 : 0;
+            keys_.Key(e.key.keysym.scancode, vk, down);
             out.kind = down ? EventKind::KeyDown : EventKind::KeyUp;
             out.key = vk;
             out.repeat = e.key.repeat;
@@ -431,10 +438,22 @@ private:
         case SDL_WINDOWEVENT:
             switch (e.window.event) {
             case SDL_WINDOWEVENT_CLOSE: out.kind = EventKind::CloseRequest; return true;
-            case SDL_WINDOWEVENT_MAXIMIZED: out.kind = EventKind::MaximizeRequest; return true;
+            case SDL_WINDOWEVENT_MAXIMIZED:
+                // Some window managers report full screen as maximised: only a windowed
+                // maximise is the player's command.
+                if (fullscreen_) return false;
+                out.kind = EventKind::MaximizeRequest;
+                return true;
+            case SDL_WINDOWEVENT_RESIZED:
+                // A border drag: the windowed picture keeps its size. (A maximise also
+                // resizes; its own event switches to full screen.)
+                if (!fullscreen_ && !(SDL_GetWindowFlags(window_) & SDL_WINDOW_MAXIMIZED) &&
+                    (e.window.data1 != kWidth || e.window.data2 != kHeight))
+                    SDL_SetWindowSize(window_, kWidth, kHeight);
+                return false;
             case SDL_WINDOWEVENT_FOCUS_GAINED: out.kind = EventKind::FocusGained; return true;
             case SDL_WINDOWEVENT_FOCUS_LOST:
-                std::memset(keys_, 0, sizeof keys_);
+                keys_.Clear();
                 out.kind = EventKind::FocusLost;
                 return true;
             case SDL_WINDOWEVENT_MINIMIZED: out.kind = EventKind::Minimized; return true;
@@ -452,7 +471,7 @@ private:
     SDL_Rect view_{0, 0, kWidth, kHeight};
     bool fullscreen_ = false, probed_ = false, relative_ = false;
     int cursorCount_ = 0;
-    uint8_t keys_[256] = {};
+    KeyboardState keys_;
     std::vector<SDL_GameController*> controllers_;
     std::vector<SDL_Joystick*> joysticks_;
     SDL_AudioDeviceID audio_ = 0;

@@ -1,0 +1,112 @@
+// Fields.cpp -- TmainForm's share of building the game field and the screens (the old world
+// freed, the picture file loaded, the world context filled, music and cursor), and the front
+// end's requests, carried out by the flow's transitions.
+#include <string>
+
+#include "app/GameFlow.h"
+#include "app/MainForm.h"
+#include "audio/Music.h"
+#include "frontend/FrontEnd.h"
+#include "online/SendScore.h"
+#include "platform/Platform.h"
+#include "state/GameState.h"
+#include "state/WorldContext.h"
+#include "world/GameField.h"
+
+void TmainForm::FillWorldContext() {
+    BindWorld(DXSpriteEngine1.Engine(), &DXImageList1.Items, &DXInput1.States);
+    Globals.World.PlaySound = [this](const char* name) {
+        DXWaveList1.Items.FindWave(name).Play(false);
+    };
+    Globals.World.Host = this;
+}
+
+// ---- the game field ----
+
+void TmainForm::CreateGameField() {
+    DXSpriteEngine1.Engine()->FreeChildren();
+    DXImageList1.Items.LoadFromFile(platform::ResolvePath("data\\gamegraphic.dxg"));
+    FillWorldContext();
+    world::CreateGameField();
+    if (MusicOn) StartMusic("sound\\2.xm");
+    SetCursorPos(400, 300);
+}
+
+void TmainForm::CreateEnemy() {
+    world::CreateEnemy();
+}
+void TmainForm::ClearGameField() {
+    world::ClearGameField();
+}
+void TmainForm::SpawnTick() {
+    world::SpawnTick();
+}
+void TmainForm::AdvanceLevel() {
+    world::AdvanceLevel();
+}
+
+// ---- the front end ----
+
+void TmainForm::CreateMenuField() {
+    DXImageList1.Items.LoadFromFile(platform::ResolvePath("data\\menu.dxg"));
+    FillWorldContext();
+    frontend::CreateMenuField();
+    if (GameState == gsMenu && MusicOn) StartMusic("sound\\1.xm");
+}
+
+void TmainForm::CreateMainMenu() {
+    frontend::CreateMainMenu();
+}
+void TmainForm::DestroyMenu() {
+    frontend::DestroyMenu();
+}
+void TmainForm::CreateSubMenu(const std::string& name) {
+    frontend::CreateSubMenu(name);
+}
+void TmainForm::CreateExit() {
+    frontend::CreateExit();
+}
+void TmainForm::CreateOptions() {
+    frontend::CreateOptions();
+}
+void TmainForm::CreateScores() {
+    frontend::CreateScores();
+}
+void TmainForm::CreateHelp() {
+    frontend::CreateHelp();
+}
+
+// ---- between the two ----
+
+void TmainForm::StartGame() {
+    ::StartGame();
+}
+void TmainForm::ReturnToFrontEnd() {
+    ::ReturnToFrontEnd();
+}
+void TmainForm::ReturnToHighScores() {
+    ::ReturnToHighScores();
+}
+void TmainForm::AnswerExitYes() {
+    ::AnswerExitYes();
+}
+void TmainForm::AnswerExitNo() {
+    ::AnswerExitNo();
+}
+
+void TmainForm::SendResult() {
+    const bool sent = SendScore(IdHTTP1, [this] {
+        if (!DXDraw.CanDraw()) return;
+        TDirectDrawSurface& back = DXDraw.BackSurface();
+        back.Fill(0);
+        DXSpriteEngine1.DrawAll();
+        TDirectDrawSurfaceCanvas& canvas = back.Canvas();
+        canvas.Font.Color = clRed;
+        canvas.TextOut(330, 220, "Please Wait...");
+        back.ReleaseCanvas();
+        DXDraw.Flip();
+    });
+    if (!sent) return;
+    SelectedItem = 2; // as the prompt's "no": back to the front end's high-score screen
+    DoMenuAction();
+}

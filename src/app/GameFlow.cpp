@@ -1,0 +1,169 @@
+// GameFlow.cpp -- the transitions of the game's flow.
+#include "app/GameFlow.h"
+
+#include "app/MainForm.h"
+#include "audio/Music.h"
+#include "audio/SoundEvents.h"
+#include "frontend/FrontEnd.h"
+#include "frontend/HelpImage.h"
+#include "frontend/Settings.h"
+#include "state/GameState.h"
+#include "world/Hero.h"
+
+void StartGame() {
+    TmainForm& f = *mainForm;
+    f.DXTimer1.SetEnabled(false);
+    f.DXTimer2.SetEnabled(true);
+    GameState = gsPlaying;
+    // The click that started the game does not linger over the dialogs of the game.
+    f.ForgetPointer();
+    f.CreateGameField();
+}
+
+void ReturnToFrontEnd() {
+    TmainForm& f = *mainForm;
+    GameState = gsMenu;
+    f.DXSpriteEngine1.Engine()->FreeChildren();
+    f.DXTimer2.SetEnabled(false);
+    f.CreateMenuField();
+    f.DXTimer1.SetEnabled(true); // the front end takes over from the next frame
+}
+
+void ReturnToHighScores() {
+    TmainForm& f = *mainForm;
+    GameState = gsMenu;
+    f.DXTimer2.SetEnabled(false);
+    f.DestroyMenu();
+    f.DXSpriteEngine1.Engine()->FreeChildren();
+    f.CreateMenuField();
+    SelectedItem = 3;
+    RefreshMenuHighlight();
+    DoMenuAction(); // opens the high-score screen
+    f.DXTimer1.SetEnabled(true);
+}
+
+void PauseGame(TPauseReason reason) {
+    if (reason == TPauseReason::BossKey && MusicOn) SongStop(MusicHandle);
+    ShowMouseCursor(true);
+    if (GameState != gsPaused) ResumeState = GameState; // a pause keeps its return state
+    GameState = gsPaused;
+    if (reason == TPauseReason::BossKey) mainForm->TDXForm::WMSysCommand(SC_MINIMIZE);
+}
+
+void ResumeGame() {
+    GameState = ResumeState;
+    if (GameState == gsPlaying) ShowMouseCursor(false);
+    SetCursorPos(400, 300);
+}
+
+void PlayAfterBanner() {
+    GameState = gsPlaying;
+    if (Hero) Hero->Shown = true;
+    if (HeroTail) HeroTail->Shown = true;
+    ShowMouseCursor(false);
+    SetCursorPos(400, 300);
+}
+
+void NextLifeOrGameOver() {
+    GameState = gsPlaying;
+    SetCursorPos(400, 300);
+    mainForm->ClearGameField();
+    if (Lives > 0) {
+        if (Hero) {
+            Hero->Shown = true;
+            Hero->Health = 50;
+        }
+        if (HeroTail) HeroTail->Shown = true;
+    } else {
+        GameOver();
+    }
+}
+
+void GameOver() {
+    BannerTime = 1500;
+    GameState = gsGameOver;
+    if (SoundOn) PlaySoundByName("looser");
+}
+
+void AfterGameOverBanner() {
+    ScoreRank = FindScoreRank();
+    ShowMouseCursor(true);
+    if (ScoreRank == 11) {
+        ReturnToFrontEnd();
+        return;
+    }
+    GameState = gsNameEntry;
+    if (DialogWindow) DialogWindow->Shown = true;
+    MenuScreen = 8;
+    mainForm->CreateExit();
+    SelectedItem = 3; // the name field
+    TextEditing = true;
+    if (MenuItems[1]) MenuItems[1]->Shown = false;
+}
+
+void OpenExitDialog() {
+    if (GameState == gsGameOver) return;
+    // A second request while the dialog is up keeps the first one and what it saved.
+    if (MenuScreen == 5) return;
+    if (GameState == gsMenu) CloseInnerDialog();
+    SavedGameState = GameState;
+    ReturnScreen = MenuScreen;
+    if (GameState != gsPaused) ResumeState = GameState; // a pause keeps its return state
+    SavedSelectedItem = SelectedItem;
+    MenuScreen = 5;
+    SelectedItem = 1;
+    if (DialogWindow) DialogWindow->Shown = true;
+    if (IsPlayState(GameState)) {
+        ShowMouseCursor(true);
+        GameState = gsExitDialog;
+        // A fire button held in play is no press on "yes": its release must not click.
+        mainForm->ForgetPointer();
+    } else {
+        // The screen under the dialog keeps its items for "no". Outside the menu its buttons
+        // lie where the dialog's do: hide them meanwhile.
+        SavedMenuItems = MenuItems;
+        if (GameState != gsMenu)
+            for (TMenuItem* item : SavedMenuItems)
+                if (item) item->Shown = false;
+    }
+    mainForm->CreateExit();
+}
+
+void AnswerExitYes() {
+    ExitConfirmed = true;
+    MenuScreen = ReturnScreen;
+    mainForm->Close(); // from the menu the program ends; during play the game does
+}
+
+void AnswerExitNo() {
+    mainForm->DestroyMenu();
+    // Screens that stay up under the dialog get their own items back; play keeps none.
+    const bool overScreen = GameState != gsExitDialog;
+    if (overScreen) MenuItems = SavedMenuItems;
+    // Over play the dialog froze the game: back to the state before it. Elsewhere the state
+    // went on under the dialog (a send failure's banner may have ended): it stays as it is.
+    if (GameState == gsExitDialog) GameState = SavedGameState;
+    MenuScreen = ReturnScreen;
+    SelectedItem = SavedSelectedItem;
+    if (GameState == gsNameEntry) TextEditing = SelectedItem == 3 || SelectedItem == 4;
+    // Name entry and the send prompt keep their frame; elsewhere the dialog's frame goes.
+    if (DialogWindow && GameState != gsNameEntry && GameState != gsSendPrompt &&
+        GameState != gsSendFailed && GameState != gsSending)
+        DialogWindow->Shown = false;
+    if (overScreen) ShowMenuHighlight();
+    if (GameState == gsPlaying) ShowMouseCursor(false);
+}
+
+void EndGameByExit() {
+    ExitConfirmed = false;
+    if (DialogWindow) DialogWindow->Shown = false;
+    mainForm->DestroyMenu();
+    GameOver();
+}
+
+void CapturePointerWhilePlaying() {
+    // Relative motion stands in for the distance from the screen centre (and works where
+    // warping does not). It follows the state, not the cursor: some ways back into play (the
+    // end of the dying step) leave the cursor as it was.
+    platform::Current().SetRelativeMouse(GameState == gsPlaying);
+}

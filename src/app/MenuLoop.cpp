@@ -1,0 +1,39 @@
+// MenuLoop.cpp -- the menu loop (DXTimer1Timer), the text canvas both loops start from, and the
+// display's pointing and clicking.
+#include "app/MainForm.h"
+#include "frontend/FrontEnd.h"
+#include "state/GameState.h"
+
+void PrepareFrameCanvas(TDirectDrawSurfaceCanvas& c, int fontSize) {
+    c.Brush.Style = TBrushStyle::bsClear;
+    c.Font.Style = 0;
+    c.Pen.Style = TPenStyle::psSolid;
+    c.Font.Color = clBlack;
+    c.Font.Name = "Carolingia";
+    c.Font.Size = fontSize;
+}
+
+void TmainForm::DXTimer1Timer(TCustomDXTimer&, int lagCount) {
+    if (!DXDraw.CanDraw()) return;
+    DXInput1.Update();
+    DXSpriteEngine1.MoveAll(lagCount);
+    DXSpriteEngine1.FreeKilled();
+
+    TDirectDrawSurface& back = DXDraw.BackSurface();
+    back.Fill(0);
+    DXSpriteEngine1.DrawAll();
+
+    TDirectDrawSurfaceCanvas& c = back.Canvas();
+    PrepareFrameCanvas(c, 16);
+    frontend::DrawMenuTexts(c);
+    back.ReleaseCanvas();
+    DXDraw.Flip();
+}
+
+void TmainForm::DXDrawMouseMove(int x, int y) {
+    frontend::MouseMove(x, y);
+}
+
+void TmainForm::DXDrawClick() {
+    frontend::Click();
+}

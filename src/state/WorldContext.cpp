@@ -1,0 +1,13 @@
+// WorldContext.cpp -- binding the world context to a host's components.
+#include "state/WorldContext.h"
+
+#include "sprites/DXSprite.h"
+#include "state/GameState.h"
+
+void BindWorld(TSpriteEngine* engine, TPictureCollection* pictures, const TInputStates* input) {
+    TWorldContext& world = Globals.World;
+    world.Engine = engine;
+    world.Pictures = pictures;
+    world.Input = input;
+    if (engine) engine->OnFree = ForgetSprite;
+}

@@ -1,0 +1,24 @@
+// WorldContext.h -- what the game's sprites and screens reach of the components that host
+// them: the sprite engine, the picture library, the input states, sound effects by name, and
+// the host of the front end. TmainForm fills it whenever it builds a field; a test fills it with
+// components of its own, so a world or a menu runs without a main form.
+#pragma once
+
+#include <functional>
+
+class TSpriteEngine;
+class TPictureCollection;
+struct TInputStates;
+class TFrontEndHost;
+
+struct TWorldContext {
+    TSpriteEngine* Engine = nullptr;                 // every game and menu sprite joins this engine
+    TPictureCollection* Pictures = nullptr;          // the picture file loaded for the field
+    const TInputStates* Input = nullptr;             // steering and fire, polled each frame
+    std::function<void(const char* name)> PlaySound; // unset: silent
+    TFrontEndHost* Host = nullptr;                   // what the front end asks of the main form
+};
+
+// Points the world context at these components and makes `engine` drop every global reference
+// to a sprite as it frees it (ForgetSprite). The sound player and the host are left as they were.
+void BindWorld(TSpriteEngine* engine, TPictureCollection* pictures, const TInputStates* input);

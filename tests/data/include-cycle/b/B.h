@@ -1,0 +1,2 @@
+#include "c/C.h"
+#include <vector>

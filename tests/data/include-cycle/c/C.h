@@ -1,0 +1,3 @@
+// C.h
+#include "a/A.h"
+#include "c/Other.h"
