@@ -23,6 +23,8 @@ namespace {
 struct Exchange {
     std::string target;
     bool headersSeen = false;
+    bool handedOff = false; // suspended until a worker has written the response
+    HttpResponse response;
 };
 
 int HexValue(char c) {
@@ -107,7 +109,9 @@ void NoDelay(void*, MHD_Connection* connection, void**, MHD_ConnectionNotificati
 }
 
 void* StartExchange(void*, const char* uri, MHD_Connection*) {
-    return new Exchange{uri ? uri : "", false};
+    auto* exchange = new Exchange;
+    exchange->target = uri ? uri : "";
+    return exchange;
 }
 
 void EndExchange(void*, MHD_Connection*, void** context, MHD_RequestTerminationCode) {
@@ -124,9 +128,12 @@ struct HttpServerAccess {
         auto* server = static_cast<HttpServer*>(cls);
         auto* exchange = static_cast<Exchange*>(*context);
         if (!exchange) {
-            exchange = new Exchange{url ? url : "", false};
+            exchange = new Exchange;
+            exchange->target = url ? url : "";
             *context = exchange;
         }
+        // Called again once a worker has answered and resumed the connection.
+        if (exchange->handedOff) return Queue(connection, exchange->response);
         // The first call only announces the headers; a body, which none of our requests has,
         // is read and dropped.
         if (!exchange->headersSeen) {
@@ -145,19 +152,30 @@ struct HttpServerAccess {
         request.peer = PeerAddress(connection);
         MHD_get_connection_values(connection, MHD_HEADER_KIND, KeepForwardedFor, &request);
 
-        HttpResponse response;
-        if (request.method != "GET" && request.method != "HEAD") {
-            response.status = 405;
-            response.body = "Method Not Allowed\n";
-        } else {
-            try {
-                server->handler_(request, response);
-            } catch (const std::exception&) {
-                response = HttpResponse{};
-                response.status = 500;
-                response.body = "Internal Server Error\n";
-            }
-        }
+        if (server->slow_ && server->slow_(request) &&
+            HandOff(*server, connection, *exchange, std::move(request)))
+            return MHD_YES;
+        server->Answer(request, exchange->response);
+        return Queue(connection, exchange->response);
+    }
+
+    // Suspends the connection and queues its request for the workers; false when they are
+    // stopping (the loop answers it then).
+    static bool HandOff(HttpServer& server, MHD_Connection* connection, Exchange& exchange,
+                        HttpRequest&& request) {
+        std::lock_guard lock(server.jobsMutex_);
+        if (server.workersStopping_) return false;
+        exchange.handedOff = true;
+        MHD_suspend_connection(connection);
+        server.jobs_.push_back([&server, connection, &exchange, request = std::move(request)] {
+            server.Answer(request, exchange.response);
+            MHD_resume_connection(connection);
+        });
+        server.jobsReady_.notify_one();
+        return true;
+    }
+
+    static MHD_Result Queue(MHD_Connection* connection, HttpResponse& response) {
         MHD_Response* answer = MHD_create_response_from_buffer(
             response.body.size(), response.body.data(), MHD_RESPMEM_MUST_COPY);
         if (!answer) return MHD_NO;
@@ -169,12 +187,60 @@ struct HttpServerAccess {
     }
 };
 
-HttpServer::HttpServer(Handler handler, HttpLimits limits)
-    : handler_(std::move(handler)), limits_(limits) {}
+HttpServer::HttpServer(Handler handler, HttpLimits limits, Slow slow)
+    : handler_(std::move(handler)), limits_(limits), slow_(std::move(slow)) {}
 
 HttpServer::~HttpServer() {
     stop();
+    StopWorkers();
     if (socket_ >= 0) close(socket_);
+}
+
+void HttpServer::Answer(const HttpRequest& request, HttpResponse& response) {
+    response = HttpResponse{};
+    if (request.method != "GET" && request.method != "HEAD") {
+        response.status = 405;
+        response.body = "Method Not Allowed\n";
+        return;
+    }
+    try {
+        handler_(request, response);
+    } catch (const std::exception&) {
+        response = HttpResponse{};
+        response.status = 500;
+        response.body = "Internal Server Error\n";
+    }
+}
+
+void HttpServer::StartWorkers() {
+    std::lock_guard lock(jobsMutex_);
+    workersStopping_ = false;
+    for (std::size_t i = 0; i < limits_.workers; ++i)
+        workers_.emplace_back([this] { Work(); });
+}
+
+void HttpServer::StopWorkers() {
+    {
+        std::lock_guard lock(jobsMutex_);
+        workersStopping_ = true;
+    }
+    jobsReady_.notify_all();
+    for (std::thread& worker : workers_)
+        worker.join();
+    workers_.clear();
+}
+
+void HttpServer::Work() {
+    std::unique_lock lock(jobsMutex_);
+    for (;;) {
+        jobsReady_.wait(lock, [&] { return !jobs_.empty() || workersStopping_; });
+        if (jobs_.empty()) return;
+        std::function<void()> job = std::move(jobs_.front());
+        jobs_.pop_front();
+        lock.unlock();
+        job();
+        lock.lock();
+    }
 }
 
 int HttpServer::Bind(const std::string& host, int port) {
@@ -215,6 +281,7 @@ bool HttpServer::bind_to_port(const std::string& host, int port) { return Bind(h
 bool HttpServer::listen_after_bind() {
     if (socket_ < 0) return false;
     unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_TURBO;
+    if (limits_.workers > 0) flags |= MHD_ALLOW_SUSPEND_RESUME;
     if (ipv6_) flags |= MHD_USE_IPv6;
     const unsigned threads = limits_.threads > 1 ? static_cast<unsigned>(limits_.threads) : 0;
     MHD_OptionItem options[] = {
@@ -236,6 +303,7 @@ bool HttpServer::listen_after_bind() {
     MHD_Daemon* daemon = MHD_start_daemon(flags, 0, nullptr, nullptr, &HttpServerAccess::Handle,
                                           this, MHD_OPTION_ARRAY, options, MHD_OPTION_END);
     if (!daemon) return false;
+    if (limits_.workers > 0) StartWorkers();
     socket_ = -1; // the daemon closes it when it stops
     {
         std::unique_lock lock(mutex_);
@@ -243,6 +311,9 @@ bool HttpServer::listen_after_bind() {
         stopped_.wait(lock, [&] { return stopRequested_; });
         running_ = false;
     }
+    // The daemon must not stop with a connection still suspended: every handed-off request
+    // is answered first, later ones in the loops.
+    StopWorkers();
     MHD_stop_daemon(daemon);
     return true;
 }

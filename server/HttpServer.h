@@ -5,10 +5,12 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -37,13 +39,18 @@ struct HttpLimits {
     unsigned idleTimeoutSeconds = 10; // a connection silent this long is closed
     // Request line and headers of one request must fit in this; longer ones are refused.
     std::size_t connectionMemory = 16 * 1024;
+    // Threads for requests that wait on something slow (a disk flush): their connection is
+    // suspended meanwhile and the event loops serve others. 0: everything runs in the loops.
+    std::size_t workers = 0;
 };
 
 class HttpServer {
   public:
     using Handler = std::function<void(const HttpRequest&, HttpResponse&)>;
+    // True for a request to hand to the workers.
+    using Slow = std::function<bool(const HttpRequest&)>;
 
-    HttpServer(Handler handler, HttpLimits limits);
+    HttpServer(Handler handler, HttpLimits limits, Slow slow = {});
     ~HttpServer();
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
@@ -64,15 +71,28 @@ class HttpServer {
   private:
     friend struct HttpServerAccess;
     int Bind(const std::string& host, int port);
+    void Answer(const HttpRequest& request, HttpResponse& response);
+    void StartWorkers();
+    // Lets the workers finish every request handed to them, then ends them.
+    void StopWorkers();
+    void Work();
 
     Handler handler_;
     const HttpLimits limits_;
+    Slow slow_;
     int socket_ = -1;
     bool ipv6_ = false;
     mutable std::mutex mutex_;
     std::condition_variable stopped_;
     bool stopRequested_ = false;
     bool running_ = false;
+
+    // Requests handed to the workers; at most one per (suspended) connection.
+    std::mutex jobsMutex_;
+    std::condition_variable jobsReady_;
+    std::deque<std::function<void()>> jobs_;
+    bool workersStopping_ = true; // until they run; slow requests are answered in the loops
+    std::vector<std::thread> workers_;
 };
 
 } // namespace scores

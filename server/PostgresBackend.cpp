@@ -1,5 +1,5 @@
 // PostgresBackend.cpp -- PostgreSQL storage: a small pool of connections, schema migrations,
-// and one round trip per request through two server-side functions.
+// and one round trip per request through server-side functions.
 #include "PostgresBackend.h"
 
 #include <libpq-fe.h>
@@ -59,6 +59,35 @@ const char* const kMigrations[] = {
     "  INSERT INTO scores (name, score, country, time) VALUES (p_name, p_score, p_country, p_time);\n"
     "  RETURN TRUE;\n"
     "END $$;",
+    // 3
+    // skyvern_attempt and then skyvern_store in one transaction: 0 stored, 1 token used
+    // before (the attempt counted), 2 too many attempts (nothing counted). Only a stored row
+    // waits for its commit to reach the disk.
+    "CREATE FUNCTION skyvern_submit(p_client TEXT, p_now BIGINT, p_limit INTEGER,"
+    "                               p_window BIGINT, p_token TEXT, p_expires BIGINT,"
+    "                               p_name TEXT, p_score INTEGER, p_country TEXT, p_time BIGINT)"
+    "    RETURNS INTEGER LANGUAGE plpgsql AS $$\n"
+    "DECLARE live INTEGER;\n"
+    "BEGIN\n"
+    "  INSERT INTO rate_clients (client, last_ms) VALUES (p_client, p_now)\n"
+    "    ON CONFLICT (client) DO UPDATE\n"
+    "    SET last_ms = GREATEST(rate_clients.last_ms, EXCLUDED.last_ms);\n"
+    "  SELECT count(*) INTO live FROM rate_attempts\n"
+    "    WHERE client = p_client AND at_ms > p_now - p_window;\n"
+    "  IF live >= p_limit THEN\n"
+    "    PERFORM set_config('synchronous_commit', 'off', true);\n"
+    "    RETURN 2;\n"
+    "  END IF;\n"
+    "  INSERT INTO rate_attempts (client, at_ms) VALUES (p_client, p_now);\n"
+    "  INSERT INTO used_tokens (token, expires_ms) VALUES (p_token, p_expires)\n"
+    "    ON CONFLICT (token) DO NOTHING;\n"
+    "  IF NOT FOUND THEN\n"
+    "    PERFORM set_config('synchronous_commit', 'off', true);\n"
+    "    RETURN 1;\n"
+    "  END IF;\n"
+    "  INSERT INTO scores (name, score, country, time) VALUES (p_name, p_score, p_country, p_time);\n"
+    "  RETURN 0;\n"
+    "END $$;",
 };
 
 // Any number; it only has to be the same in every instance.
@@ -71,6 +100,7 @@ const std::pair<const char*, const char*> kStatements[] = {
     {"count", "SELECT count(*) FROM scores"},
     {"attempt", "SELECT skyvern_attempt($1, $2, $3, $4)"},
     {"store", "SELECT skyvern_store($1, $2, $3, $4, $5, $6)"},
+    {"submit", "SELECT skyvern_submit($1, $2, $3, $4, $5, $6, $7, $8, $9, $10)"},
     {"key_insert", "INSERT INTO settings (name, value) VALUES ('token_key', $1)"
                    " ON CONFLICT (name) DO NOTHING"},
     {"key", "SELECT value FROM settings WHERE name = 'token_key'"},
@@ -263,6 +293,29 @@ bool PostgresBackend::StoreWithToken(const std::string& token, std::int64_t expi
         .Run("store", {token, std::to_string(expiresMs), row.name, std::to_string(row.score),
                        row.country, std::to_string(row.time)})
         .Bool(0, 0);
+}
+
+StoreBackend::Submitted PostgresBackend::CountAndStore(const std::string& client,
+                                                       std::int64_t nowMs, int limit,
+                                                       std::int64_t windowMs,
+                                                       const std::string& token,
+                                                       std::int64_t expiresMs,
+                                                       const StoredScore& row) {
+    const std::int64_t outcome =
+        Lease(*this)
+            .Run("submit", {client, std::to_string(nowMs), std::to_string(limit),
+                            std::to_string(windowMs), token, std::to_string(expiresMs), row.name,
+                            std::to_string(row.score), row.country, std::to_string(row.time)})
+            .Int(0, 0);
+    switch (outcome) {
+    case 0:
+        return Submitted::Stored;
+    case 1:
+        return Submitted::TokenUsed;
+    case 2:
+        return Submitted::TooMany;
+    }
+    throw std::runtime_error("submit: unexpected outcome " + std::to_string(outcome));
 }
 
 void PostgresBackend::Purge(std::int64_t nowMs, std::int64_t windowMs) {

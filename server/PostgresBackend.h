@@ -27,6 +27,10 @@ class PostgresBackend : public StoreBackend {
                       std::int64_t windowMs) override;
     bool StoreWithToken(const std::string& token, std::int64_t expiresMs,
                         const StoredScore& row) override;
+    // One round trip and one commit; only a stored row waits for the disk.
+    Submitted CountAndStore(const std::string& client, std::int64_t nowMs, int limit,
+                            std::int64_t windowMs, const std::string& token,
+                            std::int64_t expiresMs, const StoredScore& row) override;
     void Purge(std::int64_t nowMs, std::int64_t windowMs) override;
     std::string TokenKey(const std::string& fresh) override;
     int SchemaVersion() override;

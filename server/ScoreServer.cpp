@@ -55,7 +55,14 @@ ScoreServer::ScoreServer(ScoreStore& store, std::string version, Clock clock, Se
       http_([this](const HttpRequest& request, HttpResponse& response) { Route(request, response); },
             HttpLimits{limits.threads, limits.maxConnections, limits.idleTimeoutSeconds,
                        // Room for the longest target we answer plus ordinary headers.
-                       limits.maxUrlLength + 12 * 1024}) {
+                       limits.maxUrlLength + 12 * 1024, limits.workers},
+            // A submission waits for its commit to reach the disk.
+            [](const HttpRequest& request) {
+                if (request.path != "/cgi/version.pl") return false;
+                for (const auto& param : request.params)
+                    if (param.first == "hs") return true;
+                return false;
+            }) {
     for (const std::string& proxy : limits_.trustedProxies) {
         std::string address = NormalAddress(proxy);
         trustedProxies_.push_back(address.empty() ? proxy : address);
@@ -164,33 +171,49 @@ void ScoreServer::PurgeNowAndThen(std::int64_t nowMs) {
 std::string ScoreServer::Submit(const std::string& client, const std::string& encoded) {
     const std::int64_t now = clock_();
     PurgeNowAndThen(now);
-    try {
-        // Every attempt counts, valid or not, so the limit also slows down guessing of tokens.
-        if (!store_.CountAttempt(client, now, limits_.submissionsPerWindow, limits_.rateWindowMs))
-            return "ERROR too many submissions";
-    } catch (const std::exception&) {
-        return "ERROR cannot store score";
-    }
+    // Every attempt counts, valid or not, so the limit also slows down guessing of tokens;
+    // over the limit the answer says so whatever was sent.
+    std::string refusal;
     ParseResult parsed = DecodeScoreRecord(encoded);
-    if (!parsed.record) return "ERROR " + parsed.error;
-    const ScoreRecord& record = *parsed.record;
     std::int64_t expires = 0;
-    switch (tokens_.Verify(record.token, now, &expires)) {
-    case TokenSigner::Check::Ok:
-        break;
-    case TokenSigner::Check::Unknown:
-        return "ERROR unknown token";
-    case TokenSigner::Check::Expired:
-        return "ERROR expired token";
+    if (!parsed.record) {
+        refusal = "ERROR " + parsed.error;
+    } else {
+        switch (tokens_.Verify(parsed.record->token, now, &expires)) {
+        case TokenSigner::Check::Ok:
+            break;
+        case TokenSigner::Check::Unknown:
+            refusal = "ERROR unknown token";
+            break;
+        case TokenSigner::Check::Expired:
+            refusal = "ERROR expired token";
+            break;
+        }
     }
+    ScoreStore::Submitted outcome;
     try {
-        if (!store_.StoreWithToken(record.token, expires,
-                                   StoredScore{record.name, record.score, record.country, now / 1000}))
-            return "ERROR unknown token";
+        if (!refusal.empty())
+            return store_.CountAttempt(client, now, limits_.submissionsPerWindow,
+                                       limits_.rateWindowMs)
+                       ? refusal
+                       : "ERROR too many submissions";
+        // A valid one is counted and stored in one go: one commit to wait for.
+        const ScoreRecord& record = *parsed.record;
+        outcome = store_.CountAndStore(
+            client, now, limits_.submissionsPerWindow, limits_.rateWindowMs, record.token, expires,
+            StoredScore{record.name, record.score, record.country, now / 1000});
     } catch (const std::exception&) {
         return "ERROR cannot store score";
     }
-    return "OK";
+    switch (outcome) {
+    case ScoreStore::Submitted::Stored:
+        return "OK";
+    case ScoreStore::Submitted::TokenUsed:
+        return "ERROR unknown token";
+    case ScoreStore::Submitted::TooMany:
+        break;
+    }
+    return "ERROR too many submissions";
 }
 
 std::string ScoreServer::WorldPageHtml() {

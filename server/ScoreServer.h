@@ -23,6 +23,9 @@ std::int64_t SystemClockMs();
 struct ServerLimits {
     std::size_t maxUrlLength = 4096;
     std::size_t threads = 4; // event loops; each also holds one database connection
+    // Submissions wait for their commit on these, each with its own database connection:
+    // enough of them that PostgreSQL commits many with one disk flush.
+    std::size_t workers = 16;
     std::size_t maxConnections = 10000;
     unsigned idleTimeoutSeconds = 10;
     int worldRows = 100;

@@ -80,6 +80,16 @@ bool ScoreStore::StoreWithToken(const std::string& token, std::int64_t expiresMs
     return true;
 }
 
+ScoreStore::Submitted ScoreStore::CountAndStore(const std::string& client, std::int64_t nowMs,
+                                                int limit, std::int64_t windowMs,
+                                                const std::string& token, std::int64_t expiresMs,
+                                                const StoredScore& row) {
+    Submitted outcome =
+        backend_->CountAndStore(client, nowMs, limit, windowMs, token, expiresMs, row);
+    if (outcome == Submitted::Stored) ++generation_;
+    return outcome;
+}
+
 void ScoreStore::Purge(std::int64_t nowMs, std::int64_t windowMs) {
     backend_->Purge(nowMs, windowMs);
 }

@@ -22,6 +22,7 @@ struct StoredScore {
 //                             serialises the attempts of one address over all instances)
 //      rate_attempts          one row per counted attempt
 //      settings               the token key
+//   3  (PostgreSQL only) the function that counts and stores a submission in one transaction
 class StoreBackend {
   public:
     virtual ~StoreBackend() = default;
@@ -40,6 +41,15 @@ class StoreBackend {
     // (nothing stored) when the token was used before, by any instance.
     virtual bool StoreWithToken(const std::string& token, std::int64_t expiresMs,
                                 const StoredScore& row) = 0;
+    enum class Submitted { Stored, TokenUsed, TooMany };
+    // CountAttempt, and when the attempt counts, StoreWithToken: one submission. TokenUsed
+    // leaves the attempt counted; TooMany stores and counts nothing.
+    virtual Submitted CountAndStore(const std::string& client, std::int64_t nowMs, int limit,
+                                    std::int64_t windowMs, const std::string& token,
+                                    std::int64_t expiresMs, const StoredScore& row) {
+        if (!CountAttempt(client, nowMs, limit, windowMs)) return Submitted::TooMany;
+        return StoreWithToken(token, expiresMs, row) ? Submitted::Stored : Submitted::TokenUsed;
+    }
     // Forgets used tokens that have expired and attempts older than the window.
     virtual void Purge(std::int64_t nowMs, std::int64_t windowMs) = 0;
 

@@ -33,8 +33,8 @@ struct Options {
 void Usage(FILE* out) {
     std::fprintf(out,
                  "usage: skyvern-scores [--listen ADDR:PORT] [--db FILE|URI] [--trusted-proxy ADDR]...\n"
-                 "                      [--screenshots DIR] [--threads N] [--idle-timeout S]\n"
-                 "                      [--rate-limit N]\n"
+                 "                      [--screenshots DIR] [--threads N] [--workers N]\n"
+                 "                      [--idle-timeout S] [--rate-limit N]\n"
                  "  --listen ADDR:PORT    address to serve on (default 127.0.0.1:8642;\n"
                  "                        port 0 picks a free one, [::1]:PORT for IPv6)\n"
                  "  --db FILE|URI         SQLite database file (default scores.db), or a\n"
@@ -44,6 +44,8 @@ void Usage(FILE* out) {
                  "                        (default " SKYVERN_SCREENSHOTS_FROM_BIN " from the\n"
                  "                        program's folder)\n"
                  "  --threads N           event loops (default 4)\n"
+                 "  --workers N           threads that store submissions, each with a database\n"
+                 "                        connection (default 16)\n"
                  "  --idle-timeout S      close a connection silent for S seconds (default 10)\n"
                  "  --rate-limit N        submission attempts per address in 60 s (default 30;\n"
                  "                        for load benchmarks only)\n");
@@ -102,9 +104,10 @@ int main(int argc, char** argv) {
             options.screenshots = argv[++i];
         } else if (arg == "--trusted-proxy" && i + 1 < argc) {
             options.limits.trustedProxies.push_back(argv[++i]);
-        } else if ((arg == "--threads" || arg == "--rate-limit" || arg == "--idle-timeout") &&
+        } else if ((arg == "--threads" || arg == "--workers" || arg == "--rate-limit" ||
+                    arg == "--idle-timeout") &&
                    i + 1 < argc) {
-            long value = ParseCount(argv[++i], arg == "--threads"        ? 256
+            long value = ParseCount(argv[++i], arg == "--threads" || arg == "--workers" ? 256
                                                : arg == "--idle-timeout" ? 3600
                                                                          : 1000000000L);
             if (value == 0) {
@@ -113,6 +116,8 @@ int main(int argc, char** argv) {
             }
             if (arg == "--threads")
                 options.limits.threads = static_cast<std::size_t>(value);
+            else if (arg == "--workers")
+                options.limits.workers = static_cast<std::size_t>(value);
             else if (arg == "--idle-timeout")
                 options.limits.idleTimeoutSeconds = static_cast<unsigned>(value);
             else
@@ -141,7 +146,8 @@ int main(int argc, char** argv) {
         options.limits.maxConnections = files.rlim_cur > 128 ? files.rlim_cur - 64 : 64;
 
     try {
-        scores::ScoreStore store(options.db, options.limits.threads + 1);
+        // One connection per event loop and worker, one for the start.
+        scores::ScoreStore store(options.db, options.limits.threads + options.limits.workers + 1);
         scores::ScoreServer server(store, SKYVERN_VERSION, scores::SystemClockMs, options.limits);
         scores::HttpServer& http = server.Http();
         if (!options.screenshots.empty()) {

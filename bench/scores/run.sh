@@ -9,8 +9,9 @@
 # per route (for submissions also the accepted ones per second).
 # Environment: BUILD_DIR (build), DURATION (10s), CONNECTIONS (32, over all instances),
 # WRK_THREADS (1 per wrk), SETUPS ("sqlite postgresql"), INSTANCE_THREADS (4: event loops of
-# each instance, each with its own database connection; more of them let PostgreSQL commit
-# more submissions with one disk flush).
+# each instance), INSTANCE_WORKERS (16: threads of each instance that store submissions, each
+# with its own database connection; more of them let PostgreSQL commit more submissions with
+# one disk flush).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -19,6 +20,7 @@ duration="${DURATION:-10s}"
 connections="${CONNECTIONS:-32}"
 wrk_threads="${WRK_THREADS:-1}"
 instance_threads="${INSTANCE_THREADS:-4}"
+instance_workers="${INSTANCE_WORKERS:-16}"
 setups="${SETUPS:-sqlite postgresql}"
 rows=10000
 
@@ -53,7 +55,7 @@ start_instance() {
   shift
   out="$work/server-${#server_pids[@]}.out"
   "$build/bin/skyvern-scores" --listen 127.0.0.1:0 --db "$db" --trusted-proxy 127.0.0.1 \
-    --rate-limit 1000000000 --threads "$instance_threads" "$@" >"$out" 2>"$out.err" &
+    --rate-limit 1000000000 --threads "$instance_threads" --workers "$instance_workers" "$@" >"$out" 2>"$out.err" &
   server_pids+=($!)
   for _ in $(seq 200); do
     grep -q 'listening on' "$out" 2>/dev/null && break

@@ -35,14 +35,14 @@ TEST_P(ScoreStoreTest, SchemaRowsAndTokenKeyOutliveTheProcess) {
     std::string key;
     {
         scores::ScoreStore store(db_);
-        EXPECT_EQ(store.SchemaVersion(), 2);
+        EXPECT_EQ(store.SchemaVersion(), 3);
         key = store.TokenKey();
         EXPECT_EQ(key.size(), 32u);
         EXPECT_EQ(store.TokenKey(), key);
         store.Add({"Kept", 10, "Here", 1});
     }
     scores::ScoreStore again(db_);
-    EXPECT_EQ(again.SchemaVersion(), 2);
+    EXPECT_EQ(again.SchemaVersion(), 3);
     EXPECT_EQ(again.TokenKey(), key) << "a new key would void every token handed out";
     ASSERT_EQ(again.Count(), 1);
     EXPECT_EQ(again.Best(1)[0].name, "Kept");
@@ -84,6 +84,40 @@ TEST_P(ScoreStoreTest, AttemptsAreLimitedInASlidingWindow) {
     EXPECT_TRUE(store.CountAttempt("10.0.0.1", 62000, 30, 60000));
 }
 
+TEST_P(ScoreStoreTest, ASubmissionIsCountedAndStoredTogether) {
+    using Submitted = scores::ScoreStore::Submitted;
+    struct Step {
+        const char* client;
+        std::int64_t atMs;
+        const char* token;
+        Submitted want;
+        std::int64_t rows; // afterwards
+    };
+    // Two attempts per address in 60 s.
+    const Step steps[] = {
+        {"10.0.0.1", 0, "T1", Submitted::Stored, 1},
+        {"10.0.0.1", 1000, "T1", Submitted::TokenUsed, 1}, // counted all the same
+        {"10.0.0.1", 2000, "T2", Submitted::TooMany, 1},   // neither counted nor spending T2
+        {"10.0.0.2", 2000, "T2", Submitted::Stored, 2},
+        {"10.0.0.2", 3000, "T1", Submitted::TokenUsed, 2},
+        // The attempt at 0 has left the window, the refused one at 2000 never counted.
+        {"10.0.0.1", 60000, "T3", Submitted::Stored, 3},
+    };
+    scores::ScoreStore store(db_);
+    for (const Step& step : steps) {
+        const std::uint64_t before = store.Generation();
+        EXPECT_EQ(store.CountAndStore(step.client, step.atMs, 2, 60000, step.token, 600000,
+                                      {step.token, 1, step.client, step.atMs / 1000}),
+                  step.want)
+            << step.client << " at " << step.atMs;
+        EXPECT_EQ(store.Count(), step.rows) << step.client << " at " << step.atMs;
+        EXPECT_EQ(store.Generation() != before, step.want == Submitted::Stored);
+    }
+    // The same counter as every other attempt.
+    EXPECT_FALSE(store.CountAttempt("10.0.0.2", 4000, 2, 60000));
+    EXPECT_FALSE(store.CountAttempt("10.0.0.1", 60500, 2, 60000));
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, ScoreStoreTest, ::testing::Values("sqlite", "postgresql"),
                          [](const auto& info) { return info.param; });
 
@@ -105,7 +139,7 @@ TEST(ScoreStoreFileTest, TakesOverADatabaseOfTheFirstRelease) {
     sqlite3_close(db);
 
     scores::ScoreStore store(path);
-    EXPECT_EQ(store.SchemaVersion(), 2);
+    EXPECT_EQ(store.SchemaVersion(), 3);
     auto rows = store.Best(10);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].name, "Old");
