@@ -225,20 +225,48 @@ bool TDXDraw::CanDraw() {
 
 void TDXDraw::Present(bool whole) {
     TDirectDrawSurface& back = *backSurface_;
+    platform::Platform& window = platform::Current();
+    const int w = back.Width(), h = back.Height();
+    // Composed in the window's own pixels where it lends them, so presenting copies nothing.
+    // Before the window replaces them (a size or mode change), the frame moves out whole.
+    const bool holds = back.LentMemory() && window.LendingHolds();
+    if (back.LentMemory() && !holds) back.MoveOut();
+    // Asked again only when the window may lend other pixels, or none.
+    if (uint32_t* lent = holds ? back.LentMemory() : window.LendFrame(w, h)) {
+        if (back.LentMemory() != lent) {
+            back.MoveInto(lent); // the frame the window showed before may be another one
+            presentWhole_ = true;
+        }
+        back.Commit();
+        const std::vector<TRect> changed = back.TakeDamage();
+        if (whole || presentWhole_) {
+            window.PresentLent(nullptr, 0);
+            presentWhole_ = false;
+        } else if (!changed.empty()) {
+            ToRects(changed);
+            window.PresentLent(rects_.data(), int(rects_.size()));
+        }
+        ++flipCount_;
+        return;
+    }
+    back.MoveOut();
     back.Commit();
     const std::vector<TRect> changed = back.TakeDamage();
     const uint32_t* pixels = std::as_const(back).Pixels();
-    const int w = back.Width(), h = back.Height();
     if (whole || presentWhole_) {
-        platform::Current().Present(pixels, w, h, w * 4);
+        window.Present(pixels, w, h, w * 4);
         presentWhole_ = false;
     } else if (!changed.empty()) {
         // Nothing at all when the frame is the one the window shows.
-        rects_.clear();
-        for (const TRect& r : changed) rects_.push_back({r.Left, r.Top, r.Width(), r.Height()});
-        platform::Current().PresentRects(pixels, w, h, w * 4, rects_.data(), int(rects_.size()));
+        ToRects(changed);
+        window.PresentRects(pixels, w, h, w * 4, rects_.data(), int(rects_.size()));
     }
     ++flipCount_;
+}
+
+void TDXDraw::ToRects(const std::vector<TRect>& changed) {
+    rects_.clear();
+    for (const TRect& r : changed) rects_.push_back({r.Left, r.Top, r.Width(), r.Height()});
 }
 
 void TDXDraw::Flip() {

@@ -90,6 +90,7 @@ void TDirectDrawSurface::SetSize(int width, int height) {
     shownValid_ = false;
     dirtyTiles_.clear();
     shared_.reset();
+    lent_ = nullptr; // every pixel is new: nothing to carry over
     pendingRows_.clear();
     pendingCount_ = 0;
     if (width <= 0 || height <= 0) {
@@ -143,7 +144,7 @@ void TDirectDrawSurface::Settle(int top, int bottom) const {
         if (!pendingRows_[size_t(y)]) continue;
         pendingRows_[size_t(y)] = 0;
         --pendingCount_;
-        uint32_t* row = pixels_.data() + size_t(y) * width_;
+        uint32_t* row = Base() + size_t(y) * width_;
         if (bytes)
             std::memset(row, int(pixel & 0xFF), size_t(width_) * sizeof(uint32_t));
         else
@@ -286,7 +287,7 @@ void TDirectDrawSurface::CopyRect(const TRect& dst, const TRect& src,
     const uint32_t key = source.colorKey_;
     // Rows of two different surfaces never overlap: they take the fast copies.
     const bool other = &source != this;
-    uint32_t* const dp = pixels_.data();
+    uint32_t* const dp = Base();
     const uint32_t* const sp = source.Data();
     const KeyRuns* runs = transparent && other ? source.Runs() : nullptr;
     const uint32_t left = uint32_t(src.Left), right = uint32_t(src.Left + w);
@@ -323,6 +324,7 @@ void TDirectDrawSurface::LoadFromPicture(const TPicture& picture, const TRect& r
         Touch();
         width_ = picture.Width();
         height_ = picture.Height();
+        lent_ = nullptr;
         pixels_.clear();
         pixels_.shrink_to_fit();
         pendingRows_.clear();
@@ -397,7 +399,24 @@ uint32_t* TDirectDrawSurface::Pixels() {
     }
     Own();
     Settle(0, height_);
-    return pixels_.data();
+    return Base();
+}
+
+void TDirectDrawSurface::MoveInto(uint32_t* memory) {
+    if (memory == lent_ || !Exists()) return;
+    Own();
+    Settle(0, height_);
+    std::memcpy(memory, Base(), sizeof(uint32_t) * size_t(width_) * height_);
+    lent_ = memory;
+    pixels_.clear();
+    pixels_.shrink_to_fit();
+}
+
+void TDirectDrawSurface::MoveOut() {
+    if (!lent_) return;
+    pixels_.resize(size_t(width_) * height_);
+    std::memcpy(pixels_.data(), lent_, sizeof(uint32_t) * pixels_.size());
+    lent_ = nullptr;
 }
 
 void TDirectDrawSurface::FillRect(const TRect& rect, uint32_t pixel) {
@@ -460,7 +479,7 @@ void TDirectDrawSurface::Replay(const TDrawOp& op, const TRect& clip) {
         // Black, the usual case, as a byte fill: several times faster than pixel by pixel.
         const bool bytes = (op.pixel & 0xFF) * 0x01010101u == op.pixel;
         for (int y = d.Top; y < d.Bottom; ++y) {
-            uint32_t* row = pixels_.data() + size_t(y) * width_ + d.Left;
+            uint32_t* row = Base() + size_t(y) * width_ + d.Left;
             if (bytes)
                 std::memset(row, int(op.pixel & 0xFF), sizeof(uint32_t) * d.Width());
             else
@@ -475,7 +494,7 @@ void TDirectDrawSurface::Replay(const TDrawOp& op, const TRect& clip) {
         break;
     }
     case TDrawOp::Text:
-        platform::Current().Text().Draw(pixels_.data() + size_t(d.Top) * width_ + d.Left, d.Width(),
+        platform::Current().Text().Draw(Base() + size_t(d.Top) * width_ + d.Left, d.Width(),
                                         d.Height(), width_, op.x - d.Left, op.y - d.Top,
                                         Spec(op.font), op.pixel, op.text);
         break;

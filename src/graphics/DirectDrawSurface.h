@@ -124,6 +124,14 @@ class TDirectDrawSurface {
     // The rectangles whose pixels may have changed since the last call (tile-aligned, merged).
     std::vector<TRect> TakeDamage();
 
+    // The display may lend the back surface the window's own pixels (Width() x Height(), rows of
+    // Width()) so that frames are composed where the window shows them from. MoveInto copies the
+    // pixels there and keeps them there; MoveOut copies them back into memory of the surface's
+    // own, while the lent memory can still be read. SetSize gives the lent memory up unread.
+    void MoveInto(uint32_t* memory);
+    void MoveOut();
+    uint32_t* LentMemory() const { return lent_; }
+
     // Rows of Width() pixels. The writable form first makes shared pixels the surface's own.
     uint32_t* Pixels();
     const uint32_t* Pixels() const { return Data(); }
@@ -134,8 +142,9 @@ class TDirectDrawSurface {
     const uint32_t* Data() const {
         if (!pending_.empty()) const_cast<TDirectDrawSurface*>(this)->Commit();
         Settle(0, height_);
-        return shared_ ? shared_->data() : pixels_.data();
+        return shared_ ? shared_->data() : Base();
     }
+    uint32_t* Base() const { return lent_ ? lent_ : pixels_.data(); }
     void Own(); // copy on write: shared pixels become the surface's own
     // A fill of the whole surface is put off row by row, and rows that an opaque blit then
     // covers from edge to edge are never filled: a frame starts black, and its background
@@ -165,6 +174,7 @@ class TDirectDrawSurface {
     // a pending fill.
     mutable std::vector<uint32_t, TUnwrittenAllocator<uint32_t>> pixels_;
     std::shared_ptr<const std::vector<uint32_t>> shared_; // a picture's pixels, read only
+    uint32_t* lent_ = nullptr; // the pixels live here instead of in pixels_ (see MoveInto)
     mutable std::vector<uint8_t> pendingRows_;            // 1: the row still awaits the fill
     mutable int pendingCount_ = 0;
     uint32_t pendingPixel_ = 0;

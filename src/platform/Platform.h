@@ -91,6 +91,25 @@ public:
         Present(pixels, width, height, pitch);
     }
 
+    // The window's own pixels, lent so that a frame is drawn where the window shows it from and
+    // presenting copies nothing: only where the window shows them 1:1 as rows of `width`
+    // 0x00RRGGBB pixels. The caller may read and write them until its next call of LendFrame,
+    // Present, PresentRects or SetFullscreen; asking again while LendingHolds() gives the same
+    // pixels, as the caller left them.
+    virtual uint32_t* LendFrame(int width, int height) {
+        (void)width;
+        (void)height;
+        return nullptr;
+    }
+    // False once the window is about to replace the lent pixels (its size or mode changed):
+    // the caller takes out what it needs before asking again. They can still be read then.
+    virtual bool LendingHolds() const { return false; }
+    // Shows these rectangles of the lent pixels (none: all of them).
+    virtual void PresentLent(const Rect* rects, int count) {
+        (void)rects;
+        (void)count;
+    }
+
     // Events: PollEvent takes one pending event; WaitEvent sleeps until an event is pending
     // or timeoutMs passed (the message loop's idle wait instead of spinning).
     virtual bool PollEvent(Event& event) = 0;

@@ -87,6 +87,17 @@ class FrameComposition : public ::testing::Test {
             wrong += p.lastFrame[i] != at.Pixels()[i];
         EXPECT_EQ(wrong, 0) << "pixels that differ from drawing at once";
     }
+
+    // Pixels of the window that differ from the frame drawn at once.
+    int Wrong(const Frame& frame) {
+        TDirectDrawSurface at;
+        at.SetSize(800, 600);
+        Draw(at, frame);
+        int wrong = 0;
+        for (int i = 0; i < 800 * 600; ++i)
+            wrong += p.lastFrame[i] != at.Pixels()[i];
+        return wrong;
+    }
 };
 
 TEST_F(FrameComposition, EveryFrameShowsWhatDrawingAtOnceShows) {
@@ -135,6 +146,37 @@ TEST_F(FrameComposition, PresentsOnlyWhatChanged) {
     EXPECT_LE(changed, 3u * 32 * 3 * 16);
     d.Paint(); // the window system lost the picture: all of it again
     EXPECT_EQ(p.pixelsPresented - pixels - changed, 800u * 600);
+}
+
+TEST_F(FrameComposition, FramesAreComposedInTheWindowsPixelsWhileItLendsThemAndCopiedWhileNot) {
+    const Frame a = {{Call::Opaque, 0, 100}, {Call::Sprite, 100, 150}, {Call::Text, 10, 10, "1"}};
+    Frame b = a;
+    b[1].x += 5;
+    b[2].text = "20";
+    Show(a, "first, lent");
+    const uint64_t copied = p.pixelsCopied, presented = p.pixelsPresented;
+    Show(b, "changed, lent");
+    Show(a, "changed back, lent");
+    EXPECT_EQ(p.pixelsCopied, copied) << "a present of lent pixels copies nothing";
+    EXPECT_GT(p.pixelsPresented, presented);
+    EXPECT_EQ(d.BackSurface().Pixel(110, 160), p.lastFrame[160 * 800 + 110]) << "read while lent";
+
+    p.lendsPixels = false; // as a window that scales the frame
+    Show(b, "no longer lent");
+    EXPECT_GT(p.pixelsCopied, copied);
+    p.lendsPixels = true;
+    Show(a, "lent again");
+    const uint64_t copiedBefore = p.pixelsCopied;
+    p.ReplaceWindowPixels(); // a size change between two frames: the old pixels are freed
+    Show(b, "in the window's new pixels");
+    p.ReplaceWindowPixels();
+    d.Paint(); // and an expose at once after another: the same frame, whole, in new pixels
+    EXPECT_EQ(Wrong(b), 0);
+    EXPECT_EQ(p.pixelsCopied, copiedBefore);
+    p.SetFullscreen(true); // the headless full screen is a scaled one
+    Show(a, "full screen");
+    p.SetFullscreen(false);
+    Show(a, "windowed again");
 }
 
 TEST_F(FrameComposition, AFrameDrawnFromAPictureThatChangesOrGoesBeforeTheFlip) {

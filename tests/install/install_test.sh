@@ -3,10 +3,11 @@
 # and plays a new player: the launcher, with an empty HOME under Xvfb, makes the per-user folder
 # with links to the installed data (replacing a stale one), the window appears with the
 # application's class and icon, config.dat is written in the per-user folder, the window
-# manager's maximise switches to full screen and Alt+Enter back to an 800 x 600 window, and the
-# window's close request answered "yes" in the exit dialog ends the game with code 0. Before
-# that: every program has its man page, and the installed score server serves the installed
-# screenshots without being told where they are.
+# manager's maximise switches to full screen and Alt+Enter back to an 800 x 600 window showing
+# the menu as before (so does a border drag, which is undone), and the window's close request
+# answered "yes" in the exit dialog ends the game with code 0. Before that: every program has
+# its man page, and the installed score server serves the installed screenshots without being
+# told where they are.
 # Usage: install_test.sh SOURCE XWIN APP_ID GAMESDIR GAMEDATADIR [sanitize]   (exit 77 = skipped)
 #   SOURCE: a build folder, or a folder of .deb files (all of them are unpacked into one root)
 #   GAMESDIR, GAMEDATADIR: where the launcher and the game's data are, relative to the prefix
@@ -124,6 +125,9 @@ for d in data sound; do
     [ "$(readlink "$dir/$d")" = "$prefix/$datadir/$d" ] || fail "$dir/$d links $(readlink "$dir/$d")"
 done
 
+# The idle menu, as the window shows it: the same picture must come back after full screen,
+# when the window's pixels were replaced twice.
+"$xwin" shot "$tmp/menu-before.png" "$win" || fail "cannot take a picture of the window"
 # The window manager's maximise goes to full screen (and is saved: Windowed 0, stored as 1).
 "$xwin" maximise "$win" || fail "the window cannot be maximised"
 for _ in $(seq 100); do
@@ -150,6 +154,24 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 [ "$geometry" = 800x600 ] || fail "the window came back at $geometry, not 800x600"
+for _ in $(seq 50); do
+    "$xwin" shot "$tmp/menu-after.png" "$win" && cmp -s "$tmp/menu-before.png" "$tmp/menu-after.png" &&
+        break
+    sleep 0.1
+done
+cmp -s "$tmp/menu-before.png" "$tmp/menu-after.png" ||
+    fail "the window shows another picture after full screen than before"
+# A border drag is undone, and the window shows the same picture again.
+xdotool windowsize "$win" 640 480
+for _ in $(seq 50); do
+    geometry=$(xdotool getwindowgeometry "$win" | sed -n 's/ *Geometry: //p')
+    [ "$geometry" = 800x600 ] && "$xwin" shot "$tmp/menu-after.png" "$win" &&
+        cmp -s "$tmp/menu-before.png" "$tmp/menu-after.png" && break
+    sleep 0.1
+done
+[ "$geometry" = 800x600 ] || fail "a border drag left the window at $geometry"
+cmp -s "$tmp/menu-before.png" "$tmp/menu-after.png" ||
+    fail "the window shows another picture after a border drag than before"
 
 # The window manager's close button: the exit dialog opens and the game keeps running ...
 timeout 10 xdotool windowfocus --sync "$win" || fail "cannot focus the window"

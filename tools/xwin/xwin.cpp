@@ -27,7 +27,8 @@ int Usage() {
                  "       xwin drawn WINDOW SECONDS   wait until the window shows anything but black\n"
                  "       xwin icon WINDOW            print the sizes of the window's icons\n"
                  "       xwin close WINDOW           ask the window to close (WM_DELETE_WINDOW)\n"
-                 "       xwin shot FILE.png          write what the whole screen shows\n"
+                 "       xwin shot FILE.png [WINDOW] write what the whole screen (or the window)\n"
+                 "                                   shows\n"
                  "       xwin maximise WINDOW        maximise it as a window manager would (fails\n"
                  "                                   for a window of fixed size)\n"
                  "       xwin launch CLASS SECONDS COMMAND [ARGS...]\n"
@@ -133,12 +134,12 @@ void PngChunk(std::FILE* f, const char* type, const std::vector<unsigned char>& 
     be32(crc32(crc, data.data(), uInt(data.size())));
 }
 
-// The root window as an RGB PNG: the benchmarks keep one of each game in play as proof.
-int Shot(Display* d, const char* path) {
-    Window root = DefaultRootWindow(d);
+// A window (the root: the whole screen) as an RGB PNG: the benchmarks keep one of each game in
+// play as proof, and the install test compares the game's window before and after a mode change.
+int Shot(Display* d, const char* path, Window w) {
     XWindowAttributes a{};
-    if (!XGetWindowAttributes(d, root, &a)) return 1;
-    XImage* image = XGetImage(d, root, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
+    if (!XGetWindowAttributes(d, w, &a)) return 1;
+    XImage* image = XGetImage(d, w, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
     if (!image) return 1;
     std::vector<unsigned char> rows;
     rows.reserve(size_t(a.height) * (1 + 3 * size_t(a.width)));
@@ -258,8 +259,8 @@ int main(int argc, char** argv) {
         rc = Icon(d, std::strtoul(argv[2], nullptr, 0));
     } else if (verb == "close" && argc == 3) {
         rc = Close(d, std::strtoul(argv[2], nullptr, 0));
-    } else if (verb == "shot" && argc == 3) {
-        rc = Shot(d, argv[2]);
+    } else if (verb == "shot" && (argc == 3 || argc == 4)) {
+        rc = Shot(d, argv[2], argc == 4 ? std::strtoul(argv[3], nullptr, 0) : DefaultRootWindow(d));
     } else if (verb == "maximise" && argc == 3) {
         rc = Maximise(d, std::strtoul(argv[2], nullptr, 0));
     } else if (verb == "launch" && argc >= 5) {

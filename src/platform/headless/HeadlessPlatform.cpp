@@ -65,6 +65,7 @@ void HeadlessPlatform::Present(const uint32_t* pixels, int width, int height, in
                     sizeof(uint32_t) * width);
     ++presents;
     pixelsPresented += uint64_t(width) * height;
+    pixelsCopied += uint64_t(width) * height;
 }
 
 void HeadlessPlatform::PresentRects(const uint32_t* pixels, int width, int height, int pitch,
@@ -77,7 +78,27 @@ void HeadlessPlatform::PresentRects(const uint32_t* pixels, int width, int heigh
                         reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * pitch + 4 * size_t(r.x),
                         sizeof(uint32_t) * r.w);
         pixelsPresented += uint64_t(r.w) * r.h;
+        pixelsCopied += uint64_t(r.w) * r.h;
     }
+    ++presents;
+}
+
+uint32_t* HeadlessPlatform::LendFrame(int width, int height) {
+    if (!lendsPixels || fullscreen_) return nullptr;
+    if (replacing_ || width != frameWidth || height != frameHeight) {
+        // New memory, the old freed at once: a caller still drawing there is caught.
+        lastFrame = std::vector<uint32_t>(size_t(width) * height);
+        frameWidth = width;
+        frameHeight = height;
+        replacing_ = false;
+    }
+    return lastFrame.data();
+}
+
+void HeadlessPlatform::PresentLent(const Rect* rects, int count) {
+    if (count == 0) pixelsPresented += uint64_t(frameWidth) * frameHeight;
+    for (int i = 0; i < count; ++i)
+        pixelsPresented += uint64_t(rects[i].w) * rects[i].h;
     ++presents;
 }
 

@@ -27,6 +27,12 @@ public:
     void SetFocus(bool active); // also queues FocusGained / FocusLost
     // Pulls frames from the audio callback as the device would.
     void RenderAudio(int16_t* out, int frames);
+    // The window lends its pixels (lastFrame) while windowed, as a window shown 1:1 does; full
+    // screen stands for a scaled one, which cannot. False: it never lends, copies every present.
+    bool lendsPixels = true;
+    // The window is about to replace its pixels, as after a size change: the next lend gives
+    // new memory and frees the old.
+    void ReplaceWindowPixels() { replacing_ = true; }
 
     // --- what the game did ---
     std::vector<std::string> messages; // message boxes shown
@@ -34,7 +40,8 @@ public:
     std::vector<uint32_t> lastFrame;   // what the window shows, 800 x 600
     int frameWidth = 0, frameHeight = 0;
     uint64_t presents = 0;
-    uint64_t pixelsPresented = 0;
+    uint64_t pixelsPresented = 0; // pixels shown again, copied or drawn in lent pixels
+    uint64_t pixelsCopied = 0;    // of those, pixels copied in by a present
     int cursorCount = 0;
     int cursorX = 0, cursorY = 0;
     bool relativeMouse = false;
@@ -45,7 +52,10 @@ public:
     // --- Platform ---
     uint32_t Ticks() override { return now; }
     bool OpenWindow(const std::string& title, int width, int height) override;
-    void SetFullscreen(bool fullscreen) override { fullscreen_ = fullscreen; }
+    void SetFullscreen(bool fullscreen) override {
+        if (fullscreen != fullscreen_) replacing_ = true;
+        fullscreen_ = fullscreen;
+    }
     bool Fullscreen() const override { return fullscreen_; }
     void CenterWindow() override {}
     void MinimizeWindow() override;
@@ -57,6 +67,9 @@ public:
     void Present(const uint32_t* pixels, int width, int height, int pitch) override;
     void PresentRects(const uint32_t* pixels, int width, int height, int pitch, const Rect* rects,
                       int count) override;
+    uint32_t* LendFrame(int width, int height) override;
+    bool LendingHolds() const override { return lendsPixels && !fullscreen_ && !replacing_; }
+    void PresentLent(const Rect* rects, int count) override;
     bool PollEvent(Event& event) override;
     void WaitEvent(int) override {}
     int ShowCursor(bool show) override { return show ? ++cursorCount : --cursorCount; }
@@ -79,7 +92,7 @@ public:
 private:
     std::deque<Event> events_;
     uint8_t keys_[256] = {};
-    bool fullscreen_ = false, minimized_ = false, active_ = true;
+    bool fullscreen_ = false, minimized_ = false, active_ = true, replacing_ = false;
     WindowPlacement placement_{100, 100, 800, 600, false};
     AudioCallback audio_;
     int frequency_ = 44100;

@@ -3,7 +3,9 @@
 // Presentation: a 1:1 copy into the window surface costs almost nothing, while SDL's OpenGL
 // renderer on a software rasteriser costs a quarter of a core. So the window surface (with
 // framebuffer acceleration off) is used unless a hardware OpenGL driver is found, which is
-// probed the first time full screen needs scaling.
+// probed the first time full screen needs scaling. Where the window surface shows the frame
+// 1:1 in the frame's own format, the game composes straight into it and a present only tells
+// the window system which rectangles to show.
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/text/TtfText.h"
 
@@ -50,6 +52,7 @@ class SdlPlatform : public Platform {
 public:
     ~SdlPlatform() override {
         CloseAudio();
+        SDL_DelEventWatch(&SdlPlatform::WatchResize, this);
         for (auto* c : controllers_) SDL_GameControllerClose(c);
         for (auto* j : joysticks_) SDL_JoystickClose(j);
         if (texture_) SDL_DestroyTexture(texture_);
@@ -72,11 +75,13 @@ public:
             return false;
         }
         SDL_StartTextInput();
+        SDL_AddEventWatch(&SdlPlatform::WatchResize, this);
         return true;
     }
 
     void SetFullscreen(bool fullscreen) override {
         if (!window_ || fullscreen == fullscreen_) return;
+        lent_ = nullptr; // a new size, and perhaps a new window: the surface is replaced
         if (fullscreen && !probed_) {
             probed_ = true;
             if (HardwareOpenGL()) CreateRenderer();
@@ -137,7 +142,7 @@ public:
             return;
         }
         SDL_Surface* ws = SDL_GetWindowSurface(window_);
-        shown_ = nullptr;
+        shown_ = lent_ = nullptr;
         if (!ws) return;
         if (ws->w == width && ws->h == height) {
             view_ = SDL_Rect{0, 0, width, height};
@@ -158,6 +163,7 @@ public:
         if (!ws || ws != shown_ || ws->w != width || ws->h != height ||
             ws->format->format != SDL_PIXELFORMAT_RGB888)
             return Present(pixels, width, height, pitch);
+        lent_ = nullptr;
         rects_.clear();
         SDL_LockSurface(ws);
         for (int i = 0; i < count; ++i) {
@@ -170,6 +176,31 @@ public:
         }
         SDL_UnlockSurface(ws);
         SDL_UpdateWindowSurfaceRects(window_, rects_.data(), int(rects_.size()));
+    }
+
+    uint32_t* LendFrame(int width, int height) override {
+        if (!window_ || renderer_) return nullptr;
+        // SDL frees a surface it has marked stale here; the caller has taken its frame out.
+        SDL_Surface* ws = SDL_GetWindowSurface(window_);
+        lent_ = nullptr;
+        if (!ws || ws->w != width || ws->h != height || ws->pitch != width * 4 ||
+            ws->format->format != SDL_PIXELFORMAT_RGB888 || SDL_MUSTLOCK(ws))
+            return nullptr;
+        lent_ = shown_ = ws;
+        resized_ = false;
+        return static_cast<uint32_t*>(ws->pixels);
+    }
+    bool LendingHolds() const override { return lent_ && !resized_; }
+    void PresentLent(const Rect* rects, int count) override {
+        if (!lent_) return;
+        if (count == 0) {
+            SDL_UpdateWindowSurface(window_);
+            return;
+        }
+        rects_.clear();
+        for (int i = 0; i < count; ++i)
+            rects_.push_back(SDL_Rect{rects[i].x, rects[i].y, rects[i].w, rects[i].h});
+        SDL_UpdateWindowSurfaceRects(window_, rects_.data(), count);
     }
 
     bool PollEvent(Event& event) override {
@@ -298,6 +329,16 @@ public:
     }
 
 private:
+    // Every size change marks the window surface stale, freed at the next SDL_GetWindowSurface.
+    // Watched as SDL posts it, so that a frame lent from it is taken out before that call.
+    static int WatchResize(void* self, SDL_Event* e) {
+        auto* p = static_cast<SdlPlatform*>(self);
+        if (e->type == SDL_WINDOWEVENT && e->window.event == SDL_WINDOWEVENT_SIZE_CHANGED &&
+            p->window_ && e->window.windowID == SDL_GetWindowID(p->window_))
+            p->resized_ = true;
+        return 1;
+    }
+
     static void AudioTrampoline(void* self, Uint8* stream, int len) {
         auto* p = static_cast<SdlPlatform*>(self);
         if (p->callback_)
@@ -498,6 +539,8 @@ private:
     SDL_Texture* texture_ = nullptr;
     SDL_Rect view_{0, 0, kWidth, kHeight};
     SDL_Surface* shown_ = nullptr; // the window surface that holds the last frame presented 1:1
+    SDL_Surface* lent_ = nullptr;  // the window surface whose pixels the game draws in
+    bool resized_ = false;         // the window's size changed since it lent them
     std::vector<SDL_Rect> rects_;
     bool fullscreen_ = false, probed_ = false, relative_ = false;
     int cursorCount_ = 0;
