@@ -1,6 +1,7 @@
 // DxgWriter.cpp -- the byte layout of picture and wave collection files, written the way the
 // game's reader expects it. Output is deterministic: same entries, same bytes.
 #include "graphics/DxgWriter.h"
+#include "graphics/ComponentStream.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,20 +9,6 @@
 #include <string_view>
 
 namespace {
-
-// Value type bytes of the component stream (the file's numbers).
-enum : uint8_t {
-    vaList = 1,
-    vaInt8 = 2,
-    vaInt16 = 3,
-    vaInt32 = 4,
-    vaString = 6,
-    vaFalse = 8,
-    vaTrue = 9,
-    vaBinary = 10,
-    vaLString = 12,
-    vaCollection = 14,
-};
 
 class Out {
   public:
