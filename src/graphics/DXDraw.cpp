@@ -228,45 +228,34 @@ void TDXDraw::Present(bool whole) {
     platform::Platform& window = platform::Current();
     const int w = back.Width(), h = back.Height();
     // Composed in the window's own pixels where it lends them, so presenting copies nothing.
-    // Before the window replaces them (a size or mode change), the frame moves out whole.
+    // Before the window replaces them (a size or mode change), the frame moves out whole; while
+    // lending holds the window is not asked again.
     const bool holds = back.LentMemory() && window.LendingHolds();
-    if (back.LentMemory() && !holds) back.MoveOut();
-    // Asked again only when the window may lend other pixels, or none.
-    if (uint32_t* lent = holds ? back.LentMemory() : window.LendFrame(w, h)) {
-        if (back.LentMemory() != lent) {
-            back.MoveInto(lent); // the frame the window showed before may be another one
-            presentWhole_ = true;
-        }
-        back.Commit();
-        const std::vector<TRect> changed = back.TakeDamage();
-        if (whole || presentWhole_) {
-            window.PresentLent(nullptr, 0);
-            presentWhole_ = false;
-        } else if (!changed.empty()) {
-            ToRects(changed);
-            window.PresentLent(rects_.data(), int(rects_.size()));
-        }
-        ++flipCount_;
-        return;
+    if (!holds) back.MoveOut();
+    uint32_t* const lent = holds ? back.LentMemory() : window.LendFrame(w, h);
+    if (lent && back.LentMemory() != lent) {
+        back.MoveInto(lent); // the window may have shown another frame there
+        presentWhole_ = true;
     }
-    back.MoveOut();
     back.Commit();
     const std::vector<TRect> changed = back.TakeDamage();
-    const uint32_t* pixels = std::as_const(back).Pixels();
     if (whole || presentWhole_) {
-        window.Present(pixels, w, h, w * 4);
+        if (lent)
+            window.PresentLent(nullptr, 0);
+        else
+            window.Present(std::as_const(back).Pixels(), w, h, w * 4);
         presentWhole_ = false;
     } else if (!changed.empty()) {
         // Nothing at all when the frame is the one the window shows.
-        ToRects(changed);
-        window.PresentRects(pixels, w, h, w * 4, rects_.data(), int(rects_.size()));
+        rects_.clear();
+        for (const TRect& r : changed) rects_.push_back({r.Left, r.Top, r.Width(), r.Height()});
+        if (lent)
+            window.PresentLent(rects_.data(), int(rects_.size()));
+        else
+            window.PresentRects(std::as_const(back).Pixels(), w, h, w * 4, rects_.data(),
+                                int(rects_.size()));
     }
     ++flipCount_;
-}
-
-void TDXDraw::ToRects(const std::vector<TRect>& changed) {
-    rects_.clear();
-    for (const TRect& r : changed) rects_.push_back({r.Left, r.Top, r.Width(), r.Height()});
 }
 
 void TDXDraw::Flip() {

@@ -98,7 +98,6 @@ private:
     void UpdateNowOptions();
     bool RestoreSurfaces();
     void Present(bool whole);
-    void ToRects(const std::vector<TRect>& changed);
 
     struct Client {
         void* client;
