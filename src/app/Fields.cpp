@@ -15,10 +15,10 @@
 
 void TmainForm::FillWorldContext() {
     BindWorld(DXSpriteEngine1.Engine(), &DXImageList1.Items, &DXInput1.States);
-    Globals.World.PlaySound = [this](const char* name) {
+    World.PlaySound = [this](const char* name) {
         DXWaveList1.Items.FindWave(name).Play(false);
     };
-    Globals.World.Host = this;
+    World.Host = this;
 }
 
 // ---- the game field ----

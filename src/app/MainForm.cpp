@@ -79,7 +79,7 @@ TmainForm::~TmainForm() {
     DXTimer1.SetEnabled(false);
     DXTimer2.SetEnabled(false);
     Application().OnEvent = nullptr;
-    Globals.World = TWorldContext{}; // nothing may reach the components being destroyed
+    World = TWorldContext{}; // nothing may reach the components being destroyed
     DXSound1.Finalize();
     SongFreeAll();
     TAudioMixer::Instance().Close();

@@ -2,13 +2,14 @@
 #include "audio/SoundEvents.h"
 
 #include "state/GameState.h"
+#include "state/WorldContext.h"
 
 void PlaySoundByName(const char* name) {
     std::vector<std::string>& played = Globals.SoundsPlayed;
     // Bounded: a run that never asks for its sounds must not grow without end.
     if (played.size() >= 4096) played.erase(played.begin(), played.begin() + 2048);
     played.emplace_back(name);
-    if (Globals.World.PlaySound) Globals.World.PlaySound(name);
+    if (World.PlaySound) World.PlaySound(name);
 }
 
 std::vector<std::string> TakeSoundsPlayed() {

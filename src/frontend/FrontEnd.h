@@ -12,6 +12,7 @@
 #include "graphics/DXImageList.h"
 #include "sprites/DXSprite.h"
 #include "state/GameState.h"
+#include "state/WorldContext.h"
 
 // The moves the front end starts but the main form carries out, because they switch its
 // timers, music, display or window. TmainForm implements them; the world context holds it.
@@ -30,15 +31,6 @@ class TFrontEndHost {
     ~TFrontEndHost() = default;
 };
 
-inline TFrontEndHost& Host() {
-    return *Globals.World.Host;
-}
-inline TPictureCollection& MenuPictures() {
-    return *Globals.World.Pictures;
-}
-inline TSpriteEngine* MenuEngine() {
-    return Globals.World.Engine;
-}
 
 // The screens, built on the world context with "data\menu.dxg" loaded. TmainForm's methods of
 // the same names call them after doing their share (freeing the old world, loading, music).
@@ -61,7 +53,7 @@ void MouseMove(int x, int y);
 void Click();
 } // namespace frontend
 
-// Menu routines of the main unit.
+// The menu routines every screen shares: the highlight, the one action dispatcher.
 void RefreshMenuHighlight();
 void DoMenuAction();
 // Boss-key name for BossKey.
@@ -70,7 +62,7 @@ void UpdateBossKeyName();
 // An image sprite of class T on the engine showing `picture`, sized from it.
 template <class T>
 T* NewPictureSprite(TPictureCollectionItem& picture, int x, int y, int z, bool shown) {
-    T* sprite = new T(MenuEngine());
+    T* sprite = new T(SpriteEngine());
     sprite->PictureItem = &picture;
     sprite->PixelExact = false;
     sprite->Width = picture.FrameWidth();

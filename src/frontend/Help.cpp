@@ -7,7 +7,7 @@ namespace {
 constexpr int kFirstHelpPicture = 23; // page p is picture index p + 23
 
 void ShowHelpPage() {
-    TPictureCollectionItem& page = MenuPictures().Items(HelpPage + kFirstHelpPicture);
+    TPictureCollectionItem& page = Pictures().Items(HelpPage + kFirstHelpPicture);
     HelpImage->PictureItem = &page;
     HelpImage->Width = page.FrameWidth();
     HelpImage->Height = page.FrameHeight();
@@ -15,7 +15,7 @@ void ShowHelpPage() {
 } // namespace
 
 THelpImageSprite::THelpImageSprite(TSprite* engine) : TImageSprite(engine) {
-    TPictureCollectionItem& page = MenuPictures().Items(1 + kFirstHelpPicture);
+    TPictureCollectionItem& page = Pictures().Items(1 + kFirstHelpPicture);
     PixelExact = false;
     PictureItem = &page;
     Width = page.FrameWidth();
@@ -32,8 +32,8 @@ void frontend::CreateHelp() {
     MainMenuSelection = SelectedItem;
     SelectedItem = 1;
     CreateSubMenu("helpback");
-    HelpImage = new THelpImageSprite(MenuEngine());
-    TPictureCollection& pictures = MenuPictures();
+    HelpImage = new THelpImageSprite(SpriteEngine());
+    TPictureCollection& pictures = Pictures();
     MenuItems[1] = NewMenuItem(pictures.FindImage("prev"), 4, 1, 2, true);
     MenuItems[2] = NewMenuItem(pictures.FindImage("next"), 4, 2, 2, false);
     MenuItems[3] = NewMenuItem(pictures.FindImage("backactive"), 4, 3, 2, false);

@@ -40,8 +40,8 @@ namespace frontend {
 void CreateMenuField() {
     MainMenuHover = false;
 
-    TPictureCollectionItem& back = MenuPictures().Items(0);
-    MenuBackground = new TMenuBackground(MenuEngine());
+    TPictureCollectionItem& back = Pictures().Items(0);
+    MenuBackground = new TMenuBackground(SpriteEngine());
     MenuBackground->SetMapSize(1, 1);
     MenuBackground->PictureItem = &back;
     MenuBackground->Width = back.FrameWidth();
@@ -50,7 +50,7 @@ void CreateMenuField() {
     MenuBackground->SetZ(0);
 
     DialogWindow =
-        NewPictureSprite<TClosingWindow>(MenuPictures().FindImage("console"), 220, 190, 5, false);
+        NewPictureSprite<TClosingWindow>(Pictures().FindImage("console"), 220, 190, 5, false);
 
     MenuScreen = 1;
     SelectedItem = 1;
@@ -59,7 +59,7 @@ void CreateMenuField() {
 
 void CreateMainMenu() {
     for (int i = 1; i <= 6; ++i)
-        MenuItems[i] = NewMenuItem(MenuPictures().Items(i), 1, i, 1, i == SelectedItem);
+        MenuItems[i] = NewMenuItem(Pictures().Items(i), 1, i, 1, i == SelectedItem);
     MainMenuItems = MenuItems;
 }
 
@@ -80,12 +80,12 @@ void DestroyMenu() {
 
 void CreateSubMenu(const std::string& name) {
     SubBackground =
-        NewPictureSprite<TSubBackground>(MenuPictures().FindImage(name), 317, 170, 1, true);
+        NewPictureSprite<TSubBackground>(Pictures().FindImage(name), 317, 170, 1, true);
 }
 
 void CreateExit() {
-    MenuItems[1] = NewMenuItem(MenuPictures().FindImage("ok"), MenuScreen, 1, 11, true);
-    MenuItems[2] = NewMenuItem(MenuPictures().FindImage("cancel"), MenuScreen, 2, 11, false);
+    MenuItems[1] = NewMenuItem(Pictures().FindImage("ok"), MenuScreen, 1, 11, true);
+    MenuItems[2] = NewMenuItem(Pictures().FindImage("cancel"), MenuScreen, 2, 11, false);
     for (int i = 3; i <= 6; ++i)
         MenuItems[i] = nullptr;
 }

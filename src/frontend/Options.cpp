@@ -46,8 +46,8 @@ void frontend::CreateOptions() {
     CreateSubMenu("optionsback");
     for (int i = 1; i <= 6; ++i)
         OptionMarks[i] = NewPictureSprite<TMenuItem>(
-            MenuPictures().FindImage(kMarks[i].picture), kMarks[i].x, kMarks[i].y, 2, false);
-    MenuItems[6] = NewMenuItem(MenuPictures().FindImage("backactive"), 2, 6, 2, false);
+            Pictures().FindImage(kMarks[i].picture), kMarks[i].x, kMarks[i].y, 2, false);
+    MenuItems[6] = NewMenuItem(Pictures().FindImage("backactive"), 2, 6, 2, false);
     ShowOptionMarks();
 }
 

@@ -9,7 +9,7 @@ void frontend::CreateScores() {
     MainMenuSelection = SelectedItem;
     SelectedItem = 1;
     CreateSubMenu("scoreback");
-    TPictureCollection& pictures = MenuPictures();
+    TPictureCollection& pictures = Pictures();
     MenuItems[1] = NewMenuItem(pictures.FindImage("clearscore"), 3, 1, 2, true);
     MenuItems[2] = NewMenuItem(pictures.FindImage("viewscore"), 3, 2, 2, false);
     MenuItems[3] = NewMenuItem(pictures.FindImage("backactive"), 3, 3, 2, false);

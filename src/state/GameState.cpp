@@ -8,23 +8,15 @@ void ResetGameState() {
 }
 
 void ForgetSprite(const TSprite* freed) {
-    TGameGlobals& g = Globals;
-    g.GameBack.Forget(freed);
-    g.DialogWindow.Forget(freed);
-    g.FarMountains1.Forget(freed);
-    g.FarMountains2.Forget(freed);
-    g.Hero.Forget(freed);
-    g.HeroTail.Forget(freed);
-    g.HeroShield.Forget(freed);
-    g.BonusIndicator.Forget(freed);
-    g.ScaleSprite.Forget(freed);
-    g.MenuBackground.Forget(freed);
-    g.SubBackground.Forget(freed);
-    g.HelpImage.Forget(freed);
-    // One sprite can stand in several arrays at once (MenuItems copied to MainMenuItems).
-    for (auto* items : {&g.MenuItems, &g.MainMenuItems, &g.SavedMenuItems, &g.OptionMarks})
-        for (TSpriteRef<TMenuItem>& item : *items)
-            item.Forget(freed);
+    // One sprite can stand in several arrays at once (MenuItems copied to MainMenuItems), so
+    // every slot is looked at.
+#define SKYVERN_REF_FORGET(T, name) Globals.name.Forget(freed);
+#define SKYVERN_SLOTS_FORGET(T, name)                                                              \
+    for (auto& slot : Globals.name)                                                                \
+        slot.Forget(freed);
+    SKYVERN_SPRITE_REFS(SKYVERN_REF_FORGET, SKYVERN_SLOTS_FORGET)
+#undef SKYVERN_REF_FORGET
+#undef SKYVERN_SLOTS_FORGET
 }
 
 TMenuLayout InitialMenuLayout() {

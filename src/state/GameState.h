@@ -13,20 +13,45 @@
 
 #include "state/SettingsRecord.h"
 #include "state/SpriteRef.h"
-#include "state/WorldContext.h"
 
-class TGameBack;
-class TClosingWindow;
-class TMountain;
-class THeroSprite;
-class TTailSprite;
-class TShieldSprite;
-class TBonusIndicatorSprite;
-class TScaleSprite;
-class TMenuItem;
-class TMenuBackground;
-class TSubBackground;
-class THelpImageSprite;
+// The sprite classes the global references below point at. They live in world/ and frontend/,
+// above this folder: the game's globals name those sprites, so state knows the class names, and
+// only through these declarations (it never includes those folders).
+class TGameBack;             // upward: a global sprite reference
+class TClosingWindow;        // upward: a global sprite reference
+class TMountain;             // upward: a global sprite reference
+class THeroSprite;           // upward: a global sprite reference
+class TTailSprite;           // upward: a global sprite reference
+class TShieldSprite;         // upward: a global sprite reference
+class TBonusIndicatorSprite; // upward: a global sprite reference
+class TScaleSprite;          // upward: a global sprite reference
+class TMenuItem;             // upward: a global sprite reference
+class TMenuBackground;       // upward: a global sprite reference
+class TSubBackground;        // upward: a global sprite reference
+class THelpImageSprite;      // upward: a global sprite reference
+
+// Every sprite reference of the global state, once. REF(class, name) is one reference, SLOTS(class,
+// name) an array of slots 1..6 (slot 0 unused). The fields, the global names, ForgetSprite and
+// ForEachSpriteRef are all made from this list, so a new reference is one line here.
+#define SKYVERN_SPRITE_REFS(REF, SLOTS)                                                            \
+    REF(TGameBack, GameBack)                                                                       \
+    REF(TClosingWindow, DialogWindow)                                                              \
+    REF(TMountain, FarMountains1)                                                                  \
+    REF(TMountain, FarMountains2)                                                                  \
+    REF(THeroSprite, Hero)                                                                         \
+    REF(TTailSprite, HeroTail)                                                                     \
+    REF(TShieldSprite, HeroShield)                                                                 \
+    REF(TBonusIndicatorSprite, BonusIndicator)                                                     \
+    REF(TScaleSprite, ScaleSprite)                                                                 \
+    SLOTS(TMenuItem, MenuItems)                                                                    \
+    SLOTS(TMenuItem, MainMenuItems)                                                                \
+    SLOTS(TMenuItem, SavedMenuItems)                                                               \
+    SLOTS(TMenuItem, OptionMarks)                                                                  \
+    REF(TMenuBackground, MenuBackground)                                                           \
+    REF(TSubBackground, SubBackground)                                                             \
+    REF(THelpImageSprite, HelpImage)
+
+template <class T> using TSpriteSlots = std::array<TSpriteRef<T>, 7>;
 
 // GameState values.
 enum : uint8_t {
@@ -119,22 +144,11 @@ struct TGameGlobals {
     int32_t MusicHandle = 0;
 
     // Sprite references (owned by the sprite engine; ForgetSprite drops them as it frees).
-    TSpriteRef<TGameBack> GameBack;
-    TSpriteRef<TClosingWindow> DialogWindow;
-    TSpriteRef<TMountain> FarMountains1;
-    TSpriteRef<TMountain> FarMountains2;
-    TSpriteRef<THeroSprite> Hero;
-    TSpriteRef<TTailSprite> HeroTail;
-    TSpriteRef<TShieldSprite> HeroShield;
-    TSpriteRef<TBonusIndicatorSprite> BonusIndicator;
-    TSpriteRef<TScaleSprite> ScaleSprite;
-    std::array<TSpriteRef<TMenuItem>, 7> MenuItems{}; // slots 1..6
-    std::array<TSpriteRef<TMenuItem>, 7> MainMenuItems{};
-    std::array<TSpriteRef<TMenuItem>, 7> SavedMenuItems{};
-    std::array<TSpriteRef<TMenuItem>, 7> OptionMarks{};
-    TSpriteRef<TMenuBackground> MenuBackground;
-    TSpriteRef<TSubBackground> SubBackground;
-    TSpriteRef<THelpImageSprite> HelpImage;
+#define SKYVERN_REF_FIELD(T, name) TSpriteRef<T> name;
+#define SKYVERN_SLOTS_FIELD(T, name) TSpriteSlots<T> name{};
+    SKYVERN_SPRITE_REFS(SKYVERN_REF_FIELD, SKYVERN_SLOTS_FIELD)
+#undef SKYVERN_REF_FIELD
+#undef SKYVERN_SLOTS_FIELD
 
     // The game's random generator (state/Random.h) and the seed the harness fixes.
     uint32_t RandSeed = 0;
@@ -143,8 +157,6 @@ struct TGameGlobals {
     std::string ScoreServerOverride;
     // Sound effects asked for since the harness last took them.
     std::vector<std::string> SoundsPlayed;
-    // The components the world and the front end work on.
-    TWorldContext World;
 };
 
 extern TGameGlobals Globals;
@@ -155,6 +167,17 @@ void ResetGameState();
 // becomes empty. The sprite engine calls it for each sprite it frees (TSpriteEngine::OnFree),
 // so no reference outlives its sprite, whichever way the sprite goes (Kill, FreeChildren).
 void ForgetSprite(const TSprite* freed);
+// Calls visit(TSprite*) for every sprite reference and array slot of the global state, set or
+// empty (an empty one gives nullptr). For checks that want to see them all.
+template <class Visit> void ForEachSpriteRef(Visit&& visit) {
+#define SKYVERN_REF_VISIT(T, name) visit(Globals.name.Base());
+#define SKYVERN_SLOTS_VISIT(T, name)                                                               \
+    for (auto& slot : Globals.name)                                                                \
+        visit(slot.Base());
+    SKYVERN_SPRITE_REFS(SKYVERN_REF_VISIT, SKYVERN_SLOTS_VISIT)
+#undef SKYVERN_REF_VISIT
+#undef SKYVERN_SLOTS_VISIT
+}
 
 // The settings record and its fields by their own names.
 inline TSettings& Settings = Globals.Settings;
@@ -222,21 +245,10 @@ constexpr std::array<const char*, 3> ExplosionNames = {"fireballexplosion", "her
                                                        "enemykill"};
 
 // Sprite references.
-inline TSpriteRef<TGameBack>& GameBack = Globals.GameBack;
-inline TSpriteRef<TClosingWindow>& DialogWindow = Globals.DialogWindow;
-inline TSpriteRef<TMountain>& FarMountains1 = Globals.FarMountains1;
-inline TSpriteRef<TMountain>& FarMountains2 = Globals.FarMountains2;
-inline TSpriteRef<THeroSprite>& Hero = Globals.Hero;
-inline TSpriteRef<TTailSprite>& HeroTail = Globals.HeroTail;
-inline TSpriteRef<TShieldSprite>& HeroShield = Globals.HeroShield;
-inline TSpriteRef<TBonusIndicatorSprite>& BonusIndicator = Globals.BonusIndicator;
-inline TSpriteRef<TScaleSprite>& ScaleSprite = Globals.ScaleSprite;
-inline std::array<TSpriteRef<TMenuItem>, 7>& MenuItems = Globals.MenuItems;
-inline std::array<TSpriteRef<TMenuItem>, 7>& MainMenuItems = Globals.MainMenuItems;
-inline std::array<TSpriteRef<TMenuItem>, 7>& SavedMenuItems = Globals.SavedMenuItems;
-inline std::array<TSpriteRef<TMenuItem>, 7>& OptionMarks = Globals.OptionMarks;
-inline TSpriteRef<TMenuBackground>& MenuBackground = Globals.MenuBackground;
-inline TSpriteRef<TSubBackground>& SubBackground = Globals.SubBackground;
-inline TSpriteRef<THelpImageSprite>& HelpImage = Globals.HelpImage;
+#define SKYVERN_REF_ALIAS(T, name) inline TSpriteRef<T>& name = Globals.name;
+#define SKYVERN_SLOTS_ALIAS(T, name) inline TSpriteSlots<T>& name = Globals.name;
+SKYVERN_SPRITE_REFS(SKYVERN_REF_ALIAS, SKYVERN_SLOTS_ALIAS)
+#undef SKYVERN_REF_ALIAS
+#undef SKYVERN_SLOTS_ALIAS
 
 inline std::string& ScoreServerOverride = Globals.ScoreServerOverride;

@@ -22,13 +22,13 @@ struct HighScoreEntry {
 };
 
 struct TSettings {
-    uint8_t Windowed = 1;   // 0
-    uint8_t MusicOn = 1;    // 1
-    uint8_t SoundOn = 1;    // 2
-    uint8_t Filler1 = 0;    // 3
-    uint16_t BossKey = 123; // 4
-    ShortString10 Country;  // 6
-    uint8_t Filler2 = 0;    // 17
+    uint8_t Windowed = 1;          // 0
+    uint8_t MusicOn = 1;           // 1
+    uint8_t SoundOn = 1;           // 2
+    uint8_t Filler1 = 0;           // 3
+    uint16_t BossKey = 123;        // 4
+    ShortString10 Country;         // 6
+    uint8_t Filler2 = 0;           // 17
     HighScoreEntry HighScores[10]; // 18, entries 1..10 at index 0..9
 };
 static_assert(sizeof(HighScoreEntry) == 14);

@@ -17,6 +17,8 @@ template <class T> class TSpriteRef {
     T* operator->() const { return sprite_; }
     operator T*() const { return sprite_; }
     T* Get() const { return sprite_; }
+    // The sprite as the engine knows it, without T's definition.
+    TSprite* Base() const { return base_; }
 
     // Drops the reference when it points at `freed`; true when it did.
     bool Forget(const TSprite* freed) {
@@ -28,5 +30,5 @@ template <class T> class TSpriteRef {
 
   private:
     T* sprite_ = nullptr;
-    const TSprite* base_ = nullptr;
+    TSprite* base_ = nullptr;
 };

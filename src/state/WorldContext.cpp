@@ -4,8 +4,10 @@
 #include "sprites/DXSprite.h"
 #include "state/GameState.h"
 
+TWorldContext World;
+
 void BindWorld(TSpriteEngine* engine, TPictureCollection* pictures, const TInputStates* input) {
-    TWorldContext& world = Globals.World;
+    TWorldContext& world = World;
     world.Engine = engine;
     world.Pictures = pictures;
     world.Input = input;

@@ -9,7 +9,7 @@
 class TSpriteEngine;
 class TPictureCollection;
 struct TInputStates;
-class TFrontEndHost;
+class TFrontEndHost; // upward: the context carries the front end's host, defined there
 
 struct TWorldContext {
     TSpriteEngine* Engine = nullptr;                 // every game and menu sprite joins this engine
@@ -22,3 +22,21 @@ struct TWorldContext {
 // Points the world context at these components and makes `engine` drop every global reference
 // to a sprite as it frees it (ForgetSprite). The sound player and the host are left as they were.
 void BindWorld(TSpriteEngine* engine, TPictureCollection* pictures, const TInputStates* input);
+
+// The one world context. It lives apart from the game state, so resetting that state (a new
+// run) leaves the components bound; the main form clears it before it destroys them.
+extern TWorldContext World;
+
+// One accessor per service, for the world's and the front end's code.
+inline TSpriteEngine* SpriteEngine() {
+    return World.Engine;
+}
+inline TPictureCollection& Pictures() {
+    return *World.Pictures;
+}
+inline const TInputStates& InputStates() {
+    return *World.Input;
+}
+inline TFrontEndHost& Host() {
+    return *World.Host;
+}

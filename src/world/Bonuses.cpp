@@ -136,7 +136,7 @@ void TLivesIndicator::Paint() {
 
 // ---- TScaleSprite ----
 
-TScaleSprite::TScaleSprite() : TImageSprite(GameEngine()) {
+TScaleSprite::TScaleSprite() : TImageSprite(SpriteEngine()) {
     PixelExact = false;
     PictureItem = &GamePicture("scale");
     X = 453;

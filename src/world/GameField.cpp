@@ -27,16 +27,12 @@ void ReplaceMiddleLayer(const char* picture, int32_t secondX) {
 
 } // namespace
 
-TSpriteEngine* GameEngine() {
-    return Globals.World.Engine;
-}
-
 TPictureCollectionItem& GamePicture(std::string_view name) {
-    return Globals.World.Pictures->FindImage(name);
+    return Pictures().FindImage(name);
 }
 
 TPictureCollectionItem& GamePictureAt(int index) {
-    return Globals.World.Pictures->Items(index);
+    return Pictures().Items(index);
 }
 
 int32_t TimeMs(double dateTime) {
@@ -58,7 +54,7 @@ std::string FormatMinSec(double dateTime) {
 namespace world {
 
 void CreateGameField() {
-    TSpriteEngine* engine = GameEngine();
+    TSpriteEngine* engine = SpriteEngine();
 
     GameBack = new TGameBack(engine);
     if (Random(2) == 1) {
@@ -129,11 +125,11 @@ void CreateGameField() {
 
 void CreateEnemy() {
     const int32_t kind = Random(8) + 1;
-    new TFlyingEnemySprite(kind, GameEngine());
+    new TFlyingEnemySprite(kind, SpriteEngine());
 }
 
 void ClearGameField() {
-    TSpriteEngine* engine = GameEngine();
+    TSpriteEngine* engine = SpriteEngine();
     for (int32_t i = engine->ChildCount() - 1; i >= 0; --i) {
         TSprite* s = engine->Child(i);
         if (dynamic_cast<TFlyingEnemySprite*>(s) || dynamic_cast<TBonusSprite*>(s) ||
@@ -180,7 +176,7 @@ void SpawnTick() {
     if (BonusDelay > 0) {
         --BonusDelay;
     } else {
-        new TBonusSprite(GameEngine());
+        new TBonusSprite(SpriteEngine());
         BonusDelay = uint16_t(Random(1000 / Level));
     }
     if (TreeDelay > 0) {
@@ -202,7 +198,7 @@ void AdvanceLevel() {
     GameState = gsLevelBanner;
 
     if (Level % 5 == 0 || Level % 5 == 1) {
-        TSpriteEngine* engine = GameEngine();
+        TSpriteEngine* engine = SpriteEngine();
         if (FarMountains1) FarMountains1->Kill();
         if (FarMountains2) FarMountains2->Kill();
         for (int32_t i = engine->ChildCount() - 1; i >= 0; --i)

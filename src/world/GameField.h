@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "sprites/DXSprite.h"
+#include "state/WorldContext.h"
 
 // The day or night sky behind everything (layer 0).
 class TGameBack : public TImageSprite {
@@ -25,8 +26,6 @@ class TStatusSprite : public TImageSprite {
     const char* ClassName() const override { return "TStatusSprite"; }
 };
 
-// The world context's sprite engine: sprites whose constructor names no engine join this one.
-TSpriteEngine* GameEngine();
 // A picture of the loaded picture file, by name (raises "Image '%s' not found") or by index.
 TPictureCollectionItem& GamePicture(std::string_view name);
 TPictureCollectionItem& GamePictureAt(int index);

@@ -47,7 +47,7 @@ void THeroSprite::Step(int32_t frames) {
         return;
     }
 
-    const TInputStates& states = *Globals.World.Input;
+    const TInputStates& states = InputStates();
     // A pending mouse step is taken instead of the keyboard step and used up.
     if (X > 5 && (states.Contains(stLeft) || MouseLeft > 0)) {
         if (MouseLeft > 0) {
@@ -156,7 +156,7 @@ void THeroSprite::Die() {
 
 // ---- TTailSprite ----
 
-TTailSprite::TTailSprite(int32_t x, int32_t y) : TImageSprite(GameEngine()) {
+TTailSprite::TTailSprite(int32_t x, int32_t y) : TImageSprite(SpriteEngine()) {
     PictureItem = &GamePicture("tail");
     X = x;
     Y = y;

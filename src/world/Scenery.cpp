@@ -8,7 +8,7 @@
 // ---- TMountain ----
 
 TMountain::TMountain(std::string_view picture, int32_t x, int32_t y, int32_t layer, uint16_t speed)
-    : TImageSprite(GameEngine()) {
+    : TImageSprite(SpriteEngine()) {
     PixelExact = false;
     PictureItem = &GamePicture(picture);
     X = x;
@@ -41,7 +41,7 @@ void TMountain::Step(int32_t frames) {
 
 // ---- TVolcano ----
 
-TVolcano::TVolcano(bool isLava, int32_t x) : TImageSprite(GameEngine()) {
+TVolcano::TVolcano(bool isLava, int32_t x) : TImageSprite(SpriteEngine()) {
     PixelExact = false;
     if (isLava) {
         PictureItem = &GamePicture("lava");
@@ -74,7 +74,7 @@ void TVolcano::Step(int32_t frames) {
 
 // ---- TGreenTree ----
 
-TGreenTree::TGreenTree() : TImageSprite(GameEngine()) {
+TGreenTree::TGreenTree() : TImageSprite(SpriteEngine()) {
     if (Random(2) == 1) {
         PictureItem = &GamePicture("tree1");
         Y = 437;

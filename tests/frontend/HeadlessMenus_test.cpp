@@ -30,7 +30,7 @@ struct HeadlessMenus : testing::Test {
     HeadlessWorld w{"menu.dxg"};
     RecordingHost host;
     HeadlessMenus() {
-        Globals.World.Host = &host;
+        World.Host = &host;
         GameState = gsMenu;
         frontend::CreateMenuField();
     }
@@ -77,10 +77,10 @@ TEST_F(HeadlessMenus, SubScreensOpenOnTheContextWithoutTheHost) {
     Act(1, 4); // help
     EXPECT_EQ(MenuScreen, 4);
     ASSERT_TRUE(HelpImage && SubBackground);
-    EXPECT_EQ(HelpImage->PictureItem, &MenuPictures().Items(24));
+    EXPECT_EQ(HelpImage->PictureItem, &Pictures().Items(24));
     Act(4, 2); // next page
     EXPECT_EQ(HelpPage, 2);
-    EXPECT_EQ(HelpImage->PictureItem, &MenuPictures().Items(25));
+    EXPECT_EQ(HelpImage->PictureItem, &Pictures().Items(25));
     EXPECT_TRUE(host.calls.empty());
     EXPECT_EQ(w.sounds.size(), 2u) << "a click for each action";
 }

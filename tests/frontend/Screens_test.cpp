@@ -134,7 +134,7 @@ TEST_F(Screens, HelpLeafsFromOneToTenAndBack) {
     for (int page = 2; page <= 10; ++page) {
         Press(kEnter);
         EXPECT_EQ(N("HelpPage"), page);
-        EXPECT_EQ(HelpImage->PictureItem, &MenuPictures().Items(page + 23));
+        EXPECT_EQ(HelpImage->PictureItem, &Pictures().Items(page + 23));
     }
     Press(kEnter);
     EXPECT_EQ(N("HelpPage"), 10) << "next on the last page repeats it";
@@ -155,7 +155,7 @@ TEST_F(Screens, HelpOpensOnPageOneAgain) {
     EXPECT_EQ(F("Sprites.THelpImageSprite"), "null");
     OpenScreen(4);
     EXPECT_EQ(N("HelpPage"), 1);
-    EXPECT_EQ(HelpImage->PictureItem, &MenuPictures().Items(24));
+    EXPECT_EQ(HelpImage->PictureItem, &Pictures().Items(24));
 }
 
 TEST_F(Screens, WebPagesOpenAndTheScreenStays) {

@@ -34,7 +34,7 @@ struct HeadlessWorld {
         engine.SetDXDraw(&display);
         pictures.Items.LoadFromFile(std::string(SKYVERN_GAME_DIR) + "/data/" + pictureFile);
         BindWorld(engine.Engine(), &pictures.Items, &input);
-        Globals.World.PlaySound = [this](const char* name) { sounds.emplace_back(name); };
+        World.PlaySound = [this](const char* name) { sounds.emplace_back(name); };
     }
     ~HeadlessWorld() {
         engine.Engine()->FreeChildren();

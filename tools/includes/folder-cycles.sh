@@ -2,6 +2,9 @@
 # Reads the quoted includes of every source file under SRC_DIR and checks that the arrows
 # between its top-level folders run one way: prints each arrow with the number of includes
 # behind it, then every include cycle between folders, and fails when there is one.
+# A forward declaration of a class that another folder defines is an arrow too, since the
+# declaring folder then knows of that folder's class; a declaration marked "// upward" on its
+# line is a known exception and says why there.
 # Usage: tools/includes/folder-cycles.sh SRC_DIR
 set -euo pipefail
 src="${1:?usage: $0 SRC_DIR}"
@@ -14,6 +17,23 @@ arrows() {
     sed -E 's|^\./([^/]+)/[^:]*:[^"]*"([^"/]+)/.*|\1 \2|' |
     while read -r from to; do
       if [ "$from" != "$to" ] && [ -d "$to" ]; then echo "$from $to"; fi
+    done
+  declarations
+}
+
+# One "from to" line per forward declaration in folder `from` of a class defined in folder `to`.
+declarations() {
+  local defs
+  defs="$(find . -mindepth 2 -type f -name '*.h' -print0 |
+    xargs -0 grep -H -E '^[[:space:]]*(template[[:space:]]*<[^>]*>[[:space:]]*)?(class|struct)[[:space:]]+[A-Za-z_][A-Za-z0-9_]*([[:space:]]+final)?[[:space:]]*(:[^:]|\{|$)' |
+    sed -E 's#^\./([^/]+)/[^:]*:[[:space:]]*(template[[:space:]]*<[^>]*>[[:space:]]*)?(class|struct)[[:space:]]+([A-Za-z_][A-Za-z0-9_]*).*#\4 \1#' |
+    sort -u)"
+  find . -mindepth 2 -type f \( -name '*.h' -o -name '*.cpp' \) -print0 |
+    xargs -0 grep -H -E '^[[:space:]]*(class|struct)[[:space:]]+[A-Za-z_][A-Za-z0-9_]*[[:space:]]*;' |
+    grep -v '// upward' |
+    sed -E 's#^\./([^/]+)/[^:]*:[[:space:]]*(class|struct)[[:space:]]+([A-Za-z_][A-Za-z0-9_]*).*#\1 \3#' |
+    while read -r from name; do
+      awk -v n="$name" -v f="$from" '$1 == n && $2 != f { print f " " $2 }' <<<"$defs"
     done
 }
 

@@ -1,0 +1,3 @@
+#include "low/Low.h"
+class THigh {};
+class TKnown {};
