@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/FrameCanvas.h"
 #include "app/GameFlow.h"
 #include "state/GameState.h"
 #include "app/MainForm.h"

@@ -1,8 +1,8 @@
 // MainForm.h -- TmainForm, the one window of the game, and the components it owns for the
 // life of the process. Its handlers keep the names the stored form binds them by. The form
-// reaches down into the world and the front end; they never reach back up to it, but work on
-// the world context it fills (state/WorldContext.h) and ask it for the moves that switch its
-// timers through TFrontEndHost. The methods are implemented in app/:
+// reaches down into the world and the front end; they never include it: they work on the world
+// context it fills (state/WorldContext.h) and call back, through the TFrontEndHost interface it
+// implements, for the moves that switch its timers. The methods are implemented in app/:
 //   MainForm.cpp      start-up, modes, focus handlers, event dispatch
 //   GameLoop.cpp      the game loop
 //   MenuLoop.cpp      the menu loop and the mouse handlers
@@ -114,8 +114,6 @@ private:
 
 extern TmainForm* mainForm;
 
-// The text canvas as both loops start a frame: transparent text in black "Carolingia".
-void PrepareFrameCanvas(TDirectDrawSurfaceCanvas& canvas, int fontSize);
 // The program ends: the country and boss key of an options screen still open (also under a
 // dialog) are saved, as leaving the screen would; every other change was saved when made.
 void SavePendingOptions();

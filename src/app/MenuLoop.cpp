@@ -1,17 +1,8 @@
-// MenuLoop.cpp -- the menu loop (DXTimer1Timer), the text canvas both loops start from, and the
-// display's pointing and clicking.
+// MenuLoop.cpp -- the menu loop (DXTimer1Timer) and the display's pointing and clicking.
+#include "app/FrameCanvas.h"
 #include "app/MainForm.h"
 #include "frontend/FrontEnd.h"
 #include "state/GameState.h"
-
-void PrepareFrameCanvas(TDirectDrawSurfaceCanvas& c, int fontSize) {
-    c.Brush.Style = TBrushStyle::bsClear;
-    c.Font.Style = 0;
-    c.Pen.Style = TPenStyle::psSolid;
-    c.Font.Color = clBlack;
-    c.Font.Name = "Carolingia";
-    c.Font.Size = fontSize;
-}
 
 void TmainForm::DXTimer1Timer(TCustomDXTimer&, int lagCount) {
     if (!DXDraw.CanDraw()) return;
