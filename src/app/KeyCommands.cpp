@@ -1,9 +1,9 @@
 // KeyCommands.cpp -- key down/press/up, close requests and the window's system commands.
 #include "app/GameFlow.h"
-#include "state/GameState.h"
 #include "app/MainForm.h"
 #include "frontend/FrontEnd.h"
 #include "frontend/Settings.h"
+#include "state/GameState.h"
 
 namespace {
 
@@ -104,8 +104,8 @@ void MenuKeyDown(int key, bool alt) {
             if (DialogWindow) DialogWindow->Shown = false;
             MenuScreen = ReturnScreen;
             UpdateBossKeyName();
-        } else if (key == BossKey && !(TextEditing && TypesText(key))) {
-            Minimize(); // while a field takes typing, a key that types is text
+        } else if (key == BossKey && !(TextEditing && (TypesText(key) || key == VK_BACK))) {
+            Minimize(); // while a field takes typing, a key that types or deletes is text
         }
         break;
     }
@@ -130,12 +130,16 @@ void TmainForm::FormKeyDown(int& key, bool alt, bool, bool) {
     // Not latched, so a held Backspace deletes repeatedly.
     if (TextEditing && key == VK_BACK)
         if (ShortString10* text = EditedText(); text && text->Length > 0) --text->Length;
-    // One action per press: auto-repeat and further keys wait for a release.
-    if (!KeyLatch) {
-        if (IsMenuState(GameState))
-            MenuKeyDown(key, alt);
-        else if (IsPlayState(GameState))
-            GameKeyDown(key);
+    const bool repeat = key >= 0 && key < int(keysDown_.size()) && keysDown_[size_t(key)];
+    if (key >= 0 && key < int(keysDown_.size())) keysDown_[size_t(key)] = true;
+    // One action per press: auto-repeat and further keys wait for a release. In play a
+    // steering or fire key is nearly always held, so a new press of the pause, exit or boss
+    // key acts all the same; only its auto-repeat stays latched.
+    const bool gameKey = key == VK_ESCAPE || key == VK_P || key == BossKey;
+    if (IsMenuState(GameState)) {
+        if (!KeyLatch) MenuKeyDown(key, alt);
+    } else if (IsPlayState(GameState)) {
+        if (!KeyLatch || (gameKey && !repeat)) GameKeyDown(key);
     }
     KeyLatch = true;
 }
@@ -151,6 +155,7 @@ void TmainForm::FormKeyPress(char& key) {
 }
 
 void TmainForm::FormKeyUp(int& key, bool alt, bool, bool) {
+    if (key >= 0 && key < int(keysDown_.size())) keysDown_[size_t(key)] = false;
     KeyLatch = false;
     if (alt && key == VK_RETURN) {
         Windowed = Windowed ? 0 : 1;
@@ -170,6 +175,8 @@ void TmainForm::FormClose(bool& allowClose) {
         EndGameByExit();
         return;
     }
+    // The entry typed so far is kept, as Enter would keep it; the program then ends as ever.
+    if (GameState == gsNameEntry) StoreNameEntry();
     SavePendingOptions();
     allowClose = true;
 }

@@ -11,6 +11,7 @@
 //   Fields.cpp        building the game field and the screens, the front end's requests
 #pragma once
 
+#include <bitset>
 #include <memory>
 #include <string>
 
@@ -28,7 +29,7 @@
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
 class TmainForm : public TDXForm, public TFrontEndHost {
-public:
+  public:
     // Creates the window and the components (in their stored order), then runs FormCreate.
     // Throws std::runtime_error when no window can be opened.
     TmainForm();
@@ -104,11 +105,14 @@ public:
     void AnswerExitYes() override;
     void AnswerExitNo() override;
 
-private:
+  private:
     // Points the world context at this form's components (before a field is built).
     void FillWorldContext();
 
     bool leftDown_ = false; // a left press on the display, for the click that follows it
+    // Keys down now, to tell a key's auto-repeat from a new press. (SDL releases every key
+    // held when the window loses the focus, so none stays down through a boss key.)
+    std::bitset<256> keysDown_;
     int relativeX_ = 0, relativeY_ = 0; // mouse motion during play since the last frame
 };
 

@@ -143,7 +143,11 @@ void MouseMove(int x, int y) {
 
 bool PointerOnItem(int x, int y) {
     if (!IsMenuState(GameState)) return false;
-    return ItemAt(MenuScreen, x, y) || (GameState == gsMenu && MenuScreen != 1 && ItemAt(1, x, y));
+    // A main-menu entry beside an open screen counts only once the pointer has pointed at it
+    // there: a screen or dialog opened by a key under a resting pointer would otherwise take
+    // the click for its own selected item ("yes" of the exit dialog, say).
+    return ItemAt(MenuScreen, x, y) ||
+           (GameState == gsMenu && MenuScreen != 1 && MainMenuHover && ItemAt(1, x, y));
 }
 
 namespace frontend {

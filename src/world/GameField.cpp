@@ -120,6 +120,15 @@ void CreateGameField() {
     Hero->Health = 50;
     LevelTime = 0;
     LevelLength = kMinute;
+    // A game ended from the exit dialog never cleared its field: the next one starts still,
+    // with no bonus running and no mouse step pending, however the last one ended.
+    HeroSpeedX = 0;
+    HeroSpeedY = 0;
+    WeaponTime = 0;
+    ShieldTime = 0;
+    BonusNoticeTime = 0;
+    DeathDelay = 0;
+    MouseLeft = MouseRight = MouseUp = MouseDown = 0;
     // The spawn counters carry over from the previous game on purpose.
 }
 

@@ -2,7 +2,12 @@
 // exit dialog and its answers, the boss key and its capture, Alt+Enter, typing in name entry.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+#include <tuple>
+
 #include "frontend/FrontEndScenario.h"
+#include "world/Hero.h"
 
 namespace {
 
@@ -161,6 +166,82 @@ TEST_F(KeyCommands, PAsTheBossKeyStillPausesDuringAGame) {
     EXPECT_EQ(F("GameState"), "gsPlaying");
 }
 
+// ------------------------------------------------------------ game keys while steering
+
+// The play states, each reached with Right and Ctrl (steer and fire) held down.
+const char* const kHeldStates[] = {"gsPlaying", "gsLevelBanner", "gsDying", "gsPaused"};
+
+struct GameKeyCase {
+    const char* name;
+    int key;
+    bool bossKey;
+};
+const GameKeyCase kGameKeys[] = {{"P", 'P', false}, {"Esc", kEsc, false}, {"F12", kF12, true}};
+
+class GameKeyWhileSteering : public KeyCommands,
+                             public ::testing::WithParamInterface<std::tuple<int, int>> {
+  protected:
+    void Reach(const std::string& state) {
+        if (state == "gsLevelBanner") {
+            Press(kEnter);
+            ASSERT_EQ(F("GameState"), "gsLevelBanner");
+        } else {
+            StartPlaying();
+        }
+        if (state == "gsDying") {
+            Hero->Health = 0; // dies in its step of the next frame
+            Run({"frames 1"});
+        }
+        if (state == "gsPaused") Press('P');
+        Run({"key down 39", "key down 17", "frames 1"});
+        ASSERT_EQ(F("GameState"), state);
+    }
+};
+
+TEST_P(GameKeyWhileSteering, ActsOnItsFirstPressAndStaysLatchedWhileRepeating) {
+    const std::string state = kHeldStates[std::get<0>(GetParam())];
+    const GameKeyCase& k = kGameKeys[std::get<1>(GetParam())];
+    Reach(state);
+    const std::string key = std::to_string(k.key);
+    Run({"key down " + key, "frames 1"});
+    const char* expected = k.key == kEsc                         ? "gsExitDialog"
+                           : k.key == 'P' && state == "gsPaused" ? "gsPlaying"
+                                                                 : "gsPaused";
+    EXPECT_EQ(F("GameState"), expected) << "the first press acts";
+    EXPECT_EQ(F("Minimized"), k.bossKey ? "true" : "false");
+    Run({"key down " + key, "key down " + key, "frames 1"}); // auto-repeat
+    EXPECT_EQ(F("GameState"), expected) << "auto-repeat stays latched";
+    if (k.key == kEsc) {
+        EXPECT_EQ(N("MenuScreen"), 5) << "repeated Esc does not answer the dialog";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(StatesAndKeys, GameKeyWhileSteering,
+                         ::testing::Combine(::testing::Range(0, 4), ::testing::Range(0, 3)),
+                         [](const auto& info) {
+                             return std::string(kHeldStates[std::get<0>(info.param)]) + "_" +
+                                    kGameKeys[std::get<1>(info.param)].name;
+                         });
+
+TEST_F(KeyCommands, MenusKeepTheLatchWhileAKeyIsHeld) {
+    Run({"key down 40", "frames 1"}); // Down, held
+    EXPECT_EQ(N("SelectedItem"), 2);
+    Run({"key down 40", "key down 27", "frames 1"}); // its repeat, and Esc while it is held
+    EXPECT_EQ(N("SelectedItem"), 2);
+    EXPECT_EQ(N("MenuScreen"), 1) << "Esc waits for a release in the menus";
+    Run({"key up 40", "key press 27", "frames 1"});
+    EXPECT_EQ(N("MenuScreen"), 5);
+}
+
+TEST_F(KeyCommands, AltEnterWhileSteeringActsOnTheReleaseOfEnter) {
+    StartPlaying();
+    Run({"key down 39", "key down 18", "key down 13 alt", "frames 1"});
+    EXPECT_EQ(F("Fullscreen"), "false");
+    Run({"key up 13 alt", "frames 1"});
+    EXPECT_EQ(F("Fullscreen"), "true");
+    EXPECT_EQ(F("GameState"), "gsPlaying");
+}
+
 // ------------------------------------------------------------ display mode
 
 TEST_F(KeyCommands, AltEnterActsOnReleaseAndTwiceReturnsToTheFirstMode) {
@@ -275,6 +356,23 @@ TEST_F(KeyCommands, TheExitDialogOverNameEntryAnswersNoBackIntoIt) {
     EXPECT_EQ(F("HighScores.1"), "[\"Alex\",950]");
 }
 
+TEST_F(KeyCommands, YesInTheExitDialogOverNameEntryStoresWhatWasTyped) {
+    EnterNameEntry(950);
+    Type("Al");
+    Press(kDown); // the country field
+    Type("de");
+    Run({"close", "frames 1"});
+    ASSERT_EQ(N("MenuScreen"), 5);
+    Press(kEnter); // yes
+    ASSERT_TRUE(h->Ended()) << "the program ends as before";
+    // The next start reads the entry from config.dat.
+    h.reset();
+    h = std::make_unique<THarness>(THarness::Options{.seed = 1, .workdir = dir.Path()});
+    Run({"frames 1"});
+    EXPECT_EQ(F("HighScores.1"), "[\"Al\",950]");
+    EXPECT_EQ(F("Country"), "de");
+}
+
 // ------------------------------------------------------------ keys over the pointer and text
 
 TEST_F(KeyCommands, EnterActsOnTheSelectedItemNotTheMainMenuEntryUnderThePointer) {
@@ -321,7 +419,20 @@ TEST_P(TextBossKey, TypesIntoAFieldAndHidesTheGameElsewhere) {
     EXPECT_EQ(F("Minimized"), "false") << "the name field takes it";
 }
 
-INSTANTIATE_TEST_SUITE_P(Keys, TextBossKey, ::testing::Values('A', ' ', '5', 101),
+INSTANTIATE_TEST_SUITE_P(Keys, TextBossKey, ::testing::Values('A', ' ', '5', 101, kBack),
                          [](const auto& info) { return "Key" + std::to_string(info.param); });
+
+TEST_F(KeyCommands, ABackspaceBossKeyOnlyDeletesWhileAFieldTakesTyping) {
+    OpenScreen(7);
+    Press(kBack);
+    ASSERT_EQ(N("BossKey"), kBack);
+    Press(kEsc); // leave the options
+    OpenScreen(8);
+    Type("Abc");
+    Press(kBack);
+    EXPECT_EQ(F("PlayerName"), "Ab");
+    EXPECT_EQ(F("Minimized"), "false");
+    EXPECT_EQ(F("GameState"), "gsNameEntry");
+}
 
 } // namespace

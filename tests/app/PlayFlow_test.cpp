@@ -206,6 +206,43 @@ TEST_F(PlayFlow, ASecondClickWhereClearWasDoesNotAnswerTheDialogThatOpenedThere)
     EXPECT_EQ(F("HighScores.0"), "[\"Anonymous\",5000]") << "not cleared";
 }
 
+// With the pointer resting on a main-menu entry, the keyboard opens a dialog or screen beside
+// it; a click that has not pointed anew acts on nothing there.
+struct RestingCase {
+    const char* name;
+    std::vector<std::string> open;
+    int screen; // MenuScreen opened, and still shown after the click
+};
+const RestingCase kRestingCases[] = {
+    {"EscOnTheMainMenu", {"mouse move 60 245", "frames 1", "key press 27", "frames 1"}, 5},
+    {"CloseOverOptions",
+     {"mouse move 60 245", "frames 1", "key press 13", "frames 1", "close", "frames 1"},
+     5},
+    {"KeysOpenHighScores",
+     {"mouse move 60 360", "frames 1", "key press 38", "frames 1", "key press 13", "frames 1"},
+     3},
+};
+
+class RestingPointer : public PlayFlow, public ::testing::WithParamInterface<int> {};
+
+TEST_P(RestingPointer, AClickActsOnlyOnTheItemsOfTheScreenShown) {
+    const RestingCase& c = kRestingCases[GetParam()];
+    RunAll(c.open);
+    ASSERT_EQ(N("MenuScreen"), c.screen);
+    const std::string selected = F("SelectedItem");
+    Run({"mouse down left", "mouse up left", "frames 1"}); // the pointer has not moved
+    EXPECT_FALSE(h->Ended());
+    EXPECT_EQ(N("MenuScreen"), c.screen) << "the selected item did not act";
+    EXPECT_EQ(F("SelectedItem"), selected);
+    EXPECT_EQ(F("Fullscreen"), "false");
+    Click(60, 370); // pointing anew at the help entry still leaves the screen for it
+    EXPECT_EQ(N("MenuScreen"), 4);
+    EXPECT_FALSE(h->Ended());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, RestingPointer, ::testing::Range(0, 3),
+                         [](const auto& info) { return kRestingCases[info.param].name; });
+
 // ------------------------------------------------------------ the exit dialog over a banner
 
 TEST_F(PlayFlow, NoOverTheSendFailureReturnsToTheStateOfThatMoment) {
@@ -222,5 +259,59 @@ TEST_F(PlayFlow, NoOverTheSendFailureReturnsToTheStateOfThatMoment) {
     EXPECT_EQ(F("GameState"), "gsSendPrompt") << "the failure banner does not come back";
     EXPECT_EQ(N("MenuScreen"), 9);
 }
+
+// ------------------------------------------------------------ every game starts alike
+
+// How the first game ends, with the dragon in full flight and the bonus clocks running.
+struct EndCase {
+    const char* name;
+    bool dying; // the hero has just died when the game is ended
+    std::vector<std::string> end;
+};
+const EndCase kEndCases[] = {
+    {"ExitYesInPlay", false, {"key press 27", "frames 1", "key press 13", "frames 1"}},
+    {"ExitYesPaused",
+     false,
+     {"key press 80", "frames 1", "key press 27", "frames 1", "key press 13", "frames 1"}},
+    {"ExitYesDying", true, {"key press 27", "frames 1", "key press 13", "frames 1"}},
+};
+
+class NextGame : public PlayFlow, public ::testing::WithParamInterface<int> {};
+
+TEST_P(NextGame, StartsFromTheSameHeroAndClocks) {
+    const EndCase& c = kEndCases[GetParam()];
+    StartPlaying();
+    Run({"frames 5"});
+    const std::string x = F("Hero.X"), y = F("Hero.Y");
+
+    Run({"key down 39", "key down 40", "frames 40", "key up 39", "key up 40", "frames 1"});
+    ASSERT_GT(HeroSpeedX, 1.0);
+    WeaponTime = 9000; // as if a pistol and a shield had been picked up
+    ShieldTime = 8000;
+    BonusNoticeTime = 1500;
+    MouseRight = 40; // and a mouse step not yet taken
+    if (c.dying) {
+        Hero->Health = 0;
+        Run({"frames 1"});
+        ASSERT_EQ(F("GameState"), "gsDying");
+    }
+    RunAll(c.end);
+    ASSERT_EQ(F("GameState"), "gsGameOver");
+    FramesUntil("gsMenu", 200); // no place in the table
+
+    StartPlaying();
+    EXPECT_EQ(N("WeaponTime"), 0);
+    EXPECT_EQ(N("ShieldTime"), 0);
+    EXPECT_EQ(N("BonusNoticeTime"), 0);
+    EXPECT_EQ(HeroSpeedX, 0.0);
+    EXPECT_EQ(HeroSpeedY, 0.0);
+    EXPECT_EQ(F("Hero.Weapon"), "1");
+    Run({"frames 5"});
+    EXPECT_EQ(F("Hero.X"), x) << "the dragon flies as at the first game's start";
+    EXPECT_EQ(F("Hero.Y"), y);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, NextGame, ::testing::Range(0, 3),
+                         [](const auto& info) { return kEndCases[info.param].name; });
 
 } // namespace
