@@ -28,7 +28,7 @@
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
 class TmainForm : public TDXForm, public TFrontEndHost {
-public:
+  public:
     // Creates the window and the components (in their stored order), then runs FormCreate.
     // Throws std::runtime_error when no window can be opened.
     TmainForm();
@@ -57,6 +57,12 @@ public:
     // Forgets where the pointer rested and any press waiting for its release, so that only a
     // new pointing and a new click act (play starts, a dialog opens over play).
     void ForgetPointer();
+
+    // The menu loop's drawing (app/MenuLoop.cpp).
+    void DrawMenuFrame();
+    // Repaints the window with the current frame; while the menu loop is held (another window
+    // has the focus) the menu is drawn as it stands first, not moved.
+    void ShowCurrentFrame();
 
     // The game loop (app/GameLoop.cpp).
     void DXTimer2Timer(TCustomDXTimer& sender, int lagCount);
@@ -104,7 +110,7 @@ public:
     void AnswerExitYes() override;
     void AnswerExitNo() override;
 
-private:
+  private:
     // Points the world context at this form's components (before a field is built).
     void FillWorldContext();
 
