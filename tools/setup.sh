@@ -12,8 +12,8 @@ PACKAGES=(
   fonts-linuxlibertine fonts-dejavu-core
   xvfb xauth xdotool libx11-dev
   # the game on other desktops: a Wayland compositor, a window manager that keeps the focus,
-  # foreign keyboard layouts, xprop; python3 compares the pictures the desktops show
-  weston openbox x11-xkb-utils x11-utils python3
+  # xprop; python3 compares the pictures the desktops show
+  weston openbox x11-utils python3
   desktop-file-utils appstream dpkg-dev file
   # score server deployment checks: systemd-analyze on the unit, nginx -t on the example site
   systemd nginx openssl
