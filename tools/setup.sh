@@ -11,6 +11,9 @@ PACKAGES=(
   libgtest-dev googletest
   fonts-linuxlibertine fonts-dejavu-core
   xvfb xauth xdotool libx11-dev
+  # the game on other desktops: a Wayland compositor, a window manager that keeps the focus,
+  # xprop; python3 compares the pictures the desktops show
+  weston openbox x11-utils python3
   desktop-file-utils appstream dpkg-dev file
   # score server deployment checks: systemd-analyze on the unit, nginx -t on the example site
   systemd nginx openssl

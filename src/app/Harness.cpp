@@ -14,13 +14,13 @@
 #include <variant>
 #include <vector>
 
-#include "state/GameState.h"
 #include "app/MainForm.h"
-#include "state/Random.h"
 #include "audio/Music.h"
 #include "audio/SoundEvents.h"
 #include "online/GoToLink.h"
 #include "online/ScoreServer.h"
+#include "state/GameState.h"
+#include "state/Random.h"
 #include "timer/Application.h"
 #include "world/Hero.h"
 
@@ -34,11 +34,34 @@ struct HarnessJson {
     std::vector<Json> items;
     std::vector<std::pair<std::string, Json>> fields;
 
-    static Json Num(double v) { Json j; j.kind = Number; j.n = v; return j; }
-    static Json Str(std::string v) { Json j; j.kind = String; j.s = std::move(v); return j; }
-    static Json Boolean(bool v) { Json j; j.kind = Bool; j.b = v; return j; }
-    static Json Arr() { Json j; j.kind = Array; return j; }
-    static Json Obj() { Json j; j.kind = Object; return j; }
+    static Json Num(double v) {
+        Json j;
+        j.kind = Number;
+        j.n = v;
+        return j;
+    }
+    static Json Str(std::string v) {
+        Json j;
+        j.kind = String;
+        j.s = std::move(v);
+        return j;
+    }
+    static Json Boolean(bool v) {
+        Json j;
+        j.kind = Bool;
+        j.b = v;
+        return j;
+    }
+    static Json Arr() {
+        Json j;
+        j.kind = Array;
+        return j;
+    }
+    static Json Obj() {
+        Json j;
+        j.kind = Object;
+        return j;
+    }
     Json& Add(std::string key, Json v) {
         fields.emplace_back(std::move(key), std::move(v));
         return *this;
@@ -46,8 +69,12 @@ struct HarnessJson {
 
     void Write(std::ostream& o) const {
         switch (kind) {
-        case Null: o << "null"; break;
-        case Bool: o << (b ? "true" : "false"); break;
+        case Null:
+            o << "null";
+            break;
+        case Bool:
+            o << (b ? "true" : "false");
+            break;
         case Number:
             if (std::floor(n) == n && std::fabs(n) < 1e15)
                 o << (long long)n;
@@ -57,12 +84,14 @@ struct HarnessJson {
         case String:
             o << '"';
             for (unsigned char c : s) {
-                if (c == '"' || c == '\\') o << '\\' << c;
+                if (c == '"' || c == '\\')
+                    o << '\\' << c;
                 else if (c < 0x20) {
                     char buf[8];
                     std::snprintf(buf, sizeof buf, "\\u%04x", c);
                     o << buf;
-                } else o << c;
+                } else
+                    o << c;
             }
             o << '"';
             break;
@@ -109,17 +138,21 @@ using Json = HarnessJson;
 
 Json StrList(const std::vector<std::string>& v, size_t from = 0) {
     Json a = Json::Arr();
-    for (size_t i = from; i < v.size(); ++i) a.items.push_back(Json::Str(v[i]));
+    for (size_t i = from; i < v.size(); ++i)
+        a.items.push_back(Json::Str(v[i]));
     return a;
 }
 
-double Ms(double days) { return std::round(days * 86400000.0); }
+double Ms(double days) {
+    return std::round(days * 86400000.0);
+}
 
 std::vector<std::string> Split(const std::string& line) {
     std::istringstream in(line);
     std::vector<std::string> words;
     std::string w;
-    while (in >> w) words.push_back(w);
+    while (in >> w)
+        words.push_back(w);
     return words;
 }
 
@@ -132,6 +165,7 @@ THarness::THarness(const Options& options) {
         std::filesystem::current_path(options.workdir);
     }
     platform_.hasAudio = options.audio;
+    if (!options.focused) platform_.SetFocus(false);
     platform::SetCurrent(&platform_);
     Application().Reset();
     ResetGameState();
@@ -148,7 +182,9 @@ THarness::~THarness() {
     std::filesystem::current_path(oldCwd_, ec);
 }
 
-bool THarness::Ended() const { return Application().Terminated(); }
+bool THarness::Ended() const {
+    return Application().Terminated();
+}
 
 void THarness::Frames(int count) {
     for (int i = 0; i < count && !Ended(); ++i) {
@@ -164,7 +200,9 @@ void THarness::Frames(int count) {
     }
 }
 
-std::string THarness::StateJson(bool consume) { return State(consume).Text(); }
+std::string THarness::StateJson(bool consume) {
+    return State(consume).Text();
+}
 
 HarnessJson THarness::State(bool consume) {
     Json j = Json::Obj();
@@ -224,7 +262,8 @@ HarnessJson THarness::State(bool consume) {
         }
     }
     Json sprites = Json::Obj();
-    for (auto& [name, count] : classes) sprites.Add(name, Json::Num(count));
+    for (auto& [name, count] : classes)
+        sprites.Add(name, Json::Num(count));
     j.Add("Sprites", sprites);
     std::string song = PlayingSongPath();
     j.Add("Song", song.empty() ? Json() : Json::Str(song));
@@ -303,22 +342,29 @@ bool THarness::RunLine(const std::string& rawLine) {
         Event e;
         e.key = vk;
         for (size_t i = 3; i < w.size(); ++i) {
-            if (w[i] == "alt") e.alt = true;
-            else if (w[i] == "shift") e.shift = true;
-            else if (w[i] == "ctrl") e.ctrl = true;
-            else return bad();
+            if (w[i] == "alt")
+                e.alt = true;
+            else if (w[i] == "shift")
+                e.shift = true;
+            else if (w[i] == "ctrl")
+                e.ctrl = true;
+            else
+                return bad();
         }
         auto send = [&](bool down) {
             e.kind = down ? EventKind::KeyDown : EventKind::KeyUp;
             platform_.SetKey(vk, down);
             platform_.Push(e);
         };
-        if (w[1] == "down") send(true);
-        else if (w[1] == "up") send(false);
+        if (w[1] == "down")
+            send(true);
+        else if (w[1] == "up")
+            send(false);
         else if (w[1] == "press") {
             send(true);
             send(false);
-        } else return bad();
+        } else
+            return bad();
     } else if (cmd == "type") {
         size_t at = line.find("type") + 5;
         for (size_t i = at; i < line.size(); ++i) {
@@ -355,7 +401,8 @@ bool THarness::RunLine(const std::string& rawLine) {
             if (!num(2, e.dx) || !num(3, e.dy)) return bad();
             e.kind = EventKind::MouseRelative;
             platform_.Push(e);
-        } else return bad();
+        } else
+            return bad();
     } else if (cmd == "focus") {
         if (w.size() != 2 || (w[1] != "lost" && w[1] != "gained")) return bad();
         platform_.SetFocus(w[1] == "gained");
@@ -377,7 +424,8 @@ bool THarness::RunLine(const std::string& rawLine) {
         if (w.size() < 3) return bad();
         std::string want = line.substr(line.find(w[1], line.find("expect") + 6) + w[1].size());
         want = want.substr(want.find_first_not_of(" \t"));
-        while (!want.empty() && (want.back() == ' ' || want.back() == '\t')) want.pop_back();
+        while (!want.empty() && (want.back() == ' ' || want.back() == '\t'))
+            want.pop_back();
         if (want.size() >= 2 && want.front() == '"' && want.back() == '"')
             want = want.substr(1, want.size() - 2);
         std::string got = Field(w[1]);

@@ -12,11 +12,12 @@ class TmainForm;
 struct HarnessJson;
 
 class THarness {
-public:
+  public:
     struct Options {
         uint32_t seed = 1;
         std::string workdir; // created when missing; "" = the current directory
         bool audio = true;   // false: as on a machine without a sound device
+        bool focused = true; // false: the window opens while another one keeps the focus
     };
     explicit THarness(const Options& options);
     ~THarness();
@@ -40,7 +41,7 @@ public:
     const std::string& Error() const { return error_; }
     bool Ended() const; // the window has closed
 
-private:
+  private:
     HarnessJson State(bool consume); // the state as a tree; StateJson prints it
     platform::HeadlessPlatform platform_;
     std::unique_ptr<TmainForm> form_;

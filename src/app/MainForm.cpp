@@ -4,8 +4,6 @@
 #include <stdexcept>
 
 #include "app/GameFlow.h"
-#include "state/GameState.h"
-#include "state/Random.h"
 #include "app/WindowIcon.h"
 #include "audio/Mixer.h"
 #include "audio/Music.h"
@@ -13,6 +11,8 @@
 #include "frontend/FrontEnd.h"
 #include "frontend/MenuSprites.h"
 #include "frontend/Settings.h"
+#include "state/GameState.h"
+#include "state/Random.h"
 #include "timer/Application.h"
 
 TmainForm* mainForm = nullptr;
@@ -73,6 +73,8 @@ TmainForm::TmainForm() {
     Application().OnEvent = [this](const platform::Event& e) { HandleEvent(e); };
     FormCreate();
     DXDraw.WindowShown();
+    // Focused or not, the window shows a frame from the start.
+    if (!Application().Active()) ShowCurrentFrame();
 }
 
 TmainForm::~TmainForm() {
@@ -123,7 +125,9 @@ void TmainForm::DXTimer1Activate(TCustomDXTimer&) {
     if (GameState == gsMenu && MusicOn) StartMusic("sound\\1.xm");
 }
 
-void TmainForm::DXTimer1Deactivate(TCustomDXTimer&) { SongStop(MusicHandle); }
+void TmainForm::DXTimer1Deactivate(TCustomDXTimer&) {
+    SongStop(MusicHandle);
+}
 
 void TmainForm::DXTimer2Activate(TCustomDXTimer&) {
     if (GameState == gsPlaying) {
@@ -159,14 +163,20 @@ void TmainForm::HandleEvent(const platform::Event& e) {
     using platform::EventKind;
     int key = e.key;
     switch (e.kind) {
-    case EventKind::KeyDown: FormKeyDown(key, e.alt, e.shift, e.ctrl); break;
-    case EventKind::KeyUp: FormKeyUp(key, e.alt, e.shift, e.ctrl); break;
+    case EventKind::KeyDown:
+        FormKeyDown(key, e.alt, e.shift, e.ctrl);
+        break;
+    case EventKind::KeyUp:
+        FormKeyUp(key, e.alt, e.shift, e.ctrl);
+        break;
     case EventKind::Char: {
         char c = char(e.ch);
         FormKeyPress(c);
         break;
     }
-    case EventKind::MouseMove: DXDrawMouseMove(e.x, e.y); break;
+    case EventKind::MouseMove:
+        DXDrawMouseMove(e.x, e.y);
+        break;
     case EventKind::MouseDown:
         if (e.button == 1) leftDown_ = true;
         DXDrawMouseDown(e.button == 1 ? mbLeft : e.button == 3 ? mbRight : mbMiddle, e.x, e.y);
@@ -186,17 +196,28 @@ void TmainForm::HandleEvent(const platform::Event& e) {
             relativeY_ += e.dy;
         }
         break;
-    case EventKind::CloseRequest: Close(); break;
+    case EventKind::CloseRequest:
+        Close();
+        break;
     case EventKind::Quit:
         // The session ends without the exit dialog: keep what an open options screen holds.
         SavePendingOptions();
         Application().Terminate();
         break;
-    case EventKind::MaximizeRequest: WMGetSysCommand(SC_MAXIMIZE); break;
-    case EventKind::CaptionDoubleClick: CptClk(2); break;
-    case EventKind::Exposed: DXDraw.Paint(); break;
-    case EventKind::FocusGained: DXInput1.Activate(); break;
-    default: break;
+    case EventKind::MaximizeRequest:
+        WMGetSysCommand(SC_MAXIMIZE);
+        break;
+    case EventKind::CaptionDoubleClick:
+        CptClk(2);
+        break;
+    case EventKind::Exposed:
+        ShowCurrentFrame();
+        break;
+    case EventKind::FocusGained:
+        DXInput1.Activate();
+        break;
+    default:
+        break;
     }
     CapturePointerWhilePlaying();
 }

@@ -59,6 +59,12 @@ class TmainForm : public TDXForm, public TFrontEndHost {
     // new pointing and a new click act (play starts, a dialog opens over play).
     void ForgetPointer();
 
+    // The menu loop's drawing (app/MenuLoop.cpp).
+    void DrawMenuFrame();
+    // Repaints the window with the current frame; while the menu loop is held (another window
+    // has the focus) the menu is drawn as it stands first, not moved.
+    void ShowCurrentFrame();
+
     // The game loop (app/GameLoop.cpp).
     void DXTimer2Timer(TCustomDXTimer& sender, int lagCount);
     // Relative mouse motion while play runs: the steps the hero takes (app/GameLoop.cpp).

@@ -9,7 +9,20 @@ void TmainForm::DXTimer1Timer(TCustomDXTimer&, int lagCount) {
     DXInput1.Update();
     DXSpriteEngine1.MoveAll(lagCount);
     DXSpriteEngine1.FreeKilled();
+    DrawMenuFrame();
+    DXDraw.Flip();
+}
 
+void TmainForm::ShowCurrentFrame() {
+    if (!DXDraw.CanDraw()) return;
+    // The menu loop holds still while another window has the focus, but a window that has
+    // never shown a frame is not mapped by every desktop (Wayland) and stays black on others:
+    // draw the menu as it stands, without moving it a step.
+    if (DXTimer1.Running() && !DXTimer1.Hooked()) DrawMenuFrame();
+    DXDraw.Paint();
+}
+
+void TmainForm::DrawMenuFrame() {
     TDirectDrawSurface& back = DXDraw.BackSurface();
     back.Fill(0);
     DXSpriteEngine1.DrawAll();
@@ -18,7 +31,6 @@ void TmainForm::DXTimer1Timer(TCustomDXTimer&, int lagCount) {
     PrepareFrameCanvas(c, 16);
     frontend::DrawMenuTexts(c);
     back.ReleaseCanvas();
-    DXDraw.Flip();
 }
 
 void TmainForm::DXDrawMouseMove(int x, int y) {

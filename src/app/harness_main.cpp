@@ -9,8 +9,10 @@
 
 namespace {
 int Usage() {
-    std::fprintf(stderr, "usage: skyvern-harness [--seed N] [--workdir DIR] [--no-audio] SCRIPT\n"
-                         "SCRIPT '-' reads the script from standard input.\n");
+    std::fprintf(stderr,
+                 "usage: skyvern-harness [--seed N] [--workdir DIR] [--no-audio] [--unfocused]\n"
+                 "                      SCRIPT\n"
+                 "SCRIPT '-' reads the script from standard input.\n");
     return 2;
 }
 } // namespace
@@ -26,6 +28,8 @@ int main(int argc, char** argv) {
             options.workdir = argv[++i];
         } else if (a == "--no-audio") {
             options.audio = false;
+        } else if (a == "--unfocused") {
+            options.focused = false;
         } else if (a == "--help" || a == "-h") {
             return Usage();
         } else if (script.empty()) {

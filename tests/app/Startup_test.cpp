@@ -2,9 +2,11 @@
 // songs by focus, the window/full-screen switch and the faults it must survive.
 #include <gtest/gtest.h>
 
-#include "state/GameState.h"
+#include <algorithm>
+
 #include "app/Harness.h"
 #include "app/MainForm.h"
+#include "state/GameState.h"
 #include "support/GameDir.h"
 
 namespace {
@@ -36,6 +38,29 @@ TEST(Startup, FocusStopsAndRestartsTheMenu) {
     h.Frames(2);
     EXPECT_GT(h.Form().DXDraw.FlipCount(), before);
     EXPECT_EQ(h.Field("Song"), "sound\\1.xm");
+}
+
+TEST(Startup, AWindowOpenedWithoutTheFocusShowsTheMenuStandingStill) {
+    TempGameDir dir;
+    THarness h({.seed = 1, .workdir = dir.Path(), .focused = false});
+    const auto& frame = h.Platform().lastFrame;
+    ASSERT_EQ(h.Platform().presents, 1u) << "a window that never shows a frame is never mapped";
+    ASSERT_EQ(frame.size(), 800u * 600u);
+    const auto lit = std::count_if(frame.begin(), frame.end(), [](uint32_t p) { return p != 0; });
+    EXPECT_GT(lit, 800 * 600 / 2) << "the menu, not a black window";
+    const std::vector<uint32_t> shown = frame;
+    h.Frames(5);
+    EXPECT_EQ(h.Platform().presents, 1u) << "the menu loop stands still in the background";
+    platform::Event exposed;
+    exposed.kind = platform::EventKind::Exposed;
+    h.Platform().Push(exposed);
+    h.Frames(1);
+    EXPECT_EQ(h.Platform().presents, 2u) << "an exposed window is painted again";
+    EXPECT_TRUE(frame == shown) << "with the same menu, not moved on";
+    const uint64_t flips = h.Form().DXDraw.FlipCount();
+    h.RunLine("focus gained");
+    h.Frames(2);
+    EXPECT_GT(h.Form().DXDraw.FlipCount(), flips) << "the menu runs once it has the focus";
 }
 
 TEST(Startup, SwitchingToFullScreenAndBack) {

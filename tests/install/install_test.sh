@@ -4,10 +4,10 @@
 # with links to the installed data (replacing a stale one), the window appears with the
 # application's class and icon, config.dat is written in the per-user folder, the window
 # manager's maximise switches to full screen and Alt+Enter back to an 800 x 600 window showing
-# the menu as before (so does a border drag, which is undone), and the window's close request
-# answered "yes" in the exit dialog ends the game with code 0. Before that: every program has
-# its man page, and the installed score server serves the installed screenshots without being
-# told where they are.
+# the menu as before (a border drag keeps its size and shows the menu scaled), and the window's
+# close request answered "yes" in the exit dialog ends the game with code 0. Before that: every
+# program has its man page, and the installed score server serves the installed screenshots
+# without being told where they are.
 # Usage: install_test.sh SOURCE XWIN APP_ID GAMESDIR GAMEDATADIR [sanitize]   (exit 77 = skipped)
 #   SOURCE: a build folder, or a folder of .deb files (all of them are unpacked into one root)
 #   GAMESDIR, GAMEDATADIR: where the launcher and the game's data are, relative to the prefix
@@ -26,6 +26,8 @@ fail() {
 command -v Xvfb >/dev/null || skip "Xvfb is missing (Debian package xvfb)"
 command -v xdotool >/dev/null || skip "xdotool is missing (Debian package xdotool)"
 [ -x "$xwin" ] || skip "the X11 helper was not built (Debian package libx11-dev)"
+command -v python3 >/dev/null || skip "python3 is missing (Debian package python3)"
+compare=$(cd "$(dirname "$0")/.." && pwd)/desktop/pngcompare.py
 
 tmp=$(mktemp -d)
 game=""
@@ -167,17 +169,18 @@ for _ in $(seq 50); do
 done
 cmp -s "$tmp/menu-before.png" "$tmp/menu-after.png" ||
     fail "the window shows another picture after full screen than before"
-# A border drag is undone, and the window shows the same picture again.
+# A border drag keeps the new size, and the window shows the same picture scaled to it.
 xdotool windowsize "$win" 640 480
+scaled=""
 for _ in $(seq 50); do
     geometry=$(xdotool getwindowgeometry "$win" | sed -n 's/ *Geometry: //p')
-    [ "$geometry" = 800x600 ] && "$xwin" shot "$tmp/menu-after.png" "$win" &&
-        cmp -s "$tmp/menu-before.png" "$tmp/menu-after.png" && break
+    [ "$geometry" = 640x480 ] && "$xwin" shot "$tmp/menu-after.png" "$win" &&
+        scaled=$(python3 "$compare" scaled "$tmp/menu-before.png" "$tmp/menu-after.png") && break
+    scaled=""
     sleep 0.1
 done
-[ "$geometry" = 800x600 ] || fail "a border drag left the window at $geometry"
-cmp -s "$tmp/menu-before.png" "$tmp/menu-after.png" ||
-    fail "the window shows another picture after a border drag than before"
+[ "$geometry" = 640x480 ] || fail "a border drag to 640x480 left the window at $geometry"
+[ -n "$scaled" ] || fail "the window does not show the picture scaled after a border drag"
 
 # The window manager's close button: the exit dialog opens and the game keeps running ...
 timeout 10 xdotool windowfocus --sync "$win" || fail "cannot focus the window"

@@ -6,6 +6,10 @@
 // probed the first time full screen needs scaling. Where the window surface shows the frame
 // 1:1 in the frame's own format, the game composes straight into it and a present only tells
 // the window system which rectangles to show.
+//
+// The window keeps any size the player gives it, the picture scaled into it with its aspect
+// kept; the player's size is kept in window.cfg. Without a window manager nobody honours a
+// request for full screen, so there the window itself is made to cover the screen.
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/text/TtfText.h"
 
@@ -16,10 +20,13 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "platform/KeyboardState.h"
+#include "platform/WindowSize.h"
+#include "platform/sdl/X11Desktop.h"
 
 namespace platform {
 
@@ -28,13 +35,15 @@ namespace {
 constexpr int kWidth = 800, kHeight = 600;
 
 bool HardwareOpenGL() {
-    SDL_Window* probe = SDL_CreateWindow("probe", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    SDL_Window* probe =
+        SDL_CreateWindow("probe", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!probe) return false;
     bool hardware = false;
     if (SDL_GLContext ctx = SDL_GL_CreateContext(probe)) {
         using GetString = const unsigned char* (*)(unsigned);
         auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
-        const char* renderer = getString ? reinterpret_cast<const char*>(getString(0x1F01)) : nullptr;
+        const char* renderer =
+            getString ? reinterpret_cast<const char*>(getString(0x1F01)) : nullptr;
         if (renderer) {
             std::string r(renderer);
             hardware = r.find("llvmpipe") == std::string::npos &&
@@ -49,12 +58,15 @@ bool HardwareOpenGL() {
 }
 
 class SdlPlatform : public Platform {
-public:
+  public:
     ~SdlPlatform() override {
+        KeepChosenSize(true);
         CloseAudio();
         SDL_DelEventWatch(&SdlPlatform::WatchResize, this);
-        for (auto* c : controllers_) SDL_GameControllerClose(c);
-        for (auto* j : joysticks_) SDL_JoystickClose(j);
+        for (auto* c : controllers_)
+            SDL_GameControllerClose(c);
+        for (auto* j : joysticks_)
+            SDL_JoystickClose(j);
         if (texture_) SDL_DestroyTexture(texture_);
         if (renderer_) SDL_DestroyRenderer(renderer_);
         if (window_) SDL_DestroyWindow(window_);
@@ -65,15 +77,20 @@ public:
 
     bool OpenWindow(const std::string& title, int width, int height) override {
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-        // Resizable only so that window managers offer maximise (button and caption double
-        // click), which the game turns into full screen; any other resize is undone, so the
-        // windowed client area stays 800 x 600.
-        window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                   width, height, SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
+        windowSize_ = OpeningWindowSize(Size{width, height});
+        // Resizable: a resize scales the picture, and window managers offer maximise (button
+        // and caption double click) only then, which the game turns into full screen.
+        window_ =
+            SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                             windowSize_.w, windowSize_.h, SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
         if (!window_) {
             error_ = SDL_GetError();
             return false;
         }
+        // Where the window system lends no pixels of its own (Wayland), a window surface
+        // would need a renderer, which the setting above forbids: use ours instead, or the
+        // window never shows a frame and a compositor never maps it.
+        if (!SDL_GetWindowSurface(window_)) CreateRenderer();
         SDL_StartTextInput();
         SDL_AddEventWatch(&SdlPlatform::WatchResize, this);
         return true;
@@ -82,19 +99,40 @@ public:
     void SetFullscreen(bool fullscreen) override {
         if (!window_ || fullscreen == fullscreen_) return;
         lent_ = nullptr; // a new size, and perhaps a new window: the surface is replaced
-        if (fullscreen && !probed_) {
+        if (fullscreen && !probed_ && !renderer_) {
             probed_ = true;
             if (HardwareOpenGL()) CreateRenderer();
         }
-        SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        // A size the player dragged to just before does not count when it was the start of
+        // a maximise.
+        pendingSize_ = Size{};
         fullscreen_ = fullscreen;
-        if (!fullscreen) {
-            // Full screen reached by maximising returns to a maximised window otherwise.
-            if (SDL_GetWindowFlags(window_) & SDL_WINDOW_MAXIMIZED) SDL_RestoreWindow(window_);
-            SDL_SetWindowSize(window_, kWidth, kHeight);
-            SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-            view_ = SDL_Rect{0, 0, kWidth, kHeight};
+        if (fullscreen) {
+            coverScreen_ = !WindowManagerRuns(window_);
+            if (coverScreen_) {
+                // Nobody would act on the full-screen request: cover the screen ourselves.
+                SDL_Rect screen{0, 0, kWidth, kHeight};
+                SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window_), 0), &screen);
+                SDL_SetWindowBordered(window_, SDL_FALSE);
+                SDL_SetWindowPosition(window_, screen.x, screen.y);
+                SDL_SetWindowSize(window_, screen.w, screen.h);
+                SDL_RaiseWindow(window_);
+            } else {
+                SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+            }
+            return;
         }
+        if (coverScreen_) {
+            coverScreen_ = false;
+            SDL_SetWindowBordered(window_, SDL_TRUE);
+        } else {
+            SDL_SetWindowFullscreen(window_, 0);
+        }
+        // Full screen reached by maximising returns to a maximised window otherwise.
+        if (SDL_GetWindowFlags(window_) & SDL_WINDOW_MAXIMIZED) SDL_RestoreWindow(window_);
+        SDL_SetWindowSize(window_, windowSize_.w, windowSize_.h);
+        SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        view_ = SDL_Rect{0, 0, windowSize_.w, windowSize_.h};
     }
     bool Fullscreen() const override { return fullscreen_; }
     void CenterWindow() override {
@@ -119,7 +157,7 @@ public:
     }
     void SetPlacement(const WindowPlacement& p) override {
         if (!window_ || fullscreen_) return;
-        SDL_SetWindowSize(window_, kWidth, kHeight);
+        SDL_SetWindowSize(window_, windowSize_.w, windowSize_.h);
         SDL_SetWindowPosition(window_, p.x, p.y);
     }
     void SetWindowIcon(const uint32_t* argb, int width, int height) override {
@@ -204,6 +242,7 @@ public:
     }
 
     bool PollEvent(Event& event) override {
+        KeepChosenSize(false);
         SDL_Event e;
         while (SDL_PollEvent(&e))
             if (Translate(e, event)) return true;
@@ -319,16 +358,58 @@ public:
 
     TextRenderer& Text() override { return SharedTtfText(); }
     void ShowMessage(const std::string& caption, const std::string& text) override {
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption.c_str(), text.c_str(), window_);
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption.c_str(), text.c_str(),
+                                 window_);
     }
     void OpenUrl(const std::string& url) override { SDL_OpenURL(url.c_str()); }
 
     void InitControllers() {
         if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK) != 0) return;
-        for (int i = 0; i < SDL_NumJoysticks(); ++i) OpenDevice(i);
+        for (int i = 0; i < SDL_NumJoysticks(); ++i)
+            OpenDevice(i);
     }
 
-private:
+  private:
+    // The size a window opens at: the player's own from window.cfg, else one that suits the
+    // desktop's scale. On Wayland the compositor scales windows itself.
+    Size OpeningWindowSize(Size base) {
+        SDL_Rect usable{0, 0, base.w, base.h};
+        if (SDL_GetDisplayUsableBounds(0, &usable) != 0) usable = SDL_Rect{0, 0, base.w, base.h};
+        const Size area{usable.w, usable.h};
+        std::string error;
+        Size chosen;
+        if (ReadWindowSize(kWindowSizeFileName, chosen, error)) {
+            keptSize_ = chosen;
+            return FitToDesktop(chosen, area);
+        }
+        if (!error.empty()) std::fprintf(stderr, "skyvern: %s: not used\n", error.c_str());
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (driver && !std::strcmp(driver, "wayland")) return base;
+        float ddpi = X11DesktopDpi();
+        if (ddpi <= 0 && SDL_GetDisplayDPI(0, &ddpi, nullptr, nullptr) != 0) ddpi = 0;
+        return OpeningSize(
+            area, DesktopScale(SDL_getenv("GDK_SCALE"), SDL_getenv("QT_SCALE_FACTOR"), ddpi), base);
+    }
+
+    // A size the player dragged the window to becomes the windowed size once no event has
+    // changed it for a moment (a drag sends many; a maximise starts as one).
+    void KeepChosenSize(bool now) {
+        if (pendingSize_.w <= 0) return;
+        if (!now && SDL_GetTicks() - pendingSince_ < 400) return;
+        const Size size = pendingSize_;
+        pendingSize_ = Size{};
+        // The size asked for ourselves (back from full screen) is nobody's choice.
+        if (fullscreen_ || size == windowSize_ || size.w < kMinWindowWidth ||
+            size.h < kMinWindowHeight)
+            return;
+        windowSize_ = size;
+        if (size == keptSize_) return;
+        if (WriteWindowSize(kWindowSizeFileName, size))
+            keptSize_ = size;
+        else
+            std::fprintf(stderr, "skyvern: cannot write %s\n", kWindowSizeFileName);
+    }
+
     // Every size change marks the window surface stale, freed at the next SDL_GetWindowSurface.
     // Watched as SDL posts it, so that a frame lent from it is taken out before that call.
     static int WatchResize(void* self, SDL_Event* e) {
@@ -368,7 +449,8 @@ private:
             SDL_LockSurface(ws);
             for (int y = 0; y < height; ++y)
                 std::memcpy(static_cast<uint8_t*>(ws->pixels) + size_t(y + dy) * ws->pitch + dx * 4,
-                            reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * pitch, width * 4);
+                            reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * pitch,
+                            width * 4);
             SDL_UnlockSurface(ws);
         } else {
             SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(
@@ -446,10 +528,13 @@ private:
             return true;
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
-            int vk = VirtualKeyFromSdl(e.key.keysym.sym, e.key.keysym.scancode);
+            // Events (typed keys, the boss key, commands) go by the key's label; the polled
+            // state that steers goes by its position, so W A S D keep their shape on any
+            // layout.
+            const int vk = VirtualKeyFromSdl(e.key.keysym.sym, e.key.keysym.scancode);
+            const bool down = e.type == SDL_KEYDOWN;
+            keys_.Key(e.key.keysym.scancode, PositionalVirtualKey(e.key.keysym.scancode), down);
             if (!vk) return false;
-            bool down = e.type == SDL_KEYDOWN;
-            keys_.Key(e.key.keysym.scancode, vk, down);
             out.kind = down ? EventKind::KeyDown : EventKind::KeyUp;
             out.key = vk;
             out.repeat = e.key.repeat;
@@ -486,7 +571,7 @@ private:
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
             out.kind = e.type == SDL_MOUSEBUTTONDOWN ? EventKind::MouseDown : EventKind::MouseUp;
-            out.button = e.button.button == SDL_BUTTON_LEFT    ? 1
+            out.button = e.button.button == SDL_BUTTON_LEFT     ? 1
                          : e.button.button == SDL_BUTTON_MIDDLE ? 2
                          : e.button.button == SDL_BUTTON_RIGHT  ? 3
                                                                 : e.button.button;
@@ -506,31 +591,46 @@ private:
             return false;
         case SDL_WINDOWEVENT:
             switch (e.window.event) {
-            case SDL_WINDOWEVENT_CLOSE: out.kind = EventKind::CloseRequest; return true;
+            case SDL_WINDOWEVENT_CLOSE:
+                out.kind = EventKind::CloseRequest;
+                return true;
             case SDL_WINDOWEVENT_MAXIMIZED:
                 // Some window managers report full screen as maximised: only a windowed
                 // maximise is the player's command.
+                pendingSize_ = Size{};
                 if (fullscreen_) return false;
                 out.kind = EventKind::MaximizeRequest;
                 return true;
             case SDL_WINDOWEVENT_RESIZED:
-                // A border drag: the windowed picture keeps its size. (A maximise also
-                // resizes; its own event switches to full screen.)
-                if (!fullscreen_ && !(SDL_GetWindowFlags(window_) & SDL_WINDOW_MAXIMIZED) &&
-                    (e.window.data1 != kWidth || e.window.data2 != kHeight))
-                    SDL_SetWindowSize(window_, kWidth, kHeight);
+                // A border drag: the picture scales to the new size, which is kept once the
+                // drag settles. (A maximise also resizes; its own event switches to full
+                // screen and forgets this size.)
+                if (!fullscreen_ && !(SDL_GetWindowFlags(window_) & SDL_WINDOW_MAXIMIZED)) {
+                    pendingSize_ = Size{e.window.data1, e.window.data2};
+                    pendingSince_ = SDL_GetTicks();
+                }
                 return false;
-            case SDL_WINDOWEVENT_FOCUS_GAINED: out.kind = EventKind::FocusGained; return true;
+            case SDL_WINDOWEVENT_FOCUS_GAINED:
+                out.kind = EventKind::FocusGained;
+                return true;
             case SDL_WINDOWEVENT_FOCUS_LOST:
                 keys_.Clear();
                 out.kind = EventKind::FocusLost;
                 return true;
-            case SDL_WINDOWEVENT_MINIMIZED: out.kind = EventKind::Minimized; return true;
-            case SDL_WINDOWEVENT_RESTORED: out.kind = EventKind::Restored; return true;
-            case SDL_WINDOWEVENT_EXPOSED: out.kind = EventKind::Exposed; return true;
-            default: return false;
+            case SDL_WINDOWEVENT_MINIMIZED:
+                out.kind = EventKind::Minimized;
+                return true;
+            case SDL_WINDOWEVENT_RESTORED:
+                out.kind = EventKind::Restored;
+                return true;
+            case SDL_WINDOWEVENT_EXPOSED:
+                out.kind = EventKind::Exposed;
+                return true;
+            default:
+                return false;
             }
-        default: return false;
+        default:
+            return false;
         }
     }
 
@@ -543,6 +643,11 @@ private:
     bool resized_ = false;         // the window's size changed since it lent them
     std::vector<SDL_Rect> rects_;
     bool fullscreen_ = false, probed_ = false, relative_ = false;
+    bool coverScreen_ = false;         // full screen by covering the screen (no window manager)
+    Size windowSize_{kWidth, kHeight}; // the windowed size, which full screen returns to
+    Size keptSize_;                    // what window.cfg holds
+    Size pendingSize_;                 // a size the player is dragging to, not yet kept
+    uint32_t pendingSince_ = 0;
     int cursorCount_ = 0;
     KeyboardState keys_;
     std::vector<SDL_GameController*> controllers_;
