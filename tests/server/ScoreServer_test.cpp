@@ -110,7 +110,7 @@ TEST_P(ScoreServerTest, StoresWhatTheGameSendsAndShowsIt) {
     EXPECT_NE(page.find("<td>Bob</td><td class=\"n\">1234</td><td>Norway</td>"), std::string::npos)
         << page;
     EXPECT_NE(page.find("<td>Anonymous</td><td class=\"n\">77</td>"), std::string::npos);
-    EXPECT_NE(page.find("2023-11-14 22:13"), std::string::npos);
+    EXPECT_NE(page.find("<span>2023-11-14</span> <span>22:13</span>"), std::string::npos);
 }
 
 TEST_P(ScoreServerTest, EveryRefusalAnswersErrorAndStoresNothing) {
