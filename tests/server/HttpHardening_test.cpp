@@ -262,6 +262,37 @@ TEST(HttpHardeningTest, OneAddressFloodingTheSlotsLeavesOthersAnsweredAtOnce) {
     }
 }
 
+TEST(HttpHardeningTest, OurOwnProxyIsNotHeldToTheCapOfOneAddress) {
+    scores::ServerLimits limits;
+    limits.threads = 1;
+    limits.connectionsPerAddress = 4;
+    limits.trustedProxies = {"127.0.0.3/32"};
+    Served served(limits);
+    ASSERT_GT(served.Port(), 0);
+    // Every connection is held open at once, then each asks.
+    struct Case {
+        const char* source;
+        int answered;
+    } cases[] = {{"127.0.0.3", 12}, {"127.0.0.4", 4}};
+    for (const Case& c : cases) {
+        std::vector<int> fds;
+        for (int i = 0; i < 12; ++i)
+            fds.push_back(Connect(served.Port(), c.source, 2000));
+        // Let the loop take them all in before any asks.
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        int answered = 0;
+        for (int fd : fds) {
+            if (fd < 0 || !SendAll(fd, std::string(kVersionLine) + "Host: x\r\n\r\n")) continue;
+            auto response = ReadResponse(fd);
+            if (response && response->body.rfind("OK|", 0) == 0) ++answered;
+        }
+        EXPECT_EQ(answered, c.answered) << c.source;
+        for (int fd : fds)
+            if (fd >= 0) close(fd);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+}
+
 TEST(HttpHardeningTest, HeadersThatNeverEndAreCutOffAtTheirDeadline) {
     scores::ServerLimits limits;
     limits.threads = 1;
