@@ -1,5 +1,6 @@
 // HttpServer.cpp -- libmicrohttpd behind our request and response types: the listening socket,
-// the raw request target, the peer address, and a clean stop.
+// the raw request target, the peer address, the per-address cap, the header deadline, and a
+// clean stop.
 #include "HttpServer.h"
 
 #include <microhttpd.h>
@@ -13,6 +14,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace scores {
@@ -91,21 +93,30 @@ std::string PeerAddress(MHD_Connection* connection) {
     return text;
 }
 
-MHD_Result KeepForwardedFor(void* cls, MHD_ValueKind, const char* key, const char* value) {
-    if (key && value && strcasecmp(key, "X-Forwarded-For") == 0)
-        static_cast<HttpRequest*>(cls)->forwardedFor = value;
+MHD_Result KeepHeader(void* cls, MHD_ValueKind, const char* key, const char* value) {
+    if (!key || !value) return MHD_YES;
+    auto* request = static_cast<HttpRequest*>(cls);
+    request->headers.emplace_back(key, value);
+    if (strcasecmp(key, "X-Forwarded-For") == 0) request->forwardedFor = value;
     return MHD_YES;
 }
 
-// Headers and body may leave in separate writes; without this a page waits for the client's
-// delayed acknowledgement of the first (40 ms on Linux).
-void NoDelay(void*, MHD_Connection* connection, void**, MHD_ConnectionNotificationCode code) {
-    if (code != MHD_CONNECTION_NOTIFY_STARTED) return;
-    const MHD_ConnectionInfo* info =
-        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
-    if (!info) return;
-    int on = 1;
-    setsockopt(info->connect_fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+struct LengthCheck {
+    std::string first;
+    bool seen = false;
+    bool conflict = false;
+};
+
+MHD_Result CheckLength(void* cls, MHD_ValueKind, const char* key, const char* value) {
+    if (!key || strcasecmp(key, MHD_HTTP_HEADER_CONTENT_LENGTH) != 0) return MHD_YES;
+    auto* check = static_cast<LengthCheck*>(cls);
+    std::string length = value ? value : "";
+    length.erase(0, length.find_first_not_of(" \t"));
+    length.erase(length.find_last_not_of(" \t") + 1);
+    if (check->seen && length != check->first) check->conflict = true;
+    check->first = length;
+    check->seen = true;
+    return MHD_YES;
 }
 
 void* StartExchange(void*, const char* uri, MHD_Connection*) {
@@ -114,17 +125,35 @@ void* StartExchange(void*, const char* uri, MHD_Connection*) {
     return exchange;
 }
 
-void EndExchange(void*, MHD_Connection*, void** context, MHD_RequestTerminationCode) {
-    delete static_cast<Exchange*>(*context);
-    *context = nullptr;
+bool SamePeer(int fd, const sockaddr_storage& peer) {
+    sockaddr_storage now{};
+    socklen_t length = sizeof now;
+    if (getpeername(fd, reinterpret_cast<sockaddr*>(&now), &length) != 0) return false;
+    if (now.ss_family != peer.ss_family) return false;
+    if (now.ss_family == AF_INET) {
+        const auto &a = reinterpret_cast<const sockaddr_in&>(now),
+                   &b = reinterpret_cast<const sockaddr_in&>(peer);
+        return a.sin_port == b.sin_port && a.sin_addr.s_addr == b.sin_addr.s_addr;
+    }
+    const auto &a = reinterpret_cast<const sockaddr_in6&>(now),
+               &b = reinterpret_cast<const sockaddr_in6&>(peer);
+    return a.sin6_port == b.sin6_port && std::memcmp(&a.sin6_addr, &b.sin6_addr, 16) == 0;
 }
 
 } // namespace
 
+std::string HttpRequest::Header(std::string_view name) const {
+    for (auto at = headers.rbegin(); at != headers.rend(); ++at)
+        if (at->first.size() == name.size() &&
+            strncasecmp(at->first.data(), name.data(), name.size()) == 0)
+            return at->second;
+    return "";
+}
+
 struct HttpServerAccess {
     static MHD_Result Handle(void* cls, MHD_Connection* connection, const char* url,
-                             const char* method, const char*, const char*,
-                             std::size_t* uploadSize, void** context) {
+                             const char* method, const char*, const char*, std::size_t* uploadSize,
+                             void** context) {
         auto* server = static_cast<HttpServer*>(cls);
         auto* exchange = static_cast<Exchange*>(*context);
         if (!exchange) {
@@ -138,6 +167,18 @@ struct HttpServerAccess {
         // is read and dropped.
         if (!exchange->headersSeen) {
             exchange->headersSeen = true;
+            server->HeadersArrived(connection, true);
+            // Two different lengths: whoever stands in front of us may have taken the other
+            // one, and the rest of the stream would be read as another request.
+            LengthCheck lengths;
+            MHD_get_connection_values(connection, MHD_HEADER_KIND, CheckLength, &lengths);
+            if (lengths.conflict) {
+                exchange->response = HttpResponse{};
+                exchange->response.status = 400;
+                exchange->response.body = "Bad Request\n";
+                exchange->response.headers.emplace_back(MHD_HTTP_HEADER_CONNECTION, "close");
+                return Queue(connection, exchange->response);
+            }
             return MHD_YES;
         }
         if (*uploadSize != 0) {
@@ -150,7 +191,7 @@ struct HttpServerAccess {
         request.target = exchange->target;
         ParseTarget(request.target, request);
         request.peer = PeerAddress(connection);
-        MHD_get_connection_values(connection, MHD_HEADER_KIND, KeepForwardedFor, &request);
+        MHD_get_connection_values(connection, MHD_HEADER_KIND, KeepHeader, &request);
 
         if (server->slow_ && server->slow_(request) &&
             HandOff(*server, connection, *exchange, std::move(request)))
@@ -180,12 +221,102 @@ struct HttpServerAccess {
             response.body.size(), response.body.data(), MHD_RESPMEM_MUST_COPY);
         if (!answer) return MHD_NO;
         MHD_add_response_header(answer, MHD_HTTP_HEADER_CONTENT_TYPE, response.contentType.c_str());
-        MHD_Result queued = MHD_queue_response(connection, static_cast<unsigned>(response.status),
-                                               answer);
+        for (const auto& [name, value] : response.headers)
+            MHD_add_response_header(answer, name.c_str(), value.c_str());
+        MHD_Result queued =
+            MHD_queue_response(connection, static_cast<unsigned>(response.status), answer);
         MHD_destroy_response(answer);
         return queued;
     }
+
+    static MHD_Result Admit(void* cls, const sockaddr* address, socklen_t) {
+        auto* server = static_cast<HttpServer*>(cls);
+        const std::size_t cap = server->limits_.connectionsPerAddress;
+        if (cap == 0) return MHD_YES;
+        auto client = FromSockaddr(address);
+        if (!client || AnyContains(server->limits_.uncapped, *client)) return MHD_YES;
+        std::lock_guard lock(server->connectionsMutex_);
+        auto held = server->perClient_.find(client->ClientKey());
+        return held == server->perClient_.end() || held->second < cap ? MHD_YES : MHD_NO;
+    }
+
+    static void Notice(void* cls, MHD_Connection* connection, void** socketContext,
+                       MHD_ConnectionNotificationCode code) {
+        auto* server = static_cast<HttpServer*>(cls);
+        if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+            auto* held = new HttpServer::Connection;
+            held->waitingSince = std::chrono::steady_clock::now();
+            if (const MHD_ConnectionInfo* info =
+                    MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD)) {
+                held->fd = info->connect_fd;
+                // Headers and body may leave in separate writes; without this a page waits
+                // for the client's delayed acknowledgement of the first (40 ms on Linux).
+                int on = 1;
+                setsockopt(held->fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+                socklen_t length = sizeof held->peer;
+                getpeername(held->fd, reinterpret_cast<sockaddr*>(&held->peer), &length);
+            }
+            if (const MHD_ConnectionInfo* info =
+                    MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS)) {
+                auto client = FromSockaddr(info->client_addr);
+                if (client && !AnyContains(server->limits_.uncapped, *client))
+                    held->client = client->ClientKey();
+            }
+            std::lock_guard lock(server->connectionsMutex_);
+            server->connections_.insert(held);
+            if (!held->client.empty()) ++server->perClient_[held->client];
+            *socketContext = held;
+        } else if (code == MHD_CONNECTION_NOTIFY_CLOSED) {
+            auto* held = static_cast<HttpServer::Connection*>(*socketContext);
+            if (!held) return;
+            *socketContext = nullptr;
+            std::lock_guard lock(server->connectionsMutex_);
+            server->connections_.erase(held);
+            if (!held->client.empty()) {
+                auto count = server->perClient_.find(held->client);
+                if (count != server->perClient_.end() && --count->second == 0)
+                    server->perClient_.erase(count);
+            }
+            delete held;
+        }
+    }
+
+    static void EndExchange(void* cls, MHD_Connection* connection, void** context,
+                            MHD_RequestTerminationCode) {
+        delete static_cast<Exchange*>(*context);
+        *context = nullptr;
+        // The next request's headers are timed from here.
+        static_cast<HttpServer*>(cls)->HeadersArrived(connection, false);
+    }
 };
+
+void HttpServer::HeadersArrived(MHD_Connection* connection, bool arrived) {
+    const MHD_ConnectionInfo* info =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+    if (!info || !info->socket_context) return;
+    auto* held = static_cast<Connection*>(info->socket_context);
+    std::lock_guard lock(connectionsMutex_);
+    held->inRequest = arrived;
+    held->waitingSince = std::chrono::steady_clock::now();
+}
+
+void HttpServer::Sweep() {
+    const auto deadline = std::chrono::seconds(limits_.headerTimeoutSeconds);
+    const auto period = std::min<std::chrono::milliseconds>(
+        std::chrono::milliseconds(250), std::chrono::milliseconds(deadline) / 4);
+    std::unique_lock lock(connectionsMutex_);
+    while (sweeping_) {
+        sweepWake_.wait_for(lock, period);
+        const auto now = std::chrono::steady_clock::now();
+        for (Connection* held : connections_) {
+            if (held->inRequest || held->fd < 0 || now - held->waitingSince < deadline) continue;
+            // The loop sees the end of the stream and closes the connection itself. The peer
+            // check makes sure the descriptor still is that connection.
+            if (SamePeer(held->fd, held->peer)) shutdown(held->fd, SHUT_RDWR);
+            held->fd = -1;
+        }
+    }
+}
 
 HttpServer::HttpServer(Handler handler, HttpLimits limits, Slow slow)
     : handler_(std::move(handler)), limits_(limits), slow_(std::move(slow)) {}
@@ -274,9 +405,13 @@ int HttpServer::Bind(const std::string& host, int port) {
                                              : reinterpret_cast<sockaddr_in*>(&bound)->sin_port);
 }
 
-int HttpServer::bind_to_any_port(const std::string& host) { return Bind(host, 0); }
+int HttpServer::bind_to_any_port(const std::string& host) {
+    return Bind(host, 0);
+}
 
-bool HttpServer::bind_to_port(const std::string& host, int port) { return Bind(host, port) >= 0; }
+bool HttpServer::bind_to_port(const std::string& host, int port) {
+    return Bind(host, port) >= 0;
+}
 
 bool HttpServer::listen_after_bind() {
     if (socket_ < 0) return false;
@@ -287,8 +422,9 @@ bool HttpServer::listen_after_bind() {
     MHD_OptionItem options[] = {
         {MHD_OPTION_LISTEN_SOCKET, socket_, nullptr},
         {MHD_OPTION_URI_LOG_CALLBACK, reinterpret_cast<intptr_t>(&StartExchange), nullptr},
-        {MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&EndExchange), nullptr},
-        {MHD_OPTION_NOTIFY_CONNECTION, reinterpret_cast<intptr_t>(&NoDelay), nullptr},
+        {MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&HttpServerAccess::EndExchange),
+         this},
+        {MHD_OPTION_NOTIFY_CONNECTION, reinterpret_cast<intptr_t>(&HttpServerAccess::Notice), this},
         {MHD_OPTION_CONNECTION_TIMEOUT, static_cast<intptr_t>(limits_.idleTimeoutSeconds), nullptr},
         {MHD_OPTION_CONNECTION_LIMIT, static_cast<intptr_t>(limits_.maxConnections), nullptr},
         {MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(limits_.connectionMemory),
@@ -300,10 +436,16 @@ bool HttpServer::listen_after_bind() {
         std::lock_guard lock(mutex_);
         if (stopRequested_) return true;
     }
-    MHD_Daemon* daemon = MHD_start_daemon(flags, 0, nullptr, nullptr, &HttpServerAccess::Handle,
-                                          this, MHD_OPTION_ARRAY, options, MHD_OPTION_END);
+    MHD_Daemon* daemon =
+        MHD_start_daemon(flags, 0, &HttpServerAccess::Admit, this, &HttpServerAccess::Handle, this,
+                         MHD_OPTION_ARRAY, options, MHD_OPTION_END);
     if (!daemon) return false;
     if (limits_.workers > 0) StartWorkers();
+    if (limits_.headerTimeoutSeconds > 0) {
+        std::lock_guard lock(connectionsMutex_);
+        sweeping_ = true;
+        sweeper_ = std::thread([this] { Sweep(); });
+    }
     socket_ = -1; // the daemon closes it when it stops
     {
         std::unique_lock lock(mutex_);
@@ -314,6 +456,12 @@ bool HttpServer::listen_after_bind() {
     // The daemon must not stop with a connection still suspended: every handed-off request
     // is answered first, later ones in the loops.
     StopWorkers();
+    {
+        std::lock_guard lock(connectionsMutex_);
+        sweeping_ = false;
+    }
+    sweepWake_.notify_all();
+    if (sweeper_.joinable()) sweeper_.join();
     MHD_stop_daemon(daemon);
     return true;
 }

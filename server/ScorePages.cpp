@@ -10,27 +10,44 @@ namespace {
 constexpr const char* kPageHead =
     "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
     "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>";
-constexpr const char* kStyle =
-    "</title>\n<style>\n"
+// The whole style sheet; its digest is what the pages' content security policy allows. On a
+// phone the table must fit without sideways scrolling: narrower gaps, names and countries break
+// anywhere if they must, numbers never, dates only between day and time.
+constexpr std::string_view kStyleSheet =
+    "\n"
     "body{font-family:Georgia,serif;max-width:46em;margin:2em auto;padding:0 1em;"
     "background:#1b1410;color:#f3e6cf}\n"
     "a{color:#ffb347}\nh1{color:#ff7a2f}\n"
     "table{border-collapse:collapse;width:100%}\n"
     "th,td{padding:.25em .6em;text-align:left;border-bottom:1px solid #4a3a2c}\n"
-    "td.n{text-align:right}\n"
-    "</style>\n</head>\n<body>\n";
+    "td{overflow-wrap:anywhere}\n"
+    "td.n{text-align:right;white-space:nowrap}\ntd.d{overflow-wrap:normal}\n"
+    "td.d span{white-space:nowrap}\n"
+    "@media (max-width:40em){body{margin:1em auto;padding:0 .5em}th,td{padding:.25em .3em}}\n";
 constexpr const char* kPageEnd = "</body>\n</html>\n";
 
+void AppendStyle(std::string& page) {
+    page += "</title>\n<style>";
+    page += kStyleSheet;
+    page += "</style>\n</head>\n<body>\n";
+}
+
+// Day and time each kept whole: a narrow table may put the time under the day, never break
+// inside either.
 std::string FormatUtc(std::int64_t unixSeconds) {
     std::time_t t = static_cast<std::time_t>(unixSeconds);
     std::tm tm{};
     if (!gmtime_r(&t, &tm)) return "";
-    char buf[32];
-    std::size_t n = std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M", &tm);
+    char buf[64];
+    std::size_t n = std::strftime(buf, sizeof buf, "<span>%Y-%m-%d</span> <span>%H:%M</span>", &tm);
     return std::string(buf, n);
 }
 
 } // namespace
+
+std::string_view PageStyle() {
+    return kStyleSheet;
+}
 
 std::string HtmlEscape(std::string_view text) {
     std::string out;
@@ -62,7 +79,7 @@ std::string HtmlEscape(std::string_view text) {
 std::string HomePage(std::string_view version) {
     std::string page = kPageHead;
     page += "Skyvern";
-    page += kStyle;
+    AppendStyle(page);
     page += "<h1>Skyvern</h1>\n"
             "<p>Skyvern is a side-scrolling arcade shooter. You fly a dragon from left to right "
             "over a landscape of mountains, volcanoes and forests that turns from day to night, "
@@ -91,7 +108,7 @@ std::string HomePage(std::string_view version) {
 std::string WorldPage(const std::vector<StoredScore>& rows) {
     std::string page = kPageHead;
     page += "Skyvern world high scores";
-    page += kStyle;
+    AppendStyle(page);
     page += "<h1>Skyvern world high scores</h1>\n";
     if (rows.empty()) {
         page += "<p>No scores yet.</p>\n";
@@ -104,7 +121,7 @@ std::string WorldPage(const std::vector<StoredScore>& rows) {
             page += row.name.empty() ? std::string("Anonymous") : HtmlEscape(row.name);
             page += "</td><td class=\"n\">" + std::to_string(row.score) + "</td><td>";
             page += HtmlEscape(row.country);
-            page += "</td><td>" + FormatUtc(row.time) + "</td></tr>\n";
+            page += "</td><td class=\"d\">" + FormatUtc(row.time) + "</td></tr>\n";
         }
         page += "</table>\n";
     }

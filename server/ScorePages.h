@@ -10,6 +10,9 @@
 namespace scores {
 
 // Escapes &, <, >, " and ' so stored text can never become markup.
+// The text of the pages' style element.
+std::string_view PageStyle();
+
 std::string HtmlEscape(std::string_view text);
 
 // What the game is, how to play it, and the link to the world table.

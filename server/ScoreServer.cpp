@@ -5,13 +5,15 @@
 #include "ScorePages.h"
 #include "ScoreRecord.h"
 
-#include <arpa/inet.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
+#include <stdexcept>
 
 namespace scores {
 
@@ -27,19 +29,41 @@ void NotFound(HttpResponse& response) {
     response.body = "Not Found\n";
 }
 
-// The canonical text of an IPv4 or IPv6 address, or "" when `text` is none.
-std::string NormalAddress(std::string text) {
-    while (!text.empty() && text.front() == ' ')
-        text.erase(text.begin());
-    while (!text.empty() && text.back() == ' ')
-        text.pop_back();
-    unsigned char bytes[16];
-    char out[INET6_ADDRSTRLEN];
-    if (inet_pton(AF_INET, text.c_str(), bytes) == 1 && inet_ntop(AF_INET, bytes, out, sizeof out))
-        return out;
-    if (inet_pton(AF_INET6, text.c_str(), bytes) == 1 && inet_ntop(AF_INET6, bytes, out, sizeof out))
-        return out;
-    return "";
+// The answers of the script carry one-time values and outcomes: never kept by a cache.
+constexpr const char* kNoStore = "no-store";
+// Pages are kept but asked about again each time (a 304 when they are unchanged).
+constexpr const char* kRevalidate = "no-cache";
+constexpr const char* kScreenshotCache = "public, max-age=3600";
+// Larger files are not ours to serve from memory.
+constexpr off_t kLargestScreenshot = 32 << 20;
+
+std::int64_t UnixSeconds() {
+    return SystemClockMs() / 1000;
+}
+
+std::vector<NetRange> ParseProxies(const std::vector<std::string>& proxies) {
+    std::vector<NetRange> ranges;
+    for (const std::string& proxy : proxies) {
+        auto range = ParseRange(proxy);
+        if (!range) throw std::invalid_argument("not an address or range: " + proxy);
+        ranges.push_back(*range);
+    }
+    return ranges;
+}
+
+HttpLimits HttpLimitsOf(const ServerLimits& limits) {
+    HttpLimits http;
+    http.threads = limits.threads;
+    http.maxConnections = limits.maxConnections;
+    http.idleTimeoutSeconds = limits.idleTimeoutSeconds;
+    // Room for the longest target we answer plus ordinary headers.
+    http.connectionMemory = limits.maxUrlLength + 12 * 1024;
+    http.workers = limits.workers;
+    http.connectionsPerAddress = limits.connectionsPerAddress;
+    // A proxy of ours carries everyone's requests on its connections.
+    http.uncapped = ParseProxies(limits.trustedProxies);
+    http.headerTimeoutSeconds = limits.headerTimeoutSeconds;
+    return http;
 }
 
 } // namespace
@@ -51,23 +75,19 @@ std::int64_t SystemClockMs() {
 
 ScoreServer::ScoreServer(ScoreStore& store, std::string version, Clock clock, ServerLimits limits)
     : store_(store), version_(std::move(version)), clock_(std::move(clock)), limits_(limits),
-      tokens_(store.TokenKey(), limits.tokenLifetimeMs),
-      http_([this](const HttpRequest& request, HttpResponse& response) { Route(request, response); },
-            HttpLimits{limits.threads, limits.maxConnections, limits.idleTimeoutSeconds,
-                       // Room for the longest target we answer plus ordinary headers.
-                       limits.maxUrlLength + 12 * 1024, limits.workers},
-            // A submission waits for its commit to reach the disk.
-            [](const HttpRequest& request) {
-                if (request.path != "/cgi/version.pl") return false;
-                for (const auto& param : request.params)
-                    if (param.first == "hs") return true;
-                return false;
-            }) {
-    for (const std::string& proxy : limits_.trustedProxies) {
-        std::string address = NormalAddress(proxy);
-        trustedProxies_.push_back(address.empty() ? proxy : address);
-    }
-}
+      trustedProxies_(ParseProxies(limits.trustedProxies)),
+      tokens_(store.TokenKey(), limits.tokenLifetimeMs), homeVersions_(UnixSeconds),
+      worldVersions_(UnixSeconds),
+      http_(
+          [this](const HttpRequest& request, HttpResponse& response) { Route(request, response); },
+          HttpLimitsOf(limits),
+          // A submission waits for its commit to reach the disk.
+          [](const HttpRequest& request) {
+              if (request.path != "/cgi/version.pl") return false;
+              for (const auto& param : request.params)
+                  if (param.first == "hs") return true;
+              return false;
+          }) {}
 
 bool ScoreServer::ServeScreenshots(const std::string& dir) {
     std::error_code ec;
@@ -77,36 +97,40 @@ bool ScoreServer::ServeScreenshots(const std::string& dir) {
     return true;
 }
 
-std::string ScoreServer::ClientAddress(const HttpRequest& request) const {
+std::optional<std::string> ScoreServer::ClientAddress(const HttpRequest& request) const {
     if (request.forwardedFor.empty()) return request.peer;
-    bool trusted = false;
-    for (const std::string& proxy : trustedProxies_)
-        trusted = trusted || proxy == request.peer;
-    if (!trusted) return request.peer;
+    auto peer = ParseAddress(request.peer);
+    if (!peer || !AnyContains(trustedProxies_, *peer)) return request.peer;
     // Our proxy appends the address it saw last; whatever stands before it the client wrote.
+    // What our proxy wrote and we cannot read is refused, not counted against the proxy: that
+    // would let one client use up everyone's allowance.
     std::size_t comma = request.forwardedFor.rfind(',');
-    std::string last = NormalAddress(
-        comma == std::string::npos ? request.forwardedFor : request.forwardedFor.substr(comma + 1));
-    return last.empty() ? request.peer : last;
+    auto last = ParseForwardedAddress(
+        comma == std::string::npos ? std::string_view(request.forwardedFor)
+                                   : std::string_view(request.forwardedFor).substr(comma + 1));
+    if (!last) return std::nullopt;
+    return last->Text();
 }
 
 void ScoreServer::Route(const HttpRequest& request, HttpResponse& response) {
+    AddCommonHeaders(response);
     if (request.target.size() > limits_.maxUrlLength) {
         response.status = 414;
         response.body = "URI Too Long\n";
     } else if (request.path == "/") {
         response.contentType = kHtml;
-        response.body = HomePage(version_);
+        homeVersions_.Deliver(request, response, HomePage(version_), kRevalidate);
     } else if (request.path == "/cgi/version.pl") {
         HandleScript(request, response);
     } else if (request.path.rfind("/screenshots/", 0) == 0) {
-        Screenshot(request.path.substr(13), response);
+        Screenshot(request, request.path.substr(13), response);
     } else {
         NotFound(response);
     }
 }
 
-void ScoreServer::Screenshot(const std::string& name, HttpResponse& response) {
+void ScoreServer::Screenshot(const HttpRequest& request, const std::string& name,
+                             HttpResponse& response) {
     // A plain file name of the folder itself: nothing above it or hidden in it.
     if (name.empty() || name.front() == '.' || name.find('/') != std::string::npos ||
         name.find('\0') != std::string::npos)
@@ -117,13 +141,35 @@ void ScoreServer::Screenshot(const std::string& name, HttpResponse& response) {
         dir = screenshots_;
     }
     if (dir.empty()) return NotFound(response);
-    std::filesystem::path file = std::filesystem::path(dir) / name;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) return NotFound(response);
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return NotFound(response);
-    response.body.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    response.contentType = file.extension() == ".png" ? "image/png" : "application/octet-stream";
+    const std::string file = (std::filesystem::path(dir) / name).string();
+    // A link in the folder could point anywhere on the machine: only the folder's own regular
+    // files are served.
+    const int fd = open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return NotFound(response);
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kLargestScreenshot) {
+        close(fd);
+        return NotFound(response);
+    }
+    std::string body(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t got = 0;
+    while (got < body.size()) {
+        const ssize_t n = read(fd, body.data() + got, body.size() - got);
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    close(fd);
+    if (got != body.size()) return NotFound(response);
+    response.body = std::move(body);
+    response.contentType = std::filesystem::path(name).extension() == ".png"
+                               ? "image/png"
+                               : "application/octet-stream";
+    char etag[64];
+    std::snprintf(etag, sizeof etag, "\"%llx-%llx-%lx\"",
+                  static_cast<unsigned long long>(info.st_ino),
+                  static_cast<unsigned long long>(info.st_size),
+                  static_cast<long>(info.st_mtim.tv_sec * 1000 + info.st_mtim.tv_nsec / 1000000));
+    Deliver(request, response, etag, info.st_mtim.tv_sec, kScreenshotCache);
 }
 
 void ScoreServer::HandleScript(const HttpRequest& request, HttpResponse& response) {
@@ -140,13 +186,23 @@ void ScoreServer::HandleScript(const HttpRequest& request, HttpResponse& respons
 
     using Keys = std::set<std::string>;
     if (keys == Keys{"version", "prg"} && params["version"].empty()) {
+        response.headers.emplace_back("Cache-Control", kNoStore);
         response.body = VersionReply();
     } else if (keys == Keys{"hs", "prg", "inf"} && params["hs"].empty()) {
-        response.body = Submit(ClientAddress(request), params["inf"]);
+        response.headers.emplace_back("Cache-Control", kNoStore);
+        // Storing is no answer to HEAD, which a client may send only to look.
+        if (request.method != "GET") {
+            response.status = 405;
+            response.headers.emplace_back("Allow", "GET");
+            response.body = "Method Not Allowed\n";
+            return;
+        }
+        auto client = ClientAddress(request);
+        response.body = client ? Submit(*client, params["inf"]) : "ERROR bad client address";
     } else if (keys == Keys{"prg", "show", "type"} && params["show"].empty() &&
                params["type"] == "0") {
         response.contentType = kHtml;
-        response.body = WorldPageHtml();
+        worldVersions_.Deliver(request, response, WorldPageHtml(), kRevalidate);
     } else {
         NotFound(response);
     }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "HttpServer.h"
+#include "NetAddress.h"
+#include "PageDelivery.h"
 #include "ScoreStore.h"
 #include "TokenSigner.h"
 
@@ -11,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +31,10 @@ struct ServerLimits {
     std::size_t workers = 16;
     std::size_t maxConnections = 10000;
     unsigned idleTimeoutSeconds = 10;
+    // Connections one client address holds at most (trusted proxies excepted), and how long
+    // a request's headers may take to arrive whole.
+    std::size_t connectionsPerAddress = 64;
+    unsigned headerTimeoutSeconds = 10;
     int worldRows = 100;
     std::int64_t tokenLifetimeMs = TokenSigner::kDefaultLifetimeMs;
     int submissionsPerWindow = 30;
@@ -37,7 +44,8 @@ struct ServerLimits {
     std::int64_t worldPageMaxAgeMs = 500;
     // How often used tokens and old attempts are cleared out of the database.
     std::int64_t purgeIntervalMs = 15 * 1000;
-    // Peers whose X-Forwarded-For names the client (reverse proxies of ours).
+    // Peers whose X-Forwarded-For names the client (reverse proxies of ours): addresses or
+    // ranges ("10.0.0.0/8"); a value that is neither makes the constructor throw.
     std::vector<std::string> trustedProxies;
 };
 
@@ -59,20 +67,20 @@ class ScoreServer {
     std::string WorldPageHtml();
 
     // The address a submission counts against: the peer, or for a trusted proxy the last
-    // address it put in X-Forwarded-For.
-    std::string ClientAddress(const HttpRequest& request) const;
+    // address it put in X-Forwarded-For; nothing when that entry is not an address.
+    std::optional<std::string> ClientAddress(const HttpRequest& request) const;
 
   private:
     void Route(const HttpRequest& request, HttpResponse& response);
     void HandleScript(const HttpRequest& request, HttpResponse& response);
-    void Screenshot(const std::string& name, HttpResponse& response);
+    void Screenshot(const HttpRequest& request, const std::string& name, HttpResponse& response);
     void PurgeNowAndThen(std::int64_t nowMs);
 
     ScoreStore& store_;
     const std::string version_;
     const Clock clock_;
     const ServerLimits limits_;
-    std::vector<std::string> trustedProxies_; // normalised
+    std::vector<NetRange> trustedProxies_;
     TokenSigner tokens_;
     std::atomic<std::int64_t> nextPurgeMs_{0};
 
@@ -84,6 +92,10 @@ class ScoreServer {
     std::shared_ptr<const std::string> worldPage_;
     std::uint64_t worldPageGeneration_ = 0;
     std::chrono::steady_clock::time_point worldPageAt_;
+
+    // Validators and gzip forms of the pages as they go out.
+    PageVersions homeVersions_;
+    PageVersions worldVersions_;
 
     HttpServer http_;
 };

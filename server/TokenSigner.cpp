@@ -16,7 +16,7 @@ namespace scores {
 namespace {
 
 constexpr std::size_t kRawLength = TokenSigner::kTokenLength * 5 / 8; // 15
-constexpr std::size_t kSignedLength = 9;                               // time and serial
+constexpr std::size_t kSignedLength = 9;                              // time and serial
 
 void FillRandom(void* buffer, std::size_t size) {
     auto* at = static_cast<unsigned char*>(buffer);
@@ -101,7 +101,8 @@ TokenSigner::Check TokenSigner::Verify(std::string_view token, std::int64_t nowM
         if (value < 0) return Check::Unknown;
         for (std::size_t b = 0; b < 5; ++b) {
             std::size_t bit = s * 5 + b;
-            if ((value >> (4 - b)) & 1) raw[bit / 8] |= static_cast<unsigned char>(0x80 >> (bit % 8));
+            if ((value >> (4 - b)) & 1)
+                raw[bit / 8] |= static_cast<unsigned char>(0x80 >> (bit % 8));
         }
     }
     auto mac = Mac(raw, kSignedLength);
@@ -109,6 +110,9 @@ TokenSigner::Check TokenSigner::Verify(std::string_view token, std::int64_t nowM
     std::uint32_t seconds = 0;
     for (int i = 0; i < 4; ++i)
         seconds = seconds << 8 | raw[i];
+    // Never issued by a clock of ours (a key leaked, or a clock far off): its use would have
+    // to be remembered for as long as it claims to live.
+    if (static_cast<std::int64_t>(seconds) * 1000 > nowMs + kMaxAheadMs) return Check::Unknown;
     // The issue second is rounded down, so a token never lives longer than its lifetime.
     const std::int64_t expires = static_cast<std::int64_t>(seconds) * 1000 + lifetimeMs_;
     if (nowMs >= expires) return Check::Expired;

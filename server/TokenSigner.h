@@ -20,6 +20,8 @@ class TokenSigner {
     static constexpr std::int64_t kDefaultLifetimeMs = 10 * 60 * 1000;
     static constexpr std::size_t kTokenLength = 24;
     static constexpr std::size_t kKeyLength = 32;
+    // Instances' clocks may differ a little; a token from further ahead is not taken.
+    static constexpr std::int64_t kMaxAheadMs = 60 * 1000;
 
     enum class Check { Ok, Unknown, Expired };
 
@@ -31,7 +33,8 @@ class TokenSigner {
     // Whether the token is one of ours and still within its lifetime at nowMs. On Ok,
     // *expiresMs (when given) is when it stops being good, which is how long its use must be
     // remembered.
-    Check Verify(std::string_view token, std::int64_t nowMs, std::int64_t* expiresMs = nullptr) const;
+    Check Verify(std::string_view token, std::int64_t nowMs,
+                 std::int64_t* expiresMs = nullptr) const;
 
     // Fresh random key bytes for a new database.
     static std::string NewKey();

@@ -31,24 +31,32 @@ struct Options {
 };
 
 void Usage(FILE* out) {
-    std::fprintf(out,
-                 "usage: skyvern-scores [--listen ADDR:PORT] [--db FILE|URI] [--trusted-proxy ADDR]...\n"
-                 "                      [--screenshots DIR] [--threads N] [--workers N]\n"
-                 "                      [--idle-timeout S] [--rate-limit N]\n"
-                 "  --listen ADDR:PORT    address to serve on (default 127.0.0.1:8642;\n"
-                 "                        port 0 picks a free one, [::1]:PORT for IPv6)\n"
-                 "  --db FILE|URI         SQLite database file (default scores.db), or a\n"
-                 "                        PostgreSQL URI (postgresql://...) shared by instances\n"
-                 "  --trusted-proxy ADDR  a reverse proxy whose X-Forwarded-For names the client\n"
-                 "  --screenshots DIR     the game's screenshots, served as /screenshots/\n"
-                 "                        (default " SKYVERN_SCREENSHOTS_FROM_BIN " from the\n"
-                 "                        program's folder)\n"
-                 "  --threads N           event loops (default 4)\n"
-                 "  --workers N           threads that store submissions, each with a database\n"
-                 "                        connection (default 16)\n"
-                 "  --idle-timeout S      close a connection silent for S seconds (default 10)\n"
-                 "  --rate-limit N        submission attempts per address in 60 s (default 30;\n"
-                 "                        for load benchmarks only)\n");
+    std::fprintf(
+        out,
+        "usage: skyvern-scores [--listen ADDR:PORT] [--db FILE|URI] [--trusted-proxy ADDR]...\n"
+        "                      [--screenshots DIR] [--threads N] [--workers N]\n"
+        "                      [--idle-timeout S] [--header-timeout S]\n"
+        "                      [--connections-per-address N] [--rate-limit N]\n"
+        "  --listen ADDR:PORT    address to serve on (default 127.0.0.1:8642;\n"
+        "                        port 0 picks a free one, [::1]:PORT for IPv6)\n"
+        "  --db FILE|URI         SQLite database file (default scores.db), or a\n"
+        "                        PostgreSQL URI (postgresql://...) shared by instances\n"
+        "  --trusted-proxy ADDR  a reverse proxy whose X-Forwarded-For names the client:\n"
+        "                        an address or a range (10.0.0.0/8, fd00::/8)\n"
+        "  --screenshots DIR     the game's screenshots, served as /screenshots/\n"
+        "                        (default " SKYVERN_SCREENSHOTS_FROM_BIN " from the\n"
+        "                        program's folder)\n"
+        "  --threads N           event loops (default 4)\n"
+        "  --workers N           threads that store submissions, each with a database\n"
+        "                        connection (default 16)\n"
+        "  --idle-timeout S      close a connection silent for S seconds (default 10)\n"
+        "  --header-timeout S    close a connection whose request headers have not\n"
+        "                        arrived whole within S seconds (default 10)\n"
+        "  --connections-per-address N\n"
+        "                        connections one client address (IPv6: /64) may hold,\n"
+        "                        trusted proxies excepted (default 64)\n"
+        "  --rate-limit N        submission attempts per address in 60 s (default 30;\n"
+        "                        for load benchmarks only)\n");
 }
 
 bool ParseListen(const std::string& text, Options& options) {
@@ -69,7 +77,8 @@ bool ParseListen(const std::string& text, Options& options) {
 // A whole decimal from 1 to `max`, or 0.
 long ParseCount(const char* text, long max) {
     std::string digits = text;
-    if (digits.empty() || digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string::npos)
+    if (digits.empty() || digits.size() > 10 ||
+        digits.find_first_not_of("0123456789") != std::string::npos)
         return 0;
     long value = std::atol(digits.c_str());
     return value >= 1 && value <= max ? value : 0;
@@ -103,13 +112,19 @@ int main(int argc, char** argv) {
         } else if (arg == "--screenshots" && i + 1 < argc) {
             options.screenshots = argv[++i];
         } else if (arg == "--trusted-proxy" && i + 1 < argc) {
-            options.limits.trustedProxies.push_back(argv[++i]);
+            if (!scores::ParseRange(argv[++i])) {
+                std::fprintf(stderr, "skyvern-scores: bad --trusted-proxy value '%s'\n", argv[i]);
+                return 2;
+            }
+            options.limits.trustedProxies.push_back(argv[i]);
         } else if ((arg == "--threads" || arg == "--workers" || arg == "--rate-limit" ||
-                    arg == "--idle-timeout") &&
+                    arg == "--idle-timeout" || arg == "--header-timeout" ||
+                    arg == "--connections-per-address") &&
                    i + 1 < argc) {
-            long value = ParseCount(argv[++i], arg == "--threads" || arg == "--workers" ? 256
-                                               : arg == "--idle-timeout" ? 3600
-                                                                         : 1000000000L);
+            long value = ParseCount(
+                argv[++i], arg == "--threads" || arg == "--workers"               ? 256
+                           : arg == "--idle-timeout" || arg == "--header-timeout" ? 3600
+                                                                                  : 1000000000L);
             if (value == 0) {
                 std::fprintf(stderr, "skyvern-scores: bad %s value '%s'\n", arg.c_str(), argv[i]);
                 return 2;
@@ -120,6 +135,10 @@ int main(int argc, char** argv) {
                 options.limits.workers = static_cast<std::size_t>(value);
             else if (arg == "--idle-timeout")
                 options.limits.idleTimeoutSeconds = static_cast<unsigned>(value);
+            else if (arg == "--header-timeout")
+                options.limits.headerTimeoutSeconds = static_cast<unsigned>(value);
+            else if (arg == "--connections-per-address")
+                options.limits.connectionsPerAddress = static_cast<std::size_t>(value);
             else
                 options.limits.submissionsPerWindow = static_cast<int>(value);
         } else {

@@ -21,6 +21,10 @@ PACKAGES=(
   libpq-dev postgresql libmicrohttpd-dev
   # score server load benchmark
   wrk
+  # score server pages in a real browser: headless Chromium driven through WebDriver
+  chromium chromium-driver python3-selenium
+  # score server: gzip of its pages
+  zlib1g-dev
   # building the Debian packages and checking them (tools/debian-packages.sh)
   debhelper lintian fakeroot
   # dxgtool's PNG files, of any size the picture reader accepts

@@ -3,7 +3,9 @@
 # (10 000 rows) and submissions (a version query for the token, then the score), for
 #   sqlite      one instance on an SQLite file
 #   postgresql  two instances on one PostgreSQL database (a server of its own, fsync on),
-#               one wrk per instance, figures summed
+#               one wrk per instance, figures summed; then the same two instances through
+#               the example nginx site (dist/scores) in front of them, one wrk on nginx
+#               (row "pg+nginx"), when nginx is installed
 # Submissions run with the limit raised by --rate-limit and each from another address behind
 # the loopback as trusted proxy. Prints requests per second and the 99th-percentile latency
 # per route (for submissions also the accepted ones per second).
@@ -41,7 +43,16 @@ stop_servers() {
   done
   server_pids=()
 }
+nginx_pid=""
+stop_nginx() {
+  if [ -n "$nginx_pid" ]; then
+    kill -QUIT "$nginx_pid" 2>/dev/null || true
+    for _ in $(seq 100); do kill -0 "$nginx_pid" 2>/dev/null || break; sleep 0.05; done
+    nginx_pid=""
+  fi
+}
 cleanup() {
+  stop_nginx
   stop_servers
   [ -z "$pg_state" ] || SKYVERN_PG_DURABLE=1 tests/server/postgres.sh stop "$pg_state" || true
   rm -rf "$work"
@@ -73,6 +84,53 @@ to_ms() {
     n = v + 0
     if (v ~ /us$/) n /= 1000; else if (v ~ /ms$/) n += 0; else if (v ~ /s$/) n *= 1000
     printf "%.2f", n }'
+}
+
+free_port() {
+  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+# start_nginx ADDRESS1 ADDRESS2: the example site on free loopback ports in front of the two
+# instances; sets `nginx_address` to its plain-HTTP address (the game's port 80).
+start_nginx() {
+  local dir="$work/nginx" http_port https_port
+  mkdir -p "$dir"
+  chmod 755 "$work" "$dir"
+  http_port="$(free_port)"
+  https_port="$(free_port)"
+  openssl req -x509 -newkey rsa:2048 -nodes -keyout "$dir/key.pem" -out "$dir/cert.pem" \
+    -days 2 -subj /CN=localhost 2>/dev/null
+  # The example as it stands but for addresses, ports, certificate and paths. One change: the
+  # example replaces X-Forwarded-For with the peer, which here is always the loopback; the
+  # benchmark's players each bring their own, as real ones behind the front each have one.
+  sed -e "s#server 127.0.0.1:8642 #server $1 #" -e "s#server 127.0.0.1:8643 #server $2 #" \
+      -e "s#listen 80;#listen 127.0.0.1:$http_port;#" -e "/listen \[::\]:80;/d" \
+      -e "s#listen 443 ssl#listen 127.0.0.1:$https_port ssl#" -e "/listen \[::\]:443/d" \
+      -e "s#/etc/ssl/certs/ssl-cert-snakeoil.pem#$dir/cert.pem#" \
+      -e "s#/etc/ssl/private/ssl-cert-snakeoil.key#$dir/key.pem#" \
+      -e "s#/etc/nginx/skyvern-scores-proxy.conf#$dir/proxy.conf#" \
+      dist/scores/skyvern-scores.nginx >"$dir/site.conf"
+  sed -e 's#X-Forwarded-For $remote_addr#X-Forwarded-For $http_x_forwarded_for#' \
+      dist/scores/skyvern-scores-proxy.conf >"$dir/proxy.conf"
+  cat >"$dir/nginx.conf" <<CONF
+worker_processes 2;
+pid $dir/nginx.pid;
+error_log $dir/error.log;
+events { worker_connections 4096; }
+http {
+    access_log off;
+    client_body_temp_path $dir/body;
+    proxy_temp_path $dir/proxy;
+    include $dir/site.conf;
+}
+CONF
+  nginx -p "$dir" -e "$dir/error.log" -c "$dir/nginx.conf"
+  for _ in $(seq 100); do
+    [ -s "$dir/nginx.pid" ] && break
+    sleep 0.05
+  done
+  nginx_pid="$(cat "$dir/nginx.pid")"
+  nginx_address="127.0.0.1:$http_port"
 }
 
 status=0
@@ -135,6 +193,14 @@ for setup in $setups; do
   for route in version world submit; do
     run_route "$setup" "$route" "${addresses[@]}"
   done
+  # The same instances through the real front, in the same run.
+  if [ "$setup" = postgresql ] && command -v nginx >/dev/null && command -v openssl >/dev/null; then
+    start_nginx "${addresses[0]}" "${addresses[1]}"
+    for route in version world submit; do
+      run_route pg+nginx "$route" "$nginx_address"
+    done
+    stop_nginx
+  fi
   stop_servers
   if [ -n "$pg_state" ]; then
     SKYVERN_PG_DURABLE=1 tests/server/postgres.sh stop "$pg_state"

@@ -15,6 +15,8 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <stdexcept>
 #include <thread>
 
 namespace {
@@ -108,7 +110,7 @@ TEST_P(ScoreServerTest, StoresWhatTheGameSendsAndShowsIt) {
     EXPECT_NE(page.find("<td>Bob</td><td class=\"n\">1234</td><td>Norway</td>"), std::string::npos)
         << page;
     EXPECT_NE(page.find("<td>Anonymous</td><td class=\"n\">77</td>"), std::string::npos);
-    EXPECT_NE(page.find("2023-11-14 22:13"), std::string::npos);
+    EXPECT_NE(page.find("<span>2023-11-14</span> <span>22:13</span>"), std::string::npos);
 }
 
 TEST_P(ScoreServerTest, EveryRefusalAnswersErrorAndStoresNothing) {
@@ -287,6 +289,25 @@ TEST_P(ScoreServerTest, ServesTheScreenshotsAndNothingBesideThem) {
     }
 }
 
+TEST_P(ScoreServerTest, TokensFromTooFarAheadAreRefusedAndLeaveNoRow) {
+    // Signed with our key but dated ahead of our clock: another instance's clock a little
+    // fast is taken, one from further ahead would be remembered for as long as it claims.
+    scores::TokenSigner signer(store_->TokenKey());
+    struct Case {
+        std::int64_t aheadMs;
+        const char* reply;
+    } cases[] = {{59 * 1000, "OK"},
+                 {61 * 1000, "ERROR unknown token"},
+                 {24LL * 3600 * 1000, "ERROR unknown token"}};
+    int stored = 0;
+    for (const Case& c : cases) {
+        EXPECT_EQ(Submit(GameSubmission("Ahead", 10, signer.Issue(now_ + c.aheadMs), "")), c.reply)
+            << c.aheadMs;
+        if (std::string(c.reply) == "OK") ++stored;
+        EXPECT_EQ(store_->Count(), stored) << c.aheadMs;
+    }
+}
+
 TEST_P(ScoreServerTest, HomePageLinksToTheWorldTable) {
     auto res = Get("/");
     ASSERT_TRUE(res);
@@ -305,12 +326,13 @@ TEST(ScoreServerClientTest, ForwardedForCountsOnlyFromATrustedProxy) {
     TempDir dir;
     scores::ScoreStore store(dir.File("scores.db"));
     scores::ServerLimits limits;
-    limits.trustedProxies = {"127.0.0.1", "0:0:0:0:0:0:0:1"};
+    limits.trustedProxies = {"127.0.0.1", "0:0:0:0:0:0:0:1", "10.0.0.0/8", "fd00:1::/32"};
     scores::ScoreServer server(store, "1", scores::SystemClockMs, limits);
+    const std::optional<std::string> refused;
     struct Case {
         const char* peer;
         const char* forwardedFor;
-        const char* client;
+        std::optional<std::string> client;
     } cases[] = {
         {"127.0.0.1", "", "127.0.0.1"},
         {"127.0.0.1", "203.0.113.7", "203.0.113.7"},
@@ -318,17 +340,46 @@ TEST(ScoreServerClientTest, ForwardedForCountsOnlyFromATrustedProxy) {
         // The proxy appends what it saw; what stands before it the client may have made up.
         {"127.0.0.1", "10.1.1.1, 203.0.113.7", "203.0.113.7"},
         {"127.0.0.1", "203.0.113.7,10.1.1.1", "10.1.1.1"},
-        // Not an address: the proxy itself is counted.
-        {"127.0.0.1", "unknown", "127.0.0.1"},
-        {"127.0.0.1", "203.0.113.7, ", "127.0.0.1"},
+        {"127.0.0.1", "garbage, 203.0.113.7", "203.0.113.7"},
+        // With a port, in brackets: the address alone.
+        {"127.0.0.1", "203.0.113.7:61000", "203.0.113.7"},
+        {"127.0.0.1", "[2001:db8::7]", "2001:db8::7"},
+        {"127.0.0.1", "[2001:db8::7]:443", "2001:db8::7"},
+        {"127.0.0.1", "::ffff:203.0.113.7", "203.0.113.7"},
+        // Not an address: refused, not counted against the proxy.
+        {"127.0.0.1", "unknown", refused},
+        {"127.0.0.1", "203.0.113.7, ", refused},
+        {"127.0.0.1", "203.0.113.7:99999", refused},
+        {"127.0.0.1", "[203.0.113.7]", refused},
+        {"127.0.0.1", "[2001:db8::7", refused},
+        {"127.0.0.1", "2001:db8::7]:1", refused},
+        {"127.0.0.1", "203.0.113.7:", refused},
+        // Proxies by range.
+        {"10.200.3.4", "203.0.113.8", "203.0.113.8"},
+        {"fd00:1:ffff::9", "203.0.113.9", "203.0.113.9"},
+        {"10.200.3.4", "junk", refused},
         // From anyone else the header is ignored.
         {"192.0.2.9", "203.0.113.7", "192.0.2.9"},
         {"127.0.0.2", "203.0.113.7", "127.0.0.2"},
+        {"11.0.0.1", "203.0.113.7", "11.0.0.1"},
+        {"fd00:2::1", "junk", "fd00:2::1"},
     };
     for (const Case& c : cases) {
         scores::HttpRequest request;
         request.peer = c.peer;
         request.forwardedFor = c.forwardedFor;
         EXPECT_EQ(server.ClientAddress(request), c.client) << c.peer << " / " << c.forwardedFor;
+    }
+}
+
+TEST(ScoreServerClientTest, TrustedProxiesMustBeAddressesOrRanges) {
+    TempDir dir;
+    scores::ScoreStore store(dir.File("scores.db"));
+    for (const char* bad : {"proxy.example.org", "10.0.0.0/33", "10.0.0.0/", "::1/129", ""}) {
+        scores::ServerLimits limits;
+        limits.trustedProxies = {bad};
+        EXPECT_THROW(scores::ScoreServer(store, "1", scores::SystemClockMs, limits),
+                     std::invalid_argument)
+            << bad;
     }
 }

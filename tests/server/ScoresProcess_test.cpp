@@ -49,9 +49,20 @@ TEST(ScoresProcessTest, KeepsACommittedScoreAcrossSigterm) {
 
 TEST(ScoresProcessTest, RefusesBadOptions) {
     const std::vector<std::vector<std::string>> cases = {
-        {"--listen", "127.0.0.1"}, {"--listen", "127.0.0.1:99999"}, {"--listen", ":8642"}, {"--db"},
-        {"--port", "1"}, {"--threads", "0"}, {"--rate-limit", "x"}, {"--idle-timeout", "-1"},
-        {"--workers", "0"}, {"--workers", "257"},
+        {"--listen", "127.0.0.1"},
+        {"--listen", "127.0.0.1:99999"},
+        {"--listen", ":8642"},
+        {"--db"},
+        {"--port", "1"},
+        {"--threads", "0"},
+        {"--rate-limit", "x"},
+        {"--idle-timeout", "-1"},
+        {"--workers", "0"},
+        {"--workers", "257"},
+        {"--trusted-proxy", "proxy.example.org"},
+        {"--trusted-proxy", "10.0.0.0/40"},
+        {"--connections-per-address", "0"},
+        {"--header-timeout", "0"},
     };
     for (const auto& args : cases) {
         ScoresProcess process(args);

@@ -27,9 +27,9 @@ using Clock = std::chrono::steady_clock;
 const std::string kVersionRequest =
     "GET /cgi/version.pl?version&prg=Skyvern HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
 
-// A blocking loopback connection whose reads and writes give up after five seconds; -1 on
-// failure.
-int Connect(int port) {
+// A blocking loopback connection whose reads and writes give up after five seconds, from the
+// loopback address `source` (host order); -1 on failure.
+int Connect(int port, std::uint32_t source = INADDR_LOOPBACK) {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return -1;
     timeval timeout{5, 0};
@@ -41,7 +41,11 @@ int Connect(int port) {
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    from.sin_addr.s_addr = htonl(source);
+    if (bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0 ||
+        connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         close(fd);
         return -1;
     }
@@ -94,7 +98,15 @@ rlim_t RaiseDescriptorLimit() {
     return limit.rlim_cur;
 }
 
-bool Alive(ScoresProcess& process) { return kill(process.Pid(), 0) == 0; }
+// The crowd of slow and idle clients comes from many addresses, 50 connections each: one
+// address alone is held to fewer connections than that crowd.
+std::uint32_t CrowdAddress(std::uint32_t network, int connection) {
+    return network | static_cast<std::uint32_t>(1 + connection / 50);
+}
+
+bool Alive(ScoresProcess& process) {
+    return kill(process.Pid(), 0) == 0;
+}
 
 } // namespace
 
@@ -111,7 +123,7 @@ TEST(SlowClientsTest, AVersionQueryIsAnsweredAtOnceAmongSlowAndIdleClients) {
 
     std::vector<int> idle;
     for (int i = 0; i < kIdle; ++i) {
-        int fd = Connect(port);
+        int fd = Connect(port, CrowdAddress(0x7f010000, i));
         ASSERT_GE(fd, 0) << "idle connection " << i;
         idle.push_back(fd);
         ASSERT_TRUE(SendAll(fd, kVersionRequest));
@@ -125,8 +137,9 @@ TEST(SlowClientsTest, AVersionQueryIsAnsweredAtOnceAmongSlowAndIdleClients) {
     std::atomic<bool> stop{false};
     std::atomic<int> reopened{0};
     auto open = [&](int& fd) {
-        fd = Connect(port);
-        if (fd >= 0 && !SendAll(fd, "GET /cgi/version.pl?version&prg=Skyvern HTTP/1.1\r\nX-Slow: ")) {
+        fd = Connect(port, CrowdAddress(0x7f020000, static_cast<int>(&fd - trickling.data())));
+        if (fd >= 0 &&
+            !SendAll(fd, "GET /cgi/version.pl?version&prg=Skyvern HTTP/1.1\r\nX-Slow: ")) {
             close(fd);
             fd = -1;
         }
