@@ -107,6 +107,7 @@ for deb in "${debs[@]}" "$out"/*.ddeb; do
     [ -e "$deb" ] || continue
     package=$(dpkg-deb -f "$deb" Package)
     root=$tmp/unpacked/$package
+    mkdir -p "$root"
     dpkg-deb -x "$deb" "$root"
     while IFS= read -r -d '' file; do
         rel=${file#"$root"/}
