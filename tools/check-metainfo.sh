@@ -23,7 +23,7 @@ command -v dpkg-parsechangelog >/dev/null || skip "dpkg-parsechangelog is missin
 
 # Tags that stay, and why:
 #   cid-contains-uppercase-letter: the id is also the desktop file's, the icons' and the window
-#     class's name (reverse DNS, as the desktop entry specification has it); renaming it would
+#     class's name (reverse DNS, as freedesktop.org's desktop entries have it); renaming it would
 #     lose the launchers players pinned.
 #   unknown-tag developer: validators before AppStream 1.0 do not know <developer>, which 1.0
 #     puts in place of <developer_name>.
