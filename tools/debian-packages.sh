@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # debian-packages.sh -- builds the Debian packages from a copy of this tree (build/ is left alone
 # and the suite is not run a second time), checks every package and the .changes file with
-# lintian, failing on any error or warning, and checks how the packages are split: a player's
-# skyvern pulls in neither the server nor its libraries.
+# lintian, failing on any error, warning, info or pedantic tag, checks how the packages are split
+# (a player's skyvern pulls in neither the server nor its libraries), that nothing installed names
+# a loopback address, and the installed AppStream metainfo with appstreamcli --pedantic.
 # Usage: tools/debian-packages.sh [OUTDIR]   (default: packages/ at the top; exit 77 = skipped)
 #   SKYVERN_MAINTAINER="Name <address>" names the maintainer of the packages.
 set -euo pipefail
@@ -19,7 +20,7 @@ fail() {
 }
 # Nothing from an earlier run may pass for this one's.
 rm -f "$out"/skyvern*.deb "$out"/skyvern*.ddeb "$out"/skyvern_*.changes "$out"/skyvern_*.buildinfo
-for tool in dpkg-buildpackage lintian dh; do
+for tool in dpkg-buildpackage lintian dh appstreamcli; do
     command -v "$tool" >/dev/null || skip "$tool is missing (tools/setup.sh installs it)"
 done
 
@@ -58,9 +59,9 @@ for deb in "${debs[@]}"; do
     printf '  %-40s %8s bytes\n' "$(basename "$deb")" "$(stat -c %s "$deb")"
 done
 
-echo "lintian:"
-lintian --fail-on error,warning --tag-display-limit 0 "$changes" "${debs[@]}" ||
-    fail "lintian reports errors or warnings (see above)"
+echo "lintian (pedantic):"
+lintian --pedantic --fail-on error,warning,info,pedantic --tag-display-limit 0 \
+    "$changes" "${debs[@]}" || fail "lintian reports tags (see above)"
 
 # How the packages are split.
 deb() { ls "$out/$1"_"$version"_*.deb; }
@@ -91,4 +92,38 @@ for package in skyvern skyvern-data; do
         fail "$package brings in the server or its libraries: $relations"
     fi
 done
-echo "packages in $out: lintian-clean, split as they should be"
+# Nothing a package installs may send a player to their own machine: the game's score server,
+# home page and the metainfo's addresses are public ones. Every file is searched, programs and
+# compressed pages included. The one exception is the score server's own listening side: it
+# serves on loopback behind a web server by default (its program, unit, man page and examples).
+loopback='127\.[0-9]{1,3}\.[0-9]{1,3}\.[0-9]{1,3}|localhost|(^|[^:[:xdigit:]])::1([^:[:xdigit:]]|$)|0:0:0:0:0:0:0:1'
+listen_side='usr/bin/skyvern-scores
+lib/systemd/system/skyvern-scores.service
+usr/share/man/man8/skyvern-scores.8.gz
+usr/share/doc/skyvern-scores/examples/skyvern-scores-proxy.conf
+usr/share/doc/skyvern-scores/examples/skyvern-scores.nginx'
+named=""
+for deb in "${debs[@]}" "$out"/*.ddeb; do
+    [ -e "$deb" ] || continue
+    package=$(dpkg-deb -f "$deb" Package)
+    root=$tmp/unpacked/$package
+    mkdir -p "$root"
+    dpkg-deb -x "$deb" "$root"
+    while IFS= read -r -d '' file; do
+        rel=${file#"$root"/}
+        if [[ $file == *.gz ]]; then
+            hits=$(gzip -dc "$file" | grep -aoiE "$loopback" | sort -u | tr '\n' ' ' || true)
+        else
+            hits=$(grep -aoiE "$loopback" "$file" | sort -u | tr '\n' ' ' || true)
+        fi
+        [ -n "$hits" ] || continue
+        if [ "$package" = skyvern-scores ] && grep -qxF "$rel" <<<"$listen_side"; then
+            continue
+        fi
+        named+="  $package: /$rel names ${hits% }"$'\n'
+    done < <(find "$root" -type f -print0)
+done
+[ -z "$named" ] || fail "installed files name a loopback address:"$'\n'"$named"
+metainfo=$tmp/unpacked/skyvern/usr/share/metainfo/org.skyvern.Skyvern.metainfo.xml
+"$top/tools/check-metainfo.sh" "$metainfo" "$top/debian/changelog" || fail "the packaged metainfo"
+echo "packages in $out: lintian-clean (pedantic), split as they should be, no loopback address"

@@ -29,6 +29,10 @@ PACKAGES=(
   debhelper lintian fakeroot
   # dxgtool's PNG files, of any size the picture reader accepts
   libpng-dev
+  # the scalable icon is cut into plain polygons, since Qt's SVG renderer ignores clip paths
+  libpolyclipping-dev
+  # the icon check draws the SVG with Qt (KDE) and librsvg (GNOME) and compares with the PNG
+  python3-pyqt5.qtsvg librsvg2-bin
 )
 
 missing=()

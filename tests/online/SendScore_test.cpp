@@ -4,14 +4,15 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <cstdlib>
 #include <thread>
 
 #include "ScoreServer.h"
 #include "ScoreStore.h"
-#include "state/GameState.h"
 #include "app/Harness.h"
 #include "app/MainForm.h"
 #include "frontend/FrontEndScenario.h"
+#include "state/GameState.h"
 #include "support/GameDir.h"
 #include "support/Wait.h"
 
@@ -37,13 +38,16 @@ struct RunningServer {
     std::string Url() const { return "http://127.0.0.1:" + std::to_string(port) + "/"; }
 };
 
-// A game waiting at the send prompt with a stored entry, as after name entry.
+// A game waiting at the send prompt with a stored entry, as after name entry. An empty server
+// leaves out the harness's "server" line.
 struct SendPrompt {
     TempGameDir dir;
     THarness h{{.seed = 3, .workdir = dir.Path()}};
     explicit SendPrompt(const std::string& server) {
         h.Frames(2);
-        EXPECT_TRUE(h.RunLine("server " + server));
+        if (!server.empty()) {
+            EXPECT_TRUE(h.RunLine("server " + server));
+        }
         TmainForm& f = h.Form();
         f.DXTimer1.SetEnabled(false);
         f.DXTimer2.SetEnabled(true);
@@ -68,6 +72,41 @@ TEST(SendScore, ReachesTheServerAndEndsOnTheHighScoreScreen) {
     EXPECT_EQ(rows[0].name, "Bob");
     EXPECT_EQ(rows[0].score, 1234);
     EXPECT_EQ(rows[0].country, "Iceland");
+}
+
+// SKYVERN_SCORE_SERVER for one test.
+struct ServerFromTheEnvironment {
+    explicit ServerFromTheEnvironment(const std::string& url) {
+        setenv("SKYVERN_SCORE_SERVER", url.c_str(), 1);
+    }
+    ~ServerFromTheEnvironment() { unsetenv("SKYVERN_SCORE_SERVER"); }
+};
+
+TEST(SendScore, TheEnvironmentNamesAnotherServerWithoutARebuild) {
+    RunningServer server;
+    std::string url = server.Url();
+    url.pop_back(); // as a player may write it, without the last "/"
+    ServerFromTheEnvironment env(url);
+    SendPrompt game("");
+    ASSERT_TRUE(game.h.RunLine("key press 13")); // send
+    game.h.Frames(2);
+    EXPECT_EQ(game.h.Field("GameState"), "gsMenu");
+    ASSERT_EQ(server.store.Best(10).size(), 1u);
+}
+
+TEST(SendScore, TheHarnessServerLineWinsOverTheEnvironment) {
+    RunningServer server;
+    int gonePort;
+    {
+        RunningServer gone;
+        gonePort = gone.port;
+    }
+    ServerFromTheEnvironment env("http://127.0.0.1:" + std::to_string(gonePort) + "/");
+    SendPrompt game(server.Url());
+    ASSERT_TRUE(game.h.RunLine("key press 13"));
+    game.h.Frames(2);
+    EXPECT_EQ(game.h.Field("GameState"), "gsMenu");
+    ASSERT_EQ(server.store.Best(10).size(), 1u);
 }
 
 TEST(SendScore, AnErrorPageFromTheServerIsAFailure) {
@@ -112,7 +151,7 @@ TEST(SendScore, AServerThatIsDownShowsTheNoticeThenThePromptAgain) {
 // The whole way: a game played to name entry, the name stored and sent, the row on the world
 // page, the game back on its high-score screen.
 class SendAfterAGame : public FrontEndScenario {
-protected:
+  protected:
     void SetUp() override {
         h = std::make_unique<THarness>(THarness::Options{.seed = 3, .workdir = dir.Path()});
         Run({"frames 1", "server " + server.Url()});
@@ -129,7 +168,8 @@ TEST_F(SendAfterAGame, TheRowReachesTheWorldPage) {
              "key up 40", "key down 39", "frames 8", "key up 39", "frames 20"});
     ASSERT_GT(N("Score"), 100);
     Run({"key up 17"});
-    for (int i = 0; i < 5000 && F("GameState") != "gsNameEntry"; ++i) Run({"frames 1"});
+    for (int i = 0; i < 5000 && F("GameState") != "gsNameEntry"; ++i)
+        Run({"frames 1"});
     ASSERT_EQ(F("GameState"), "gsNameEntry");
     const int score = N("Score");
     Run({"type Aodh", "frames 1"});

@@ -41,7 +41,8 @@ bool WriteIfChanged(const fs::path& path, const std::vector<uint8_t>& bytes) {
         }
     }
     fs::rename(tmp, path, ec);
-    if (ec) std::fprintf(stderr, "assetgen: cannot write %s: %s\n", path.c_str(), ec.message().c_str());
+    if (ec)
+        std::fprintf(stderr, "assetgen: cannot write %s: %s\n", path.c_str(), ec.message().c_str());
     return !ec;
 }
 
@@ -95,7 +96,8 @@ std::vector<uint8_t> IconPng(int size) {
 // The hicolor theme's folders: DIR/48x48/apps/NAME.png ... DIR/scalable/apps/NAME.svg.
 bool WriteIcons(const fs::path& dir, const std::string& name) {
     bool ok = true;
-    for (int size : {48, 64, 128, 256}) {
+    // Every size desktops ask for, down to panels and menus: a missing one falls back to the SVG.
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         std::vector<uint8_t> png = IconPng(size);
         const std::string folder = std::to_string(size) + "x" + std::to_string(size);
         ok &= !png.empty() && WriteIfChanged(dir / folder / "apps" / (name + ".png"), png);

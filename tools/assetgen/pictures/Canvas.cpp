@@ -4,11 +4,69 @@
 
 #include "pictures/Pictures.h"
 
+#include <polyclipping/clipper.hpp>
+
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
 namespace assetgen {
+
+namespace {
+
+// Polygons in fixed point: clipper works on integers.
+constexpr double kFixed = 1 << 16;
+
+// The path, flattened finely, as polygons in the current user space.
+ClipperLib::Paths FlatPolygons(cairo_t* cr) {
+    const double tolerance = cairo_get_tolerance(cr);
+    cairo_set_tolerance(cr, 0.005);
+    cairo_path_t* path = cairo_copy_path_flat(cr);
+    cairo_set_tolerance(cr, tolerance);
+    ClipperLib::Paths out;
+    for (int i = 0; i < path->num_data; i += path->data[i].header.length) {
+        const cairo_path_data_t& d = path->data[i];
+        if (d.header.type == CAIRO_PATH_MOVE_TO) out.emplace_back();
+        if ((d.header.type == CAIRO_PATH_MOVE_TO || d.header.type == CAIRO_PATH_LINE_TO) &&
+            !out.empty())
+            out.back().emplace_back(
+                ClipperLib::cInt(std::lround(path->data[i + 1].point.x * kFixed)),
+                ClipperLib::cInt(std::lround(path->data[i + 1].point.y * kFixed)));
+    }
+    cairo_path_destroy(path);
+    return out;
+}
+
+ClipperLib::Paths Combine(const ClipperLib::Paths& a, const ClipperLib::Paths& b,
+                          ClipperLib::ClipType op) {
+    ClipperLib::Clipper c;
+    c.AddPaths(a, ClipperLib::ptSubject, true);
+    c.AddPaths(b, ClipperLib::ptClip, true);
+    ClipperLib::Paths out;
+    c.Execute(op, out, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+    return out;
+}
+
+void FillPolygons(cairo_t* cr, const ClipperLib::Paths& polygons, uint32_t color) {
+    cairo_new_path(cr);
+    for (const ClipperLib::Path& p : polygons) {
+        for (size_t i = 0; i < p.size(); ++i) {
+            const double x = double(p[i].X) / kFixed, y = double(p[i].Y) / kFixed;
+            if (i == 0)
+                cairo_move_to(cr, x, y);
+            else
+                cairo_line_to(cr, x, y);
+        }
+        cairo_close_path(cr);
+    }
+    cairo_save(cr);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+    SetColor(cr, color);
+    cairo_fill(cr);
+    cairo_restore(cr);
+}
+
+} // namespace
 
 Canvas::Canvas(int width, int height) : width_(width), height_(height) {
     surface_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
@@ -77,6 +135,24 @@ void FillShaded(cairo_t* cr, const PathFn& path, const Tone& tone, double lightD
         path(cr);
         cairo_restore(cr);
     };
+    if (cairo_surface_get_type(cairo_get_target(cr)) == CAIRO_SURFACE_TYPE_SVG) {
+        // Scalable icons: the same three regions cut out as polygons, so the file needs no clip
+        // paths, which some SVG renderers (Qt's among them) ignore.
+        cairo_new_path(cr);
+        path(cr);
+        const ClipperLib::Paths shape = FlatPolygons(cr);
+        cairo_new_path(cr);
+        shifted(lightDepth * 0.7, lightDepth);
+        const ClipperLib::Paths lit = FlatPolygons(cr);
+        cairo_new_path(cr);
+        shifted(-shadowDepth * 0.7, -shadowDepth);
+        const ClipperLib::Paths shaded = FlatPolygons(cr);
+        FillPolygons(cr, shape, tone.light);
+        FillPolygons(cr, Combine(shape, lit, ClipperLib::ctIntersection), tone.base);
+        FillPolygons(cr, Combine(shape, shaded, ClipperLib::ctDifference), tone.shadow);
+        cairo_new_path(cr);
+        return;
+    }
     cairo_save(cr);
     cairo_new_path(cr);
     path(cr);

@@ -25,11 +25,14 @@ void DrawIconArt(cairo_t* cr) {
     cairo_set_source(cr, sky);
     cairo_fill(cr);
     cairo_pattern_destroy(sky);
-    // The head fills the disc; the ring is drawn over its edges.
+    // The head fills the disc; the ring is drawn over its edges. The head stays inside the ring,
+    // so the scalable icon goes without the clip (some SVG renderers ignore clip paths).
     cairo_save(cr);
-    cairo_new_path(cr);
-    cairo_arc(cr, 32, 32, 29, 0, 2 * M_PI);
-    cairo_clip(cr);
+    if (cairo_surface_get_type(cairo_get_target(cr)) != CAIRO_SURFACE_TYPE_SVG) {
+        cairo_new_path(cr);
+        cairo_arc(cr, 32, 32, 29, 0, 2 * M_PI);
+        cairo_clip(cr);
+    }
     cairo_translate(cr, 27 - 18 * 1.45, 35 - 12 * 1.45);
     cairo_scale(cr, 1.45, 1.45);
     DrawLife(cr); // the life icon's 36 x 24 frame
