@@ -14,13 +14,14 @@
 #include <variant>
 #include <vector>
 
-#include "state/GameState.h"
+#include "app/FatalError.h"
 #include "app/MainForm.h"
-#include "state/Random.h"
 #include "audio/Music.h"
 #include "audio/SoundEvents.h"
 #include "online/GoToLink.h"
 #include "online/ScoreServer.h"
+#include "state/GameState.h"
+#include "state/Random.h"
 #include "timer/Application.h"
 #include "world/Hero.h"
 
@@ -136,7 +137,16 @@ THarness::THarness(const Options& options) {
     Application().Reset();
     ResetGameState();
     OverrideClockSeed(options.seed);
-    form_ = std::make_unique<TmainForm>();
+    try {
+        form_ = std::make_unique<TmainForm>();
+    } catch (const std::exception& e) {
+        Fatal(e.what());
+    }
+}
+
+void THarness::Fatal(const std::string& message) {
+    fatal_ = message;
+    ReportFatalError("skyvern-harness", message);
 }
 
 THarness::~THarness() {
@@ -148,15 +158,24 @@ THarness::~THarness() {
     std::filesystem::current_path(oldCwd_, ec);
 }
 
-bool THarness::Ended() const { return Application().Terminated(); }
+bool THarness::Ended() const {
+    return Application().Terminated() || !fatal_.empty();
+}
 
 void THarness::Frames(int count) {
-    for (int i = 0; i < count && !Ended(); ++i) {
-        platform_.Advance(16);
-        Application().ProcessMessages();
-        if (Ended()) break;
-        Application().Idle();
+    try {
+        for (int i = 0; i < count && !Ended(); ++i) {
+            platform_.Advance(16);
+            Application().ProcessMessages();
+            if (Ended()) break;
+            Application().Idle();
+        }
+    } catch (const std::exception& e) {
+        // As in the real program: the error ends the run, and the exit link is not opened.
+        Fatal(e.what());
+        return;
     }
+    if (!fatal_.empty()) return;
     // The program's last act after its window closed.
     if (Ended() && !exitLinkOpened_) {
         exitLinkOpened_ = true;
@@ -297,6 +316,10 @@ bool THarness::RunLine(const std::string& rawLine) {
         int n;
         if (!num(1, n) || n < 0) return bad();
         Frames(n);
+        if (!fatal_.empty()) {
+            error_ = fatal_;
+            return false;
+        }
     } else if (cmd == "key") {
         int vk;
         if (w.size() < 3 || !num(2, vk) || vk < 0 || vk > 255) return bad();
@@ -404,5 +427,10 @@ bool THarness::RunScript(std::istream& script, std::ostream& out) {
         }
     }
     out_ = nullptr;
+    // A run that an error ended fails even when no later line ran the game.
+    if (!fatal_.empty()) {
+        error_ = fatal_;
+        return false;
+    }
     return true;
 }
