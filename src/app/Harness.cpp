@@ -296,6 +296,11 @@ bool THarness::RunLine(const std::string& rawLine) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     size_t first = line.find_first_not_of(" \t");
     if (first == std::string::npos || line[first] == '#') return true;
+    // The start failed: there is no game to drive or to look at.
+    if (!form_) {
+        error_ = fatal_;
+        return false;
+    }
     std::vector<std::string> w = Split(line);
     const std::string& cmd = w[0];
     auto bad = [&] {

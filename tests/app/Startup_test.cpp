@@ -158,18 +158,23 @@ TEST(Startup, ADamagedDataFileEndsTheRunWithItsMessageInABox) {
 TEST(Startup, ADamagedDataFileGivesANonZeroExitStatus) {
     TempGameDir dir(false);
     LinkDataWithOneDamaged(dir, "data/menu.dxg");
-    // A script that runs no frame fails all the same when the start itself failed.
-    const std::string command =
-        std::string(SKYVERN_HARNESS_PROGRAM) + " --workdir " + dir.Path() + " - </dev/null 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string out;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        out.append(buffer, n);
-    const int status = pclose(pipe);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status << "\n" << out;
-    EXPECT_NE(out.find("skyvern-harness: "), std::string::npos) << out;
+    // An empty script fails all the same when the start itself failed; a script that asks for
+    // the state gets an error, not a look at a game that never started.
+    for (const char* script : {"", "state\\n"}) {
+        SCOPED_TRACE(script);
+        const std::string command = "printf '" + std::string(script) + "' | " +
+                                    SKYVERN_HARNESS_PROGRAM + " --workdir " + dir.Path() +
+                                    " - 2>&1";
+        FILE* pipe = popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string out;
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            out.append(buffer, n);
+        const int status = pclose(pipe);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status << "\n" << out;
+        EXPECT_NE(out.find("skyvern-harness: "), std::string::npos) << out;
+    }
 }
 #endif
 
