@@ -14,6 +14,7 @@
 #include <variant>
 #include <vector>
 
+#include "app/FatalError.h"
 #include "app/MainForm.h"
 #include "audio/Music.h"
 #include "audio/SoundEvents.h"
@@ -170,7 +171,16 @@ THarness::THarness(const Options& options) {
     Application().Reset();
     ResetGameState();
     OverrideClockSeed(options.seed);
-    form_ = std::make_unique<TmainForm>();
+    try {
+        form_ = std::make_unique<TmainForm>();
+    } catch (const std::exception& e) {
+        Fatal(e.what());
+    }
+}
+
+void THarness::Fatal(const std::string& message) {
+    fatal_ = message;
+    ReportFatalError("skyvern-harness", message);
 }
 
 THarness::~THarness() {
@@ -183,16 +193,23 @@ THarness::~THarness() {
 }
 
 bool THarness::Ended() const {
-    return Application().Terminated();
+    return Application().Terminated() || !fatal_.empty();
 }
 
 void THarness::Frames(int count) {
-    for (int i = 0; i < count && !Ended(); ++i) {
-        platform_.Advance(16);
-        Application().ProcessMessages();
-        if (Ended()) break;
-        Application().Idle();
+    try {
+        for (int i = 0; i < count && !Ended(); ++i) {
+            platform_.Advance(16);
+            Application().ProcessMessages();
+            if (Ended()) break;
+            Application().Idle();
+        }
+    } catch (const std::exception& e) {
+        // As in the real program: the error ends the run, and the exit link is not opened.
+        Fatal(e.what());
+        return;
     }
+    if (!fatal_.empty()) return;
     // The program's last act after its window closed.
     if (Ended() && !exitLinkOpened_) {
         exitLinkOpened_ = true;
@@ -316,6 +333,11 @@ bool THarness::RunLine(const std::string& rawLine) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     size_t first = line.find_first_not_of(" \t");
     if (first == std::string::npos || line[first] == '#') return true;
+    // The start failed: there is no game to drive or to look at.
+    if (!form_) {
+        error_ = fatal_;
+        return false;
+    }
     std::vector<std::string> w = Split(line);
     const std::string& cmd = w[0];
     auto bad = [&] {
@@ -336,6 +358,10 @@ bool THarness::RunLine(const std::string& rawLine) {
         int n;
         if (!num(1, n) || n < 0) return bad();
         Frames(n);
+        if (!fatal_.empty()) {
+            error_ = fatal_;
+            return false;
+        }
     } else if (cmd == "key") {
         int vk;
         if (w.size() < 3 || !num(2, vk) || vk < 0 || vk > 255) return bad();
@@ -452,5 +478,10 @@ bool THarness::RunScript(std::istream& script, std::ostream& out) {
         }
     }
     out_ = nullptr;
+    // A run that an error ended fails even when no later line ran the game.
+    if (!fatal_.empty()) {
+        error_ = fatal_;
+        return false;
+    }
     return true;
 }

@@ -39,13 +39,17 @@ class THarness {
     platform::HeadlessPlatform& Platform() { return platform_; }
     TmainForm& Form() { return *form_; }
     const std::string& Error() const { return error_; }
-    bool Ended() const; // the window has closed
+    bool Ended() const; // the window has closed, or an error ended the run
+    // The message of the error that ended the run (also shown in a message box), "" if none.
+    const std::string& FatalError() const { return fatal_; }
 
   private:
     HarnessJson State(bool consume); // the state as a tree; StateJson prints it
+    void Fatal(const std::string& message);
     platform::HeadlessPlatform platform_;
     std::unique_ptr<TmainForm> form_;
     std::string error_;
+    std::string fatal_;
     std::string oldCwd_;
     std::ostream* out_ = nullptr;
     size_t messagesSeen_ = 0, urlsSeen_ = 0;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "app/FatalError.h"
 #include "app/MainForm.h"
 #include "online/GoToLink.h"
 #include "platform/sdl/SdlPlatform.h"
@@ -29,7 +30,8 @@ int main() {
         }
         OpenExitLink();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "skyvern: %s\n", e.what());
+        ReportFatalError("skyvern", e.what());
+        platform::SetCurrent(nullptr);
         return 1;
     }
     platform::SetCurrent(nullptr);

@@ -6,6 +6,10 @@
 #include <thread>
 
 #include "audio/Mixer.h"
+#include "audio/WaveFormat.h"
+
+// dxgtool checks waves at the rate the game asks for.
+static_assert(TAudioMixer::kDefaultFrequency == kDeviceFrequency);
 
 // ---------------------------------------------------------------- sound output
 
@@ -103,9 +107,8 @@ std::unique_ptr<TSoundBuffer> TDXSound::MakeBuffer(const TWave& wave) const {
     const int rate = int(wave.SamplesPerSec());
     const int deviceRate = TAudioMixer::Instance().Frequency();
     // Also refused: a rate so low that the conversion would take memory without bound.
-    const bool convertible = wave.FormatTag() == 1 &&
-                             ConversionBounded(wave.Data.size(), channels, bits, rate, deviceRate);
-    if (!initialized_ || !convertible) throw EDirectSoundBufferError("Sound Buffer cannot be made");
+    if (!initialized_ || !WaveRefusal(wave, deviceRate).empty())
+        throw EDirectSoundBufferError("Sound Buffer cannot be made");
     auto samples = std::make_shared<const std::vector<int16_t>>(
         ConvertToDevice(wave.Data.data(), wave.Data.size(), channels, bits, rate, deviceRate));
     return std::make_unique<TSoundBuffer>(std::move(samples));
@@ -113,7 +116,15 @@ std::unique_ptr<TSoundBuffer> TDXSound::MakeBuffer(const TWave& wave) const {
 
 // ---------------------------------------------------------------- one wave
 
-TWaveCollectionItem::~TWaveCollectionItem() = default;
+TWaveCollectionItem::~TWaveCollectionItem() {
+    ReleaseMaster();
+}
+
+void TWaveCollectionItem::ReleaseMaster() {
+    master_.reset();
+    owner_->convertedBytes_ -= convertedBytes_;
+    convertedBytes_ = 0;
+}
 
 void TWaveCollectionItem::SetLooped(bool value) {
     if (value == looped_) return;
@@ -175,14 +186,14 @@ void TWaveCollectionItem::StopAll() {
 
 void TWaveCollectionItem::Attach() {
     copies_.clear();
-    master_.reset();
+    ReleaseMaster();
     TDXSound* sound = owner_->DXSound();
     ready_ = sound && sound->Initialized();
 }
 
 void TWaveCollectionItem::Detach() {
     copies_.clear();
-    master_.reset();
+    ReleaseMaster();
     ready_ = false;
 }
 
@@ -194,7 +205,17 @@ void TWaveCollectionItem::Restore() {
         if (!ready_) return;
     }
     // Copies made earlier keep the samples they share; only the entry's own buffer is new.
+    // The file's conversion budget counts the entry's own buffer only once.
+    const uint64_t bytes = ConvertedBytes(Wave, TAudioMixer::Instance().Frequency());
+    const uint64_t others = owner_->convertedBytes_ - convertedBytes_;
+    if (others + bytes > owner_->budget_)
+        throw EDirectSoundBufferError("Sound Buffer cannot be made");
+    master_.reset();
+    owner_->convertedBytes_ = others;
+    convertedBytes_ = 0;
     master_ = owner_->DXSound()->MakeBuffer(Wave);
+    convertedBytes_ = bytes;
+    owner_->convertedBytes_ = others + bytes;
     master_->Frequency = Frequency;
     master_->Pan = Pan;
     master_->Volume = Volume;
@@ -231,6 +252,7 @@ void TWaveCollection::LoadFromFile(const std::string& path) {
 
 void TWaveCollection::LoadFromStream(std::span<const uint8_t> bytes) {
     Clear();
+    budget_ = ConversionBudget(bytes.size());
     for (TWaveItemData& from : ReadWaveCollection(bytes)) {
         TWaveCollectionItem& item = Add();
         item.SetName(from.Name);

@@ -127,7 +127,10 @@ class TWaveCollectionItem : public THashCollectionItem {
     void Restore(); // builds MasterBuffer from the wave (nothing without sample data)
 
   private:
+    void ReleaseMaster(); // frees MasterBuffer and gives its bytes back to the file's budget
+
     TWaveCollection* owner_;
+    uint64_t convertedBytes_ = 0; // MasterBuffer's samples, counted in the collection's budget
     bool looped_ = false;
     int32_t maxPlayingCount_ = 0;
     bool ready_ = false;
@@ -150,7 +153,9 @@ class TWaveCollection : public THashCollection {
     TWaveCollectionItem& FindWave(std::string_view name) const;
 
     // Replaces every entry with the file's; throws the reader's errors ("Cannot open file ...",
-    // "Invalid stream format", "Wave is invalid", ...). With the sound up every buffer is built.
+    // "Invalid stream format", "Wave is invalid", ...). With the sound up every buffer is built;
+    // "Sound Buffer cannot be made" when the file's waves would convert to more than the
+    // file's budget (ConversionBudget) together.
     void LoadFromFile(const std::string& path);
     void LoadFromStream(std::span<const uint8_t> bytes);
 
@@ -160,8 +165,13 @@ class TWaveCollection : public THashCollection {
     void Restore();                   // builds every entry's buffer, in order
 
   private:
+    friend class TWaveCollectionItem;
     TDXWaveList* owner_;
     TDXSound* dxsound_ = nullptr;
+    // What the entries' buffers may take together once converted (ConversionBudget of the file
+    // loaded; no limit for entries added one by one), and what they take now.
+    uint64_t budget_ = UINT64_MAX;
+    uint64_t convertedBytes_ = 0;
 };
 
 class TDXWaveList {

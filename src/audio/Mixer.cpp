@@ -123,22 +123,6 @@ size_t TSoundBuffer::Position() const {
     return position_;
 }
 
-namespace {
-bool PlainLayout(int channels, int bitsPerSample, int rate, int deviceRate) {
-    return (bitsPerSample == 8 || bitsPerSample == 16) && channels >= 1 && channels <= 2 &&
-           rate > 0 && deviceRate > 0;
-}
-} // namespace
-
-bool ConversionBounded(size_t bytes, int channels, int bitsPerSample, int rate, int deviceRate) {
-    if (!PlainLayout(channels, bitsPerSample, rate, deviceRate)) return false;
-    const size_t frameBytes = size_t(channels) * (bitsPerSample / 8);
-    // Wave data is at most 4 GiB and device rates are far below 2^20: no product can wrap.
-    const uint64_t outBytes =
-        uint64_t(bytes / frameBytes) * uint64_t(deviceRate) / uint64_t(rate) * 4;
-    return outBytes <= uint64_t(bytes) * kMaxConversionGrowth;
-}
-
 std::vector<int16_t> ConvertToDevice(const uint8_t* data, size_t bytes, int channels,
                                      int bitsPerSample, int rate, int deviceRate) {
     std::vector<int16_t> out;

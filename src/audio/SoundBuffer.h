@@ -8,8 +8,10 @@
 #include <memory>
 #include <vector>
 
+#include "audio/WaveFormat.h"
+
 class TSoundBuffer {
-public:
+  public:
     using Samples = std::shared_ptr<const std::vector<int16_t>>; // interleaved stereo
 
     explicit TSoundBuffer(Samples samples);
@@ -30,21 +32,13 @@ public:
     // Kept as set; 0 = the wave's own rate, centre, full volume (the game never changes them).
     int Frequency = 0, Pan = 0, Volume = 0;
 
-private:
+  private:
     friend class TAudioMixer;
     Samples samples_;
     size_t position_ = 0; // in frames; touched by the audio thread while playing
     std::atomic<bool> playing_{false};
     bool looping_ = false;
 };
-
-// Converting may grow a wave's sample bytes at most this many times. Every effect is converted
-// at start-up, so a wave with a very low rate (1 Hz would ask for gigabytes) is refused instead;
-// 8-bit mono still converts from about 1.4 kHz up, 16-bit mono from about 700 Hz.
-constexpr size_t kMaxConversionGrowth = 128;
-
-// Whether a wave of `bytes` sample bytes in this layout converts within kMaxConversionGrowth.
-bool ConversionBounded(size_t bytes, int channels, int bitsPerSample, int rate, int deviceRate);
 
 // Converts PCM of any common layout (8/16-bit, mono/stereo, any rate) to the device's
 // interleaved stereo 16-bit at `deviceRate`. Empty when the format is not plain PCM or the

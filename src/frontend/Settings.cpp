@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/Platform.h"
@@ -33,9 +35,22 @@ void ClampLengths() {
         if (e.Name.Length > 10) e.Name.Length = 10;
 }
 
+// The one temporary name a save writes before renaming it over config.dat; a save killed
+// part-way leaves it behind and the next save replaces it.
+std::string TempFileName() {
+    return std::string(kSettingsFileName) + ".tmp";
+}
+
 bool ReadRecord(uint8_t (&buffer)[sizeof(TSettings)]) {
-    const int fd = ::open(kSettingsFileName, O_RDONLY | O_CLOEXEC);
+    // Non-blocking open: a FIFO in config.dat's place must not hold up the start. Anything but
+    // a plain file (a FIFO, a device, a directory) counts as unreadable.
+    const int fd = ::open(kSettingsFileName, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
     size_t got = 0;
     while (got < sizeof buffer) {
         const ssize_t n = ::read(fd, buffer + got, sizeof buffer - got);
@@ -45,6 +60,31 @@ bool ReadRecord(uint8_t (&buffer)[sizeof(TSettings)]) {
     }
     ::close(fd);
     return got == sizeof buffer;
+}
+
+// Earlier versions saved through "config.dat." plus six random letters and digits, a new name
+// each time; every killed save left one behind. Plain files of exactly that form go, with our
+// own temporary name.
+void RemoveLeftOverTempFiles() {
+    ::unlink(TempFileName().c_str());
+    DIR* dir = ::opendir(".");
+    if (!dir) return;
+    const std::string prefix = std::string(kSettingsFileName) + ".";
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        bool random = true;
+        for (size_t i = prefix.size(); i < name.size(); ++i) {
+            const char c = name[i];
+            random = random &&
+                     ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'));
+        }
+        struct stat st {};
+        if (random && ::lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            ::unlink(name.c_str());
+    }
+    ::closedir(dir);
 }
 
 } // namespace
@@ -61,6 +101,7 @@ void ScrambleSettings() {
 }
 
 void LoadSettings() {
+    RemoveLeftOverTempFiles();
     // Read into a buffer first so a short file leaves nothing half-copied in the record.
     uint8_t buffer[sizeof(TSettings)];
     if (ReadRecord(buffer)) {
@@ -81,8 +122,12 @@ void LoadSettings() {
 void SaveSettings() {
     // Write a sibling file and rename it over config.dat: a crash or a full disk mid-write
     // leaves the previous table in place instead of a torn one.
-    std::string temp = std::string(kSettingsFileName) + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
+    // Always the same temporary name, so a save killed part-way leaves at most one file, which
+    // the next save replaces. Unlink and exclusive create: whatever lies there (a torn copy, a
+    // FIFO, a link) is never written through.
+    const std::string temp = TempFileName();
+    ::unlink(temp.c_str());
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) Fail("Cannot create", errno);
 
     auto abandon = [&](const char* what, int error) {

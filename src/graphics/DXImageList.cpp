@@ -30,7 +30,7 @@ int32_t TPictureCollectionItem::FrameHeight() const {
 }
 
 int32_t TPictureCollectionItem::PatternCount() const {
-    if (!surfaces_.empty()) return int32_t(patterns_.size());
+    if (!surfaces_.empty()) return layout_.count;
     int32_t w = Picture.Width(), h = Picture.Height();
     int32_t a = PatternWidth + SkipWidth, c = PatternHeight + SkipHeight;
     if (a <= 0 || c <= 0) return 0; // no defined count; nothing asks for one
@@ -40,20 +40,35 @@ int32_t TPictureCollectionItem::PatternCount() const {
     return nx * ny;
 }
 
+TPictureCollectionItemPattern TPictureCollectionItem::Pattern(int32_t n) const {
+    const Layout& l = layout_;
+    const int64_t x = l.a * (n % l.columns), y = l.c * (n / l.columns);
+    if (l.tw == 0) return {Bounds(int32_t(x), int32_t(y), l.fw, l.fh), surfaces_.front().get()};
+    const size_t tile = size_t(x / l.tw + l.tc * (y / l.th));
+    return {Bounds(int32_t(x % l.tw), int32_t(y % l.th), l.fw, l.fh), surfaces_[tile].get()};
+}
+
+std::vector<TPictureCollectionItemPattern> TPictureCollectionItem::Patterns() const {
+    std::vector<TPictureCollectionItemPattern> all;
+    for (int32_t n = 0; n < layout_.count; ++n)
+        all.push_back(Pattern(n));
+    return all;
+}
+
 TRect TPictureCollectionItem::PatternRect(int32_t n) const {
-    if (n < 0 || size_t(n) >= patterns_.size()) return {};
-    return patterns_[size_t(n)].Rect;
+    if (n < 0 || n >= layout_.count) return {};
+    return Pattern(n).Rect;
 }
 
 TDirectDrawSurface* TPictureCollectionItem::PatternSurface(int32_t n) const {
-    if (n < 0 || size_t(n) >= patterns_.size()) return nullptr;
-    return patterns_[size_t(n)].Surface;
+    if (n < 0 || n >= layout_.count) return nullptr;
+    return Pattern(n).Surface;
 }
 
 void TPictureCollectionItem::DrawPattern(TDirectDrawSurface* dest, int32_t x, int32_t y,
                                          int32_t n) const {
-    if (!ready_ || !dest || n < 0 || size_t(n) >= patterns_.size()) return;
-    const TPictureCollectionItemPattern& p = patterns_[size_t(n)];
+    if (!ready_ || !dest || n < 0 || n >= layout_.count) return;
+    const TPictureCollectionItemPattern p = Pattern(n);
     dest->Draw(x, y, p.Rect, p.Surface, Transparent);
 }
 
@@ -69,7 +84,7 @@ void TPictureCollectionItem::Detach() {
 }
 
 void TPictureCollectionItem::FreeSurfaces() {
-    patterns_.clear();
+    layout_ = {};
     surfaces_.clear();
 }
 
@@ -95,18 +110,17 @@ void TPictureCollectionItem::RebuildSurfaces() {
     const int32_t a = fw + SkipWidth, c = fh + SkipHeight;
 
     if (fw == w && fh == h) {
-        TRect whole{0, 0, w, h};
-        patterns_.push_back({whole, MakeSurface(whole)});
+        MakeSurface({0, 0, w, h});
+        layout_ = {1, 1, w, h, w, h, 0, 0, 1};
         return;
     }
     if (a <= 0 || c <= 0) return; // gaps that swallow the frame: no frames
     const int32_t columns = (w + SkipWidth) / a, rows = (h + SkipHeight) / c;
+    const int32_t count = columns > 0 && rows > 0 ? columns * rows : 0;
 
     if (SystemMemory) {
-        TDirectDrawSurface* surface = MakeSurface({0, 0, w, h});
-        for (int32_t r = 0; r < rows; ++r)
-            for (int32_t k = 0; k < columns; ++k)
-                patterns_.push_back({Bounds(a * k, c * r, fw, fh), surface});
+        MakeSurface({0, 0, w, h});
+        layout_ = {count, std::max(columns, 1), fw, fh, a, c, 0, 0, 1};
         return;
     }
 
@@ -119,12 +133,7 @@ void TPictureCollectionItem::RebuildSurfaces() {
     for (int32_t i = 0; i < tr; ++i)
         for (int32_t j = 0; j < tc; ++j)
             MakeSurface(Bounds(tw * j, th * i, std::min(tw, w - tw * j), std::min(th, h - th * i)));
-    for (int32_t r = 0; r < rows; ++r)
-        for (int32_t k = 0; k < columns; ++k) {
-            size_t tile = size_t((a * k) / tw + tc * ((c * r) / th));
-            patterns_.push_back(
-                {Bounds((a * k) % tw, (c * r) % th, fw, fh), surfaces_[tile].get()});
-        }
+    layout_ = {count, columns, fw, fh, a, c, tw, th, tc};
 }
 
 // ---- TPictureCollection ----

@@ -51,7 +51,8 @@ class TPictureCollectionItem : public THashCollectionItem {
     TPictureCollection& Collection() const { return *owner_; }
     bool Ready() const { return ready_; }
     const std::vector<std::unique_ptr<TDirectDrawSurface>>& Surfaces() const { return surfaces_; }
-    const std::vector<TPictureCollectionItemPattern>& Patterns() const { return patterns_; }
+    // Every built frame, listed on demand (the entry keeps no list: see layout_).
+    std::vector<TPictureCollectionItemPattern> Patterns() const;
 
     int32_t FrameWidth() const;
     int32_t FrameHeight() const;
@@ -71,12 +72,22 @@ class TPictureCollectionItem : public THashCollectionItem {
   private:
     TDirectDrawSurface* MakeSurface(const TRect& rect);
     void FreeSurfaces();
+    TPictureCollectionItemPattern Pattern(int32_t n) const; // n in range
 
     TPictureCollection* owner_;
     TColor transparentColor_ = 0;
     bool ready_ = false;
     std::vector<std::unique_ptr<TDirectDrawSurface>> surfaces_;
-    std::vector<TPictureCollectionItemPattern> patterns_;
+    // Where the built frames lie. Frame n is worked out from this when it is asked for: a list
+    // of frames would take six times the picture's own memory for a picture cut into 1 x 1.
+    struct Layout {
+        int32_t count = 0;      // frames built
+        int32_t columns = 1;    // frames per row
+        int32_t fw = 0, fh = 0; // frame size
+        int64_t a = 0, c = 0;   // frame cell: the frame and the gap after it
+        int64_t tw = 0, th = 0; // tile size; 0: one surface holds every frame
+        int64_t tc = 1;         // tiles per row
+    } layout_;
 };
 
 class TPictureCollection : public THashCollection {

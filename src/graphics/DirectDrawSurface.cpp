@@ -196,6 +196,58 @@ void TDirectDrawSurface::Draw(int x, int y, const TRect& srcRect, TDirectDrawSur
                               bool transparent) {
     if (!source || !source->Exists() || !Exists()) return;
     if (x > width_ || y > height_) return;
+    if (srcRect.Right < srcRect.Left || srcRect.Bottom < srcRect.Top)
+        DrawMirrored(x, y, srcRect, *source, transparent);
+    else
+        Blit(x, y, srcRect, source, transparent, true);
+}
+
+// Rare (the game never asks for it): the mirrored pixels are copied into a surface of their
+// own and drawn from there at once, so the common path keeps its speed.
+void TDirectDrawSurface::DrawMirrored(int x, int y, const TRect& srcRect,
+                                      const TDirectDrawSurface& source, bool transparent) {
+    const bool flipX = srcRect.Right < srcRect.Left, flipY = srcRect.Bottom < srcRect.Top;
+    TRect n{std::min(srcRect.Left, srcRect.Right), std::min(srcRect.Top, srcRect.Bottom),
+            std::max(srcRect.Left, srcRect.Right), std::max(srcRect.Top, srcRect.Bottom)};
+    // Against the source first: a source edge cut off takes its columns (rows) from the side
+    // of the destination where they would have landed, which mirroring swaps.
+    if (n.Left < 0) {
+        if (!flipX) x -= n.Left;
+        n.Left = 0;
+    }
+    if (n.Right > source.width_) {
+        if (flipX) x += n.Right - source.width_;
+        n.Right = source.width_;
+    }
+    if (n.Top < 0) {
+        if (!flipY) y -= n.Top;
+        n.Top = 0;
+    }
+    if (n.Bottom > source.height_) {
+        if (flipY) y += n.Bottom - source.height_;
+        n.Bottom = source.height_;
+    }
+    if (Empty(n)) return;
+    const int w = n.Width(), h = n.Height();
+    TDirectDrawSurface mirrored(dxdraw_);
+    mirrored.SetSize(w, h);
+    mirrored.SetColorKey(source.colorKey_);
+    const uint32_t* in = source.Data();
+    uint32_t* out = mirrored.Pixels();
+    for (int row = 0; row < h; ++row) {
+        const int sy = flipY ? n.Bottom - 1 - row : n.Top + row;
+        const uint32_t* s = in + size_t(sy) * source.width_;
+        uint32_t* d = out + size_t(row) * w;
+        for (int col = 0; col < w; ++col)
+            d[col] = s[flipX ? n.Right - 1 - col : n.Left + col];
+    }
+    if (x > width_ || y > height_) return;
+    // Not recorded: the mirrored copy is gone once this returns.
+    Blit(x, y, mirrored.ClientRect(), &mirrored, transparent, false);
+}
+
+void TDirectDrawSurface::Blit(int x, int y, const TRect& srcRect, TDirectDrawSurface* source,
+                              bool transparent, bool recordable) {
     TRect dst{x, y, x + srcRect.Width(), y + srcRect.Height()};
     TRect src = srcRect;
     // Left and top edges: against the destination, then against the source.
@@ -249,7 +301,7 @@ void TDirectDrawSurface::Draw(int x, int y, const TRect& srcRect, TDirectDrawSur
     const TRect to{dst.Left, dst.Top, dst.Left + w, dst.Top + h};
     const TRect from{src.Left, src.Top, src.Left + w, src.Top + h};
     if (deferred_) {
-        if (other) {
+        if (other && recordable) {
             TDrawOp op;
             op.kind = TDrawOp::Blit;
             op.transparent = transparent;
@@ -261,7 +313,8 @@ void TDirectDrawSurface::Draw(int x, int y, const TRect& srcRect, TDirectDrawSur
             LastResult = 0;
             return;
         }
-        // From itself: done at once, over what it shows, which no list describes any more.
+        // From itself (or from a copy about to go): done at once, over what it shows, which no
+        // list describes any more.
         Commit();
         shownValid_ = false;
         Dirty(to);

@@ -88,6 +88,9 @@ class TDirectDrawSurface {
 
     void SetSize(int width, int height); // 0 or less in either releases the surface
     void Fill(uint32_t pixel);
+    // Copies srcRect of source with its top-left at (x, y), clipped to both surfaces; with the
+    // colour key when transparent. A srcRect with Right < Left (Bottom < Top) draws the pixels
+    // between the two edges mirrored left-right (top-bottom).
     void Draw(int x, int y, const TRect& srcRect, TDirectDrawSurface* source, bool transparent);
     // The whole picture is shared, not copied, until something writes to the surface.
     void LoadFromPicture(const TPicture& picture, const TRect& rect);
@@ -159,6 +162,12 @@ class TDirectDrawSurface {
     };
     const KeyRuns* Runs() const;
     void Touch(); // the pixels or the key are about to change
+    // Draw's two paths; a blit that is not recordable is done at once even on a deferred
+    // surface (its source does not outlive the call).
+    void DrawMirrored(int x, int y, const TRect& srcRect, const TDirectDrawSurface& source,
+                      bool transparent);
+    void Blit(int x, int y, const TRect& srcRect, TDirectDrawSurface* source, bool transparent,
+              bool recordable);
 
     void CopyRect(const TRect& dst, const TRect& src, const TDirectDrawSurface& source,
                   bool transparent);
@@ -175,7 +184,7 @@ class TDirectDrawSurface {
     mutable std::vector<uint32_t, TUnwrittenAllocator<uint32_t>> pixels_;
     std::shared_ptr<const std::vector<uint32_t>> shared_; // a picture's pixels, read only
     uint32_t* lent_ = nullptr; // the pixels live here instead of in pixels_ (see MoveInto)
-    mutable std::vector<uint8_t> pendingRows_;            // 1: the row still awaits the fill
+    mutable std::vector<uint8_t> pendingRows_; // 1: the row still awaits the fill
     mutable int pendingCount_ = 0;
     uint32_t pendingPixel_ = 0;
     mutable KeyRuns runs_;

@@ -1,7 +1,11 @@
 // GoToLink.cpp -- the home page, the world high-score page and the exit link.
 #include "online/GoToLink.h"
 
-#include <fstream>
+#include <cerrno>
+#include <fcntl.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "online/ScoreServer.h"
 #include "platform/Platform.h"
@@ -26,6 +30,29 @@ bool SameText(const std::string& a, const char* b) {
     return i == a.size() && !b[i];
 }
 
+// The whole file, or false when it is no plain file or larger than maxBytes. Non-blocking
+// open, so a FIFO under that name does not hold up the exit.
+bool ReadSmallFile(const std::string& path, size_t maxBytes, std::string& text) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    text.clear();
+    char buffer[4096];
+    while (ok) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        text.append(buffer, size_t(n));
+        ok = text.size() <= maxBytes;
+    }
+    ::close(fd);
+    return ok;
+}
+
 } // namespace
 
 void OpenHomePage() {
@@ -37,8 +64,9 @@ void OpenWorldScorePage() {
 }
 
 std::string ReadShortcutUrl(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return "";
+    std::string text;
+    if (!ReadSmallFile(path, kMaxShortcutBytes, text)) return "";
+    std::istringstream in(text);
     std::string line;
     // Keys before any section count too: some writers leave the header out.
     bool inShortcut = true;

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sys/wait.h>
 
 #include "app/Harness.h"
 #include "app/MainForm.h"
@@ -137,5 +140,66 @@ TEST(Startup, AGameSongThatCannotLoadSilencesTheMenuSong) {
     h.Frames(1);
     EXPECT_EQ(h.Field("Song"), "null");
 }
+
+// The generated data files, one of them replaced by a damaged copy (its first 40 bytes).
+void LinkDataWithOneDamaged(const TempGameDir& dir, const std::string& damaged) {
+    const std::filesystem::path game = SKYVERN_GAME_DIR;
+    for (const char* file : {"data/menu.dxg", "data/gamegraphic.dxg", "sound/gamesound.dxw",
+                             "sound/1.xm", "sound/2.xm"}) {
+        std::filesystem::create_directories((dir / file).parent_path());
+        if (file != damaged) {
+            std::filesystem::create_symlink(game / file, dir / file);
+            continue;
+        }
+        std::ifstream in(game / file, std::ios::binary);
+        char head[40] = {};
+        in.read(head, sizeof head);
+        std::ofstream(dir / file, std::ios::binary).write(head, sizeof head);
+    }
+}
+
+TEST(Startup, ADamagedDataFileEndsTheRunWithItsMessageInABox) {
+    for (const char* damaged : {"data/menu.dxg", "sound/gamesound.dxw", "data/gamegraphic.dxg"}) {
+        SCOPED_TRACE(damaged);
+        TempGameDir dir(false);
+        LinkDataWithOneDamaged(dir, damaged);
+        THarness h({.seed = 1, .workdir = dir.Path()});
+        // The game's pictures load when a game starts.
+        const bool ran =
+            h.RunLine("frames 2") && h.RunLine("key press 13") && h.RunLine("frames 2");
+        EXPECT_FALSE(ran);
+        ASSERT_FALSE(h.FatalError().empty());
+        EXPECT_TRUE(h.Ended());
+        ASSERT_EQ(h.Platform().messages.size(), 1u);
+        EXPECT_EQ(h.Platform().messages[0], h.FatalError());
+        EXPECT_EQ(h.Error(), h.FatalError());
+        EXPECT_FALSE(h.RunLine("frames 1")) << "the run stays ended";
+        EXPECT_EQ(h.Platform().messages.size(), 1u);
+    }
+}
+
+#ifdef SKYVERN_HARNESS_PROGRAM
+TEST(Startup, ADamagedDataFileGivesANonZeroExitStatus) {
+    TempGameDir dir(false);
+    LinkDataWithOneDamaged(dir, "data/menu.dxg");
+    // An empty script fails all the same when the start itself failed; a script that asks for
+    // the state gets an error, not a look at a game that never started.
+    for (const char* script : {"", "state\\n"}) {
+        SCOPED_TRACE(script);
+        const std::string command = "printf '" + std::string(script) + "' | " +
+                                    SKYVERN_HARNESS_PROGRAM + " --workdir " + dir.Path() +
+                                    " - 2>&1";
+        FILE* pipe = popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string out;
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            out.append(buffer, n);
+        const int status = pclose(pipe);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status << "\n" << out;
+        EXPECT_NE(out.find("skyvern-harness: "), std::string::npos) << out;
+    }
+}
+#endif
 
 } // namespace

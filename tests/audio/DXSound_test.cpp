@@ -7,6 +7,7 @@
 
 #include "audio/DXSound.h"
 #include "audio/Mixer.h"
+#include "graphics/DxgWriter.h"
 #include "platform/headless/HeadlessPlatform.h"
 
 namespace {
@@ -247,4 +248,42 @@ TEST_F(SoundTest, AWaveTooSlowToConvertWithinBoundsIsRefused) {
     }
     // In a file the refusal stops the load, as any other bad wave does.
     EXPECT_THROW(Add("slow", ConstantWave(256, 1000, 1), 0), EDirectSoundBufferError);
+}
+
+// All waves of a file are converted at start-up: together they may take memory in proportion to
+// the file only, however each one alone stays within its growth.
+TEST_F(SoundTest, AFileWhoseWavesConvertBeyondItsBudgetIsRefused) {
+    auto file = [](uint32_t rate) {
+        std::vector<TWaveItemData> items(3);
+        for (size_t i = 0; i < items.size(); ++i) {
+            items[i].Name = "w" + std::to_string(i);
+            items[i].Wave = ConstantWave(40000, 1000, rate);
+        }
+        return WriteWaveCollection(items);
+    };
+    const std::vector<uint8_t> slow = file(800), plain = file(22050);
+    // Each 800 Hz wave grows 110 times (8.8 MB), within the growth a single wave may take;
+    // the three together pass the floor of the budget of a file this small.
+    const TWave one = ConstantWave(40000, 1000, 800);
+    ASSERT_LT(ConvertedBytes(one, 44100), ConversionBudget(slow.size()));
+    ASSERT_GT(3 * ConvertedBytes(one, 44100), ConversionBudget(slow.size()));
+    EXPECT_NO_THROW(sound->MakeBuffer(one));
+
+    try {
+        list->Items.LoadFromStream(slow);
+        ADD_FAILURE() << "a file over its conversion budget was loaded";
+    } catch (const EDirectSoundBufferError& e) {
+        EXPECT_STREQ(e.what(), "Sound Buffer cannot be made");
+    }
+
+    list->Items.LoadFromStream(plain);
+    ASSERT_EQ(list->Items.Count(), 3);
+    // The budget counts each entry's buffer once, however often the sound restarts.
+    for (int round = 0; round < 3; ++round) {
+        sound->Finalize();
+        sound->Initialize();
+        sound->Restore();
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NE(list->Items.Items(i).MasterBuffer(), nullptr) << round << " " << i;
+    }
 }

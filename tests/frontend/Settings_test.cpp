@@ -340,4 +340,76 @@ TEST_F(SettingsTest, FullDiskMidWriteKeepsOldFile) {
     EXPECT_EQ(std::set<std::string>{"config.dat"}, DirEntries());
 }
 
+TEST_F(SettingsTest, ConfigThatIsNoRegularFileGivesTheDefaults) {
+    // A FIFO would block the start until someone writes to it; a link to a device never ends.
+    struct Case {
+        const char* what;
+        void (*make)();
+    } cases[] = {
+        {"fifo", [] { ASSERT_EQ(0, ::mkfifo(kSettingsFileName, 0600)); }},
+        {"link to /dev/zero", [] { fs::create_symlink("/dev/zero", kSettingsFileName); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ResetGameState();
+        fs::remove(kSettingsFileName);
+        c.make();
+        // In a child, so that a blocking open fails the test instead of hanging it.
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::alarm(10);
+            LoadSettings();
+            const bool defaults = Settings.BossKey == 123 && Settings.Windowed == 1 &&
+                                  Settings.HighScores[0].Score == 1000;
+            ::_exit(defaults ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(pid, ::waitpid(pid, &status, 0));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(kSettingsFileName)));
+        EXPECT_EQ(158u, ReadFile(kSettingsFileName).size());
+    }
+}
+
+TEST_F(SettingsTest, SavesKilledPartWayLeaveAtMostOneTemporaryFile) {
+    CustomiseSettings();
+    ASSERT_TRUE(SaveSettingsBracket());
+    const Bytes image = ReadFile(kSettingsFileName);
+    for (int kill = 0; kill < 40; ++kill) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ScrambleSettings();
+            for (;;)
+                SaveSettings();
+        }
+        ::usleep(useconds_t(200 + 97 * kill % 1500));
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+    std::set<std::string> names = DirEntries();
+    names.erase("config.dat.tmp");
+    EXPECT_EQ(std::set<std::string>{"config.dat"}, names);
+    EXPECT_EQ(image, ReadFile(kSettingsFileName)); // the file itself stays whole
+
+    // The next save replaces a left-over temporary file, whatever it holds.
+    WriteFile("config.dat.tmp", Bytes(17, 0x33));
+    ASSERT_TRUE(SaveSettingsBracket());
+    EXPECT_EQ(std::set<std::string>{"config.dat"}, DirEntries());
+    EXPECT_EQ(image, ReadFile(kSettingsFileName));
+}
+
+TEST_F(SettingsTest, StartRemovesTemporaryFilesOfEarlierVersions) {
+    // Earlier saves used a fresh random name each time; a killed one left its file behind.
+    LoadSettings();
+    for (const char* name : {"config.dat.a1B2c3", "config.dat.ZZZZZZ", "config.dat.tmp"})
+        WriteFile(name, Bytes(5, 1));
+    WriteFile("config.dat.bak", Bytes(5, 1));     // not one of ours
+    WriteFile("config.dat.abcdefg", Bytes(5, 1)); // nor this
+    fs::create_directory("config.dat.Qw3rty");    // nor anything but a plain file
+    LoadSettings();
+    EXPECT_EQ((std::set<std::string>{"config.dat", "config.dat.bak", "config.dat.abcdefg",
+                                     "config.dat.Qw3rty"}),
+              DirEntries());
+}
+
 } // namespace

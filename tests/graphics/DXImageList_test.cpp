@@ -2,6 +2,8 @@
 // the attach / detach / rebuild lifecycle of the image library.
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
 #include "graphics/DXImageList.h"
 #include "graphics/ImageTestSupport.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -150,6 +152,36 @@ TEST(PictureCutting, PictureSmallerThanOneFrameHasNoFrames) {
         EXPECT_EQ(item.PatternCount(), 0) << systemMemory;
         EXPECT_EQ(item.Patterns().size(), 0u);
         EXPECT_EQ(FirstPixelOfFrame(item, 0), 0u);
+    }
+}
+
+static size_t HeapInUse() {
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+}
+
+// A picture cut into 1 x 1 frames must not keep a rectangle per pixel: the surfaces (at most a
+// copy of the pixels) and little else.
+TEST(PictureCutting, OnePixelFramesTakeMemoryInProportionToThePicture) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator does not report through mallinfo2";
+#endif
+    constexpr int kSide = 1024;
+    const size_t pixelBytes = size_t(kSide) * kSide * 4;
+    for (bool systemMemory : {false, true}) {
+        SCOPED_TRACE(systemMemory);
+        TestCollection collection;
+        TPictureCollectionItem& item =
+            AddItem(collection, {"dust", kSide, kSide, 1, 1, 0, 0, systemMemory});
+        const size_t before = HeapInUse();
+        BuildAll(collection);
+        const size_t used = HeapInUse() - before;
+        EXPECT_LE(used, pixelBytes + pixelBytes / 4) << "bytes taken by the build";
+        ASSERT_EQ(item.PatternCount(), kSide * kSide);
+        for (int n : {0, kSide - 1, kSide * 513 + 700, kSide * kSide - 1}) {
+            EXPECT_EQ(FirstPixelOfFrame(item, n), Marker(n % kSide, n / kSide)) << n;
+            EXPECT_EQ(item.PatternRect(n).Width(), 1);
+        }
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include "Manifest.h"
 #include "PngFile.h"
+#include "audio/WaveFormat.h"
 #include "graphics/DxgReader.h"
 #include "graphics/DxgWriter.h"
 #include "graphics/PatternCount.h"
@@ -48,6 +49,9 @@ ignored):
  waves:
   looped 0|1, maxplayingcount N
 Defaults for keys left out: 0, transparent 1, bitcount 24. Entries keep their order.
+pack refuses what the game would: an entry its reader does not take (a picture over the size
+cap, ...), a wave its mixer does not play (not 8- or 16-bit PCM in 1 or 2 channels, no rate,
+a rate too low to convert), or waves that together convert to more than the file's budget.
 Errors print the library's message and exit with status 1; usage errors exit with 2.
 )";
 
@@ -160,6 +164,56 @@ void Extract(const std::string& path, const std::string& dir) {
                    std::vector<uint8_t>(text.begin(), text.end()));
 }
 
+std::string EntryName(const char* kind, size_t index, const std::string& name,
+                      const std::string& file) {
+    return std::string(kind) + " " + std::to_string(index) + " \"" + EscapeName(name) + "\" (" +
+           file + ")";
+}
+
+// The packed pictures go through the game's own reader. A refusal is put down to the first
+// entry that the reader refuses alone; failing that, to the file as a whole.
+void CheckPictures(const TPictureCollectionData& data, const std::vector<uint8_t>& bytes,
+                   const std::vector<std::string>& files) {
+    try {
+        ReadPictureCollection(bytes);
+        return;
+    } catch (const std::exception& whole) {
+        for (size_t i = 0; i < data.Items.size(); ++i) {
+            TPictureCollectionData one;
+            one.ColorTable = data.ColorTable;
+            one.Items = {data.Items[i]};
+            try {
+                ReadPictureCollection(WritePictureCollection(one));
+            } catch (const std::exception& e) {
+                throw std::runtime_error(EntryName("picture", i, data.Items[i].Name, files[i]) +
+                                         ": " + e.what());
+            }
+        }
+        throw std::runtime_error(std::string("the pictures together: ") + whole.what());
+    }
+}
+
+// Each wave as the mixer would take it, then all of them against the file's budget, then the
+// packed file through the game's reader.
+void CheckWaves(const std::vector<TWaveItemData>& items, const std::vector<uint8_t>& bytes,
+                const std::vector<std::string>& files) {
+    uint64_t converted = 0;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const TWave& wave = items[i].Wave;
+        if (wave.Empty()) continue; // the game makes no buffer for a wave without samples
+        const std::string why = WaveRefusal(wave, kDeviceFrequency);
+        if (!why.empty())
+            throw std::runtime_error(EntryName("wave", i, items[i].Name, files[i]) + ": " + why);
+        converted += ConvertedBytes(wave, kDeviceFrequency);
+    }
+    const uint64_t budget = ConversionBudget(bytes.size());
+    if (converted > budget)
+        throw std::runtime_error("the waves together convert to " + std::to_string(converted) +
+                                 " bytes, more than the " + std::to_string(budget) +
+                                 " a file of this size may take");
+    ReadWaveCollection(bytes);
+}
+
 void Pack(const std::string& manifestPath, const std::string& outPath) {
     auto text = ReadWholeFile(manifestPath, kMaxManifestBytes);
     TManifest manifest;
@@ -170,10 +224,12 @@ void Pack(const std::string& manifestPath, const std::string& outPath) {
     }
     fs::path base = fs::path(manifestPath).parent_path();
     std::vector<uint8_t> bytes;
+    std::vector<std::string> files;
     if (manifest.Kind == TCollectionKind::Pictures) {
         TPictureCollectionData data;
         data.ColorTable = manifest.ColorTable;
         for (TManifestPicture& m : manifest.Pictures) {
+            files.push_back(m.File);
             TPictureItemData& e = data.Items.emplace_back(std::move(m));
             if (m.File == "-") continue;
             std::string path = (base / m.File).string();
@@ -186,13 +242,16 @@ void Pack(const std::string& manifestPath, const std::string& outPath) {
             }
         }
         bytes = WritePictureCollection(data);
+        CheckPictures(data, bytes, files);
     } else {
         std::vector<TWaveItemData> items;
         for (TManifestWave& m : manifest.Waves) {
+            files.push_back(m.File);
             TWaveItemData& e = items.emplace_back(std::move(m));
             e.Wave = ReadRiffWave(ReadWholeFile((base / m.File).string(), kMaxEntryFileBytes));
         }
         bytes = WriteWaveCollection(items);
+        CheckWaves(items, bytes, files);
     }
     WriteFileBytes(outPath, bytes);
 }

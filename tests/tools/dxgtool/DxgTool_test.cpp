@@ -10,6 +10,7 @@
 
 #include "DxgTool.h"
 #include "Manifest.h"
+#include "PngFile.h"
 #include "graphics/DibDecoder.h"
 #include "graphics/DxgReader.h"
 #include "graphics/DxgWriter.h"
@@ -129,7 +130,8 @@ TEST_F(DxgToolTest, WhatCannotBeACollectionIsRefusedFromItsHeader) {
     }
     // Nor may pack read a manifest, or a file it names, without end.
     WriteText("m.txt", "collection waves\nwave\nname w\nfile /dev/zero\n");
-    for (const std::string& manifest : {Path("sparse.dxg"), std::string("/dev/zero"), Path("m.txt")}) {
+    for (const std::string& manifest :
+         {Path("sparse.dxg"), std::string("/dev/zero"), Path("m.txt")}) {
         SCOPED_TRACE("pack " + manifest);
         Result r = Tool({"pack", manifest, Path("o.dxw")});
         EXPECT_EQ(r.Status, 1);
@@ -254,7 +256,9 @@ TEST_F(DxgToolTest, ExtractThenPackTakesPicturesAsLargeAsTheReaderDoes) {
 
 TEST_F(DxgToolTest, ExtractThenPackKeepsWaves) {
     auto waves = SampleWaves();
-    waves[1].Wave.Format = {0x55, 0, 2, 0, 0x44, 0xAC, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 4, 0, 1, 2};
+    // An odd format block (no byte rate, an extension longer than the bytes after it) comes
+    // back as it was, as long as the mixer plays the wave: 8-bit stereo PCM.
+    waves[1].Wave.Format = {1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0, 0, 0, 0, 1, 0, 8, 0, 4, 0, 1, 2};
     auto original = WriteWaveCollection(waves);
     Write("w.dxw", original);
     ASSERT_EQ(Tool({"extract", Path("w.dxw"), Path("x")}).Status, 0);
@@ -338,4 +342,71 @@ TEST_F(DxgToolTest, TheProgramExitsWithTheStatus) {
     std::string line;
     std::getline(err, line);
     EXPECT_EQ(line, "Invalid stream format");
+}
+
+// pack writes nothing the game would then refuse: a wave its mixer does not play, waves that
+// together convert beyond the file's budget, a picture its reader does not take.
+TEST_F(DxgToolTest, PackRefusesWhatTheGameWouldRefuse) {
+    auto wave = [](void (*change)(TWave&)) {
+        TWave w = PcmWave(22050, 1, 16, std::vector<uint8_t>(64, 1));
+        change(w);
+        return w;
+    };
+    struct Case {
+        const char* what;
+        TWave wave;
+        std::string reason;
+    } cases[] = {
+        {"24-bit", wave([](TWave& w) { w.Format[14] = 24; }),
+         "24 bits per sample: only 8 or 16 are played"},
+        {"float", wave([](TWave& w) {
+             w.Format[0] = 3;
+             w.Format[14] = 32;
+         }),
+         "format 3 is not plain PCM (1)"},
+        {"no channels", wave([](TWave& w) { w.Format[2] = 0; }),
+         "0 channels: only 1 or 2 are played"},
+        {"0 Hz", wave([](TWave& w) { std::fill(w.Format.begin() + 4, w.Format.begin() + 8, 0); }),
+         "no sample rate"},
+        {"1 Hz", wave([](TWave& w) {
+             std::fill(w.Format.begin() + 5, w.Format.begin() + 8, 0);
+             w.Format[4] = 1;
+         }),
+         "a rate of 1 Hz grows more than 128 times at 44100 Hz"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Write("ok.wav", WriteRiffWave(PcmWave(22050, 1, 8, {1, 2, 3})));
+        Write("bad.wav", WriteRiffWave(c.wave));
+        WriteText("m.txt", "collection waves\nwave\nname fine\nfile ok.wav\n"
+                           "wave\nname odd\\x20one\nfile bad.wav\n");
+        fs::remove(Path("o.dxw"));
+        Result r = Tool({"pack", Path("m.txt"), Path("o.dxw")});
+        EXPECT_EQ(r.Status, 1);
+        EXPECT_EQ(r.Err, "wave 1 \"odd one\" (bad.wav): " + c.reason + "\n");
+        EXPECT_FALSE(fs::exists(Path("o.dxw")));
+    }
+
+    // Three waves of 800 Hz, each within its growth, but together past the budget of the file.
+    std::string manifest = "collection waves\n";
+    Write("slow.wav", WriteRiffWave(PcmWave(800, 1, 16, std::vector<uint8_t>(72000, 1))));
+    for (int i = 0; i < 3; ++i)
+        manifest += "wave\nname s" + std::to_string(i) + "\nfile slow.wav\n";
+    WriteText("slow.txt", manifest);
+    Result r = Tool({"pack", Path("slow.txt"), Path("o.dxw")});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(r.Err.find("the waves together convert to 23814000 bytes"), std::string::npos)
+        << r.Err;
+    WriteText("two.txt", manifest.substr(0, manifest.rfind("wave\n")));
+    EXPECT_EQ(Tool({"pack", Path("two.txt"), Path("o.dxw")}).Status, 0) << "two fit";
+
+    // One pixel beyond the largest side the reader takes.
+    std::vector<uint32_t> row(size_t(kMaxDibSide) + 1, 0x123456);
+    WritePng(Path("wide.png"), kMaxDibSide + 1, 1, row.data());
+    WriteText("p.txt", "collection pictures\npicture\nname small\nfile -\n"
+                       "picture\nname wide\nfile wide.png\n");
+    r = Tool({"pack", Path("p.txt"), Path("o.dxg")});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err.rfind("picture 1 \"wide\" (wide.png): ", 0), 0u) << r.Err;
+    EXPECT_FALSE(fs::exists(Path("o.dxg")));
 }
