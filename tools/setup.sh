@@ -22,6 +22,8 @@ PACKAGES=(
   debhelper lintian fakeroot
   # dxgtool's PNG files, of any size the picture reader accepts
   libpng-dev
+  # the sound tests: a PulseAudio server of their own, pactl to see the game's stream, parec
+  pulseaudio pulseaudio-utils
 )
 
 missing=()

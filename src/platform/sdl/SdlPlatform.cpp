@@ -20,6 +20,8 @@
 #include <vector>
 
 #include "platform/KeyboardState.h"
+#include "platform/sdl/SdlAudio.h"
+#include "platform/sdl/SdlPads.h"
 
 namespace platform {
 
@@ -28,13 +30,15 @@ namespace {
 constexpr int kWidth = 800, kHeight = 600;
 
 bool HardwareOpenGL() {
-    SDL_Window* probe = SDL_CreateWindow("probe", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    SDL_Window* probe =
+        SDL_CreateWindow("probe", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!probe) return false;
     bool hardware = false;
     if (SDL_GLContext ctx = SDL_GL_CreateContext(probe)) {
         using GetString = const unsigned char* (*)(unsigned);
         auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
-        const char* renderer = getString ? reinterpret_cast<const char*>(getString(0x1F01)) : nullptr;
+        const char* renderer =
+            getString ? reinterpret_cast<const char*>(getString(0x1F01)) : nullptr;
         if (renderer) {
             std::string r(renderer);
             hardware = r.find("llvmpipe") == std::string::npos &&
@@ -49,12 +53,11 @@ bool HardwareOpenGL() {
 }
 
 class SdlPlatform : public Platform {
-public:
+  public:
     ~SdlPlatform() override {
         CloseAudio();
         SDL_DelEventWatch(&SdlPlatform::WatchResize, this);
-        for (auto* c : controllers_) SDL_GameControllerClose(c);
-        for (auto* j : joysticks_) SDL_JoystickClose(j);
+        pads_.CloseAll();
         if (texture_) SDL_DestroyTexture(texture_);
         if (renderer_) SDL_DestroyRenderer(renderer_);
         if (window_) SDL_DestroyWindow(window_);
@@ -243,92 +246,30 @@ public:
 
     void GetKeyboardState(uint8_t keys[256]) override { keys_.CopyTo(keys); }
 
-    bool GetJoystick(int index, JoystickState& out) override {
-        if (index < 0) return false;
-        if (size_t(index) < controllers_.size()) {
-            SDL_GameController* c = controllers_[index];
-            out = JoystickState{};
-            out.x = SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTX);
-            out.y = SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTY);
-            out.z = SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_RIGHTX);
-            // The d-pad steers like the stick: players expect it to.
-            if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_LEFT)) out.x = -32768;
-            if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) out.x = 32767;
-            if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_UP)) out.y = -32768;
-            if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_DOWN)) out.y = 32767;
-            int bit = 0;
-            for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b) {
-                if (b >= SDL_CONTROLLER_BUTTON_DPAD_UP && b <= SDL_CONTROLLER_BUTTON_DPAD_RIGHT)
-                    continue;
-                if (SDL_GameControllerGetButton(c, SDL_GameControllerButton(b)))
-                    out.buttons |= 1u << bit;
-                ++bit;
-            }
-            out.buttonCount = bit;
-            return true;
-        }
-        size_t j = index - controllers_.size();
-        if (j >= joysticks_.size()) return false;
-        SDL_Joystick* js = joysticks_[j];
-        out = JoystickState{};
-        int axes = SDL_JoystickNumAxes(js);
-        if (axes > 0) out.x = SDL_JoystickGetAxis(js, 0);
-        if (axes > 1) out.y = SDL_JoystickGetAxis(js, 1);
-        if (axes > 2) out.z = SDL_JoystickGetAxis(js, 2);
-        out.buttonCount = std::min(SDL_JoystickNumButtons(js), 32);
-        for (int b = 0; b < out.buttonCount; ++b)
-            if (SDL_JoystickGetButton(js, b)) out.buttons |= 1u << b;
-        return true;
-    }
+    bool GetJoystick(int index, JoystickState& out) override { return pads_.Read(index, out); }
+    uint32_t JoystickGeneration() const override { return pads_.Generation(); }
 
     bool OpenAudio(int frequency, AudioCallback callback) override {
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-            error_ = SDL_GetError();
-            return false;
-        }
-        callback_ = std::move(callback);
-        SDL_AudioSpec want{}, have{};
-        want.freq = frequency;
-        want.format = AUDIO_S16SYS;
-        want.channels = 2;
-        want.samples = 1024;
-        want.callback = &SdlPlatform::AudioTrampoline;
-        want.userdata = this;
-        audio_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-        if (!audio_) {
-            error_ = SDL_GetError();
-            callback_ = nullptr;
-            return false;
-        }
-        frequency_ = have.freq;
-        SDL_PauseAudioDevice(audio_, 0);
+        // Always true: a device that is missing now is opened in the background once it is
+        // there, and meanwhile the mix plays into nothing.
+        audio_.Start(frequency, std::move(callback));
         return true;
     }
-    void CloseAudio() override {
-        if (audio_) SDL_CloseAudioDevice(audio_);
-        audio_ = 0;
-        callback_ = nullptr;
-    }
-    void LockAudio() override {
-        if (audio_) SDL_LockAudioDevice(audio_);
-    }
-    void UnlockAudio() override {
-        if (audio_) SDL_UnlockAudioDevice(audio_);
-    }
-    int AudioFrequency() const override { return audio_ ? frequency_ : 0; }
+    void CloseAudio() override { audio_.Stop(); }
+    void LockAudio() override { audio_.Lock(); }
+    void UnlockAudio() override { audio_.Unlock(); }
+    int AudioFrequency() const override { return audio_.Started() ? audio_.Frequency() : 0; }
 
     TextRenderer& Text() override { return SharedTtfText(); }
     void ShowMessage(const std::string& caption, const std::string& text) override {
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption.c_str(), text.c_str(), window_);
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption.c_str(), text.c_str(),
+                                 window_);
     }
     void OpenUrl(const std::string& url) override { SDL_OpenURL(url.c_str()); }
 
-    void InitControllers() {
-        if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK) != 0) return;
-        for (int i = 0; i < SDL_NumJoysticks(); ++i) OpenDevice(i);
-    }
+    void InitControllers() { pads_.Init(); }
 
-private:
+  private:
     // Every size change marks the window surface stale, freed at the next SDL_GetWindowSurface.
     // Watched as SDL posts it, so that a frame lent from it is taken out before that call.
     static int WatchResize(void* self, SDL_Event* e) {
@@ -337,14 +278,6 @@ private:
             p->window_ && e->window.windowID == SDL_GetWindowID(p->window_))
             p->resized_ = true;
         return 1;
-    }
-
-    static void AudioTrampoline(void* self, Uint8* stream, int len) {
-        auto* p = static_cast<SdlPlatform*>(self);
-        if (p->callback_)
-            p->callback_(reinterpret_cast<int16_t*>(stream), len / 4);
-        else
-            std::memset(stream, 0, len);
     }
 
     void CreateRenderer() {
@@ -368,7 +301,8 @@ private:
             SDL_LockSurface(ws);
             for (int y = 0; y < height; ++y)
                 std::memcpy(static_cast<uint8_t*>(ws->pixels) + size_t(y + dy) * ws->pitch + dx * 4,
-                            reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * pitch, width * 4);
+                            reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * pitch,
+                            width * 4);
             SDL_UnlockSurface(ws);
         } else {
             SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(
@@ -401,37 +335,6 @@ private:
         y = (y - view_.y) * kHeight / view_.h;
     }
 
-    void OpenDevice(int index) {
-        if (SDL_IsGameController(index)) {
-            if (SDL_GameController* c = SDL_GameControllerOpen(index)) controllers_.push_back(c);
-        } else if (SDL_Joystick* j = SDL_JoystickOpen(index)) {
-            joysticks_.push_back(j);
-        }
-    }
-
-    void CloseDevice(SDL_JoystickID id) {
-        for (auto it = controllers_.begin(); it != controllers_.end(); ++it)
-            if (SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(*it)) == id) {
-                SDL_GameControllerClose(*it);
-                controllers_.erase(it);
-                return;
-            }
-        for (auto it = joysticks_.begin(); it != joysticks_.end(); ++it)
-            if (SDL_JoystickInstanceID(*it) == id) {
-                SDL_JoystickClose(*it);
-                joysticks_.erase(it);
-                return;
-            }
-    }
-
-    bool Known(SDL_JoystickID id) const {
-        for (auto* c : controllers_)
-            if (SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(c)) == id) return true;
-        for (auto* j : joysticks_)
-            if (SDL_JoystickInstanceID(j) == id) return true;
-        return false;
-    }
-
     static void Mods(Event& out, Uint16 mod) {
         out.alt = mod & KMOD_ALT;
         out.shift = mod & KMOD_SHIFT;
@@ -440,6 +343,7 @@ private:
 
     bool Translate(const SDL_Event& e, Event& out) {
         out = Event{};
+        if (pads_.HandleEvent(e)) return false;
         switch (e.type) {
         case SDL_QUIT:
             out.kind = EventKind::Quit;
@@ -486,7 +390,7 @@ private:
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
             out.kind = e.type == SDL_MOUSEBUTTONDOWN ? EventKind::MouseDown : EventKind::MouseUp;
-            out.button = e.button.button == SDL_BUTTON_LEFT    ? 1
+            out.button = e.button.button == SDL_BUTTON_LEFT     ? 1
                          : e.button.button == SDL_BUTTON_MIDDLE ? 2
                          : e.button.button == SDL_BUTTON_RIGHT  ? 3
                                                                 : e.button.button;
@@ -494,19 +398,11 @@ private:
             out.y = e.button.y;
             MapMouse(out.x, out.y);
             return true;
-        case SDL_CONTROLLERDEVICEADDED:
-        case SDL_JOYDEVICEADDED: {
-            // A pad plugged in while the game runs works at once.
-            SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(e.jdevice.which);
-            if (!Known(id)) OpenDevice(e.jdevice.which);
-            return false;
-        }
-        case SDL_JOYDEVICEREMOVED:
-            CloseDevice(e.jdevice.which);
-            return false;
         case SDL_WINDOWEVENT:
             switch (e.window.event) {
-            case SDL_WINDOWEVENT_CLOSE: out.kind = EventKind::CloseRequest; return true;
+            case SDL_WINDOWEVENT_CLOSE:
+                out.kind = EventKind::CloseRequest;
+                return true;
             case SDL_WINDOWEVENT_MAXIMIZED:
                 // Some window managers report full screen as maximised: only a windowed
                 // maximise is the player's command.
@@ -520,17 +416,27 @@ private:
                     (e.window.data1 != kWidth || e.window.data2 != kHeight))
                     SDL_SetWindowSize(window_, kWidth, kHeight);
                 return false;
-            case SDL_WINDOWEVENT_FOCUS_GAINED: out.kind = EventKind::FocusGained; return true;
+            case SDL_WINDOWEVENT_FOCUS_GAINED:
+                out.kind = EventKind::FocusGained;
+                return true;
             case SDL_WINDOWEVENT_FOCUS_LOST:
                 keys_.Clear();
                 out.kind = EventKind::FocusLost;
                 return true;
-            case SDL_WINDOWEVENT_MINIMIZED: out.kind = EventKind::Minimized; return true;
-            case SDL_WINDOWEVENT_RESTORED: out.kind = EventKind::Restored; return true;
-            case SDL_WINDOWEVENT_EXPOSED: out.kind = EventKind::Exposed; return true;
-            default: return false;
+            case SDL_WINDOWEVENT_MINIMIZED:
+                out.kind = EventKind::Minimized;
+                return true;
+            case SDL_WINDOWEVENT_RESTORED:
+                out.kind = EventKind::Restored;
+                return true;
+            case SDL_WINDOWEVENT_EXPOSED:
+                out.kind = EventKind::Exposed;
+                return true;
+            default:
+                return false;
             }
-        default: return false;
+        default:
+            return false;
         }
     }
 
@@ -545,11 +451,8 @@ private:
     bool fullscreen_ = false, probed_ = false, relative_ = false;
     int cursorCount_ = 0;
     KeyboardState keys_;
-    std::vector<SDL_GameController*> controllers_;
-    std::vector<SDL_Joystick*> joysticks_;
-    SDL_AudioDeviceID audio_ = 0;
-    AudioCallback callback_;
-    int frequency_ = 0;
+    SdlPads pads_;
+    SdlAudioOutput audio_;
 };
 
 } // namespace
