@@ -33,7 +33,18 @@ void SdlAudioOutput::Start(int frequency, AudioCallback callback) {
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Skyvern");
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_ROLE, "Game");
     setenv("PULSE_PROP_media.role", "game", 0);
-    TryOpen();
+    std::string driver;
+    if (TryOpen()) {
+        if (const char* current = SDL_GetCurrentAudioDriver()) driver = current;
+    }
+    // Later tries start the audio drivers afresh, so that a sound server which comes up is
+    // found even where another driver answered before. Only the sound servers' driver
+    // (PipeWire serves it too) and the one that played first: the others (ALSA without a card)
+    // would fill standard error at every try. A driver the player chose stays chosen. Set
+    // here, before the keeper runs, since SDL's hints are not for two threads at once.
+    std::string retry = "pulseaudio";
+    if (!driver.empty() && driver != retry) retry += "," + driver;
+    SDL_SetHint(SDL_HINT_AUDIODRIVER, retry.c_str());
     thread_ = std::thread([this] { Run(); });
 }
 
@@ -71,20 +82,10 @@ bool SdlAudioOutput::TryOpen() {
     device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (!device_) {
         SayOnce("no sound device", SDL_GetError());
-        // The next try starts the audio drivers afresh, so that a sound server which comes up
-        // meanwhile is found even where another driver answered this time. Only the driver of
-        // the sound servers (PipeWire serves it too) and the one that last played: the others
-        // (ALSA without a card) would fill standard error at every try. A driver the player
-        // chose stays chosen.
-        std::string retry = "pulseaudio";
-        if (!lastDriver_.empty() && retry.find(lastDriver_) == std::string::npos)
-            retry += "," + lastDriver_;
-        SDL_SetHint(SDL_HINT_AUDIODRIVER, retry.c_str());
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         subsystem_ = false;
         return false;
     }
-    if (const char* driver = SDL_GetCurrentAudioDriver()) lastDriver_ = driver;
     if (told_) std::fprintf(stderr, "skyvern: sound device open again\n");
     told_ = false;
     deviceOpen_ = true;

@@ -7,7 +7,6 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -53,8 +52,7 @@ class SdlAudioOutput {
     uint32_t device_ = 0; // SDL_AudioDeviceID; touched by the keeper only once it runs
     bool subsystem_ = false;
     std::atomic<bool> deviceOpen_{false};
-    bool told_ = false;      // said that we play without sound, since the last device
-    std::string lastDriver_; // the audio driver that last opened a device
+    bool told_ = false; // said that we play without sound, since the last device
     std::vector<int16_t> scratch_;
 };
 
