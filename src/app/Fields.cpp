@@ -1,6 +1,8 @@
 // Fields.cpp -- TmainForm's share of building the game field and the screens (the old world
 // freed, the picture file loaded, the world context filled, music and cursor), and the front
 // end's requests, carried out by the flow's transitions.
+#include <cstdio>
+#include <set>
 #include <string>
 
 #include "app/GameFlow.h"
@@ -13,10 +15,23 @@
 #include "state/WorldContext.h"
 #include "world/GameField.h"
 
+namespace {
+// Said once per name on standard error, so a damaged wave file shows without flooding it.
+void ReportMissingWave(const char* name) {
+    static std::set<std::string> told;
+    if (told.insert(name).second)
+        std::fprintf(stderr, "skyvern: Wave '%s' not found; that sound stays silent\n", name);
+}
+} // namespace
+
 void TmainForm::FillWorldContext() {
     BindWorld(DXSpriteEngine1.Engine(), &DXImageList1.Items, &DXInput1.States);
     World.PlaySound = [this](const char* name) {
-        DXWaveList1.Items.FindWave(name).Play(false);
+        // A wave file without this effect costs the effect, not the game.
+        if (TWaveCollectionItem* wave = DXWaveList1.Items.Find(name))
+            wave->Play(false);
+        else
+            ReportMissingWave(name);
     };
     World.Host = this;
 }

@@ -4,13 +4,19 @@
 #include <xmp.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "audio/SoundBuffer.h"
 #include "platform/Platform.h"
 
-AudioLock::AudioLock() { platform::Current().LockAudio(); }
-AudioLock::~AudioLock() { platform::Current().UnlockAudio(); }
+AudioLock::AudioLock() {
+    platform::Current().LockAudio();
+}
+AudioLock::~AudioLock() {
+    platform::Current().UnlockAudio();
+}
 
 TAudioMixer& TAudioMixer::Instance() {
     static TAudioMixer mixer;
@@ -29,8 +35,10 @@ void TAudioMixer::Close() {
     if (open_) platform::Current().CloseAudio();
     open_ = false;
     song_ = nullptr;
-    for (TSoundBuffer* b : buffers_) b->playing_ = false;
+    for (TSoundBuffer* b : buffers_)
+        b->playing_ = false;
     buffers_.clear();
+    limiter_.Reset();
 }
 
 void TAudioMixer::SetSong(void* ctx) {
@@ -55,7 +63,8 @@ void TAudioMixer::Mix(int16_t* out, int frames) {
     if (song_) {
         music_.resize(n);
         if (xmp_play_buffer(static_cast<xmp_context>(song_), music_.data(), int(n * 2), 0) == 0)
-            for (size_t i = 0; i < n; ++i) acc_[i] = music_[i];
+            for (size_t i = 0; i < n; ++i)
+                acc_[i] = music_[i];
     }
     for (size_t b = 0; b < buffers_.size();) {
         TSoundBuffer* buf = buffers_[b];
@@ -82,14 +91,40 @@ void TAudioMixer::Mix(int16_t* out, int frames) {
         else
             buffers_.erase(buffers_.begin() + b);
     }
-    for (size_t i = 0; i < n; ++i) out[i] = int16_t(std::clamp(acc_[i], -32768, 32767));
+    limiter_.Process(acc_.data(), out, frames, frequency_);
+}
+
+// ---------------------------------------------------------------- limiter
+
+void TMixLimiter::Process(const int32_t* in, int16_t* out, int frames, int rate) {
+    // Per frame: two thirds of the way back to full gain in kReleaseSeconds.
+    const double release = 1.0 - std::exp(-1.0 / (kReleaseSeconds * (rate > 0 ? rate : 44100)));
+    for (int f = 0; f < frames; ++f) {
+        const int32_t l = in[2 * f], r = in[2 * f + 1];
+        const int32_t peak = std::max(std::abs(l), std::abs(r));
+        if (gain_ < 1.0) {
+            gain_ += (1.0 - gain_) * release;
+            if (gain_ > 1.0 - 1e-4) gain_ = 1.0; // a step of a few steps of 16 bits: unheard
+        }
+        // Exactly enough at once: the frame lands on the ceiling, never past it.
+        if (peak * gain_ > kCeiling) gain_ = double(kCeiling) / peak;
+        if (gain_ >= 1.0) {
+            out[2 * f] = int16_t(l);
+            out[2 * f + 1] = int16_t(r);
+        } else {
+            out[2 * f] = int16_t(std::lround(l * gain_));
+            out[2 * f + 1] = int16_t(std::lround(r * gain_));
+        }
+    }
 }
 
 // ---------------------------------------------------------------- sound buffer
 
 TSoundBuffer::TSoundBuffer(Samples samples) : samples_(std::move(samples)) {}
 
-TSoundBuffer::~TSoundBuffer() { TAudioMixer::Instance().Remove(this); }
+TSoundBuffer::~TSoundBuffer() {
+    TAudioMixer::Instance().Remove(this);
+}
 
 std::unique_ptr<TSoundBuffer> TSoundBuffer::Duplicate() const {
     auto copy = std::make_unique<TSoundBuffer>(samples_);

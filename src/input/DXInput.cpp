@@ -130,12 +130,12 @@ int TJoystick::FindDevice() const {
 }
 
 bool TJoystick::Open() {
+    generation_ = platform::Current().JoystickGeneration();
     deviceIndex_ = FindDevice();
     return deviceIndex_ >= 0;
 }
 
 void TJoystick::Acquire() {
-    // A pad plugged in after start-up is picked up when the window comes back to the front.
     if (enabled_ && !ready_) ready_ = Open();
 }
 
@@ -158,14 +158,18 @@ void TJoystick::Update() {
     POV = -1;
     std::memset(Buttons, 0, sizeof Buttons);
     DeviceStates.Clear();
+    platform::Platform& p = platform::Current();
+    // A pad that arrived (or came back) since we last looked is read from this frame on; an
+    // empty port is probed only when the platform has seen a pad come or go.
+    if (enabled_ && !ready_ && p.JoystickGeneration() != generation_) ready_ = Open();
     if (!ready_ || !MayRead()) return;
 
     platform::JoystickState js;
-    if (!platform::Current().GetJoystick(deviceIndex_, js)) {
-        // Lost (unplugged, renumbered): look for it again once. Still gone, the device closes
-        // until the window is next activated, so an empty port is not probed every frame.
-        deviceIndex_ = FindDevice();
-        if (deviceIndex_ < 0 || !platform::Current().GetJoystick(deviceIndex_, js)) {
+    if (!p.GetJoystick(deviceIndex_, js)) {
+        // Lost (unplugged, renumbered): look for it again once. Still gone, it gives no states
+        // this frame and is looked for again when a pad next arrives.
+        ready_ = Open();
+        if (!ready_ || !p.GetJoystick(deviceIndex_, js)) {
             ready_ = false;
             return;
         }

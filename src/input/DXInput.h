@@ -136,6 +136,7 @@ class TJoystick : public TCustomInput {
     int FindDevice() const;
 
     int id_ = 0;
+    uint32_t generation_ = 0; // the platform's joystick generation when last looked for
     int deadZone_[3] = {50, 50, 50};
     int range_[3] = {1000, 1000, 1000};
     int deviceIndex_ = -1;

@@ -28,8 +28,8 @@ enum class EventKind {
     FocusLost,
     Minimized,
     Restored,
-    Exposed,            // the window needs repainting
-    Quit,               // the session ends the program (SIGTERM, logout): no dialog
+    Exposed, // the window needs repainting
+    Quit,    // the session ends the program (SIGTERM, logout): no dialog
 };
 
 struct Event {
@@ -63,7 +63,7 @@ struct Rect {
 using AudioCallback = std::function<void(int16_t* out, int frames)>;
 
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
 
     // Millisecond tick, 32-bit, wraps; read by the frame timer on every idle pass.
@@ -123,8 +123,13 @@ public:
     // Polled input, read once per frame by the input component.
     virtual void GetKeyboardState(uint8_t keys[256]) = 0; // by virtual-key code, bit 7 = down
     virtual bool GetJoystick(int index, JoystickState& out) = 0; // false: no such device
+    // Changes whenever a joystick has arrived or left (as far as the events taken so far tell).
+    // Read by the input component at each frame: it looks for a missing pad again only then.
+    virtual uint32_t JoystickGeneration() const { return 0; }
 
-    // Audio: one stereo s16 device driven by our callback. False when no device opens.
+    // Audio: one stereo s16 device driven by our callback. False when no device opens; a
+    // backend that reopens a missing or lost device by itself (SDL) says true and, while it
+    // has none, runs the callback at the device's pace into nothing.
     virtual bool OpenAudio(int frequency, AudioCallback callback) = 0;
     virtual void CloseAudio() = 0;
     virtual void LockAudio() = 0;
@@ -142,7 +147,7 @@ public:
 
     const std::string& Error() const { return error_; }
 
-protected:
+  protected:
     std::string error_;
 };
 

@@ -17,8 +17,9 @@ class FakePlatform : public platform::Platform {
   public:
     uint8_t keys[256] = {};
     bool active = true;
-    std::vector<platform::JoystickState> pads; // by platform index
+    std::vector<platform::JoystickState> pads; // by platform index; buttonCount -1: empty slot
     int joystickReads = 0;
+    uint32_t generation = 0; // bumped by tests that let the platform see a pad come or go
 
     uint32_t Ticks() override { return 0; }
     bool OpenWindow(const std::string&, int, int) override { return true; }
@@ -40,10 +41,11 @@ class FakePlatform : public platform::Platform {
     void GetKeyboardState(uint8_t out[256]) override { std::memcpy(out, keys, 256); }
     bool GetJoystick(int index, platform::JoystickState& out) override {
         ++joystickReads;
-        if (index < 0 || index >= int(pads.size())) return false;
+        if (index < 0 || index >= int(pads.size()) || pads[index].buttonCount < 0) return false;
         out = pads[index];
         return true;
     }
+    uint32_t JoystickGeneration() const override { return generation; }
     bool OpenAudio(int, platform::AudioCallback) override { return false; }
     void CloseAudio() override {}
     void LockAudio() override {}
@@ -349,6 +351,44 @@ TEST_F(DXInputTest, UnpluggedPadGoesQuietAndReturnsOnActivation) {
     EXPECT_TRUE(Step().Empty());
     Input().Activate();
     EXPECT_TRUE(Step().Contains(stRight));
+}
+
+TEST_F(DXInputTest, APadThatArrivesIsReadFromTheNextUpdate) {
+    EXPECT_TRUE(Step().Empty());
+    fake.pads.push_back({0, 32767, 0, 0b1, 4});
+    ++fake.generation;
+    TInputStates want;
+    want.Insert(stDown);
+    want.Insert(stButton1);
+    EXPECT_EQ(want, Step());
+    EXPECT_TRUE(Input().Joystick.Ready());
+}
+
+TEST_F(DXInputTest, AGonePadIsLookedForAgainOnlyWhenAPadComesOrGoes) {
+    fake.pads.push_back({-32768, 0, 0, 0, 4});
+    EXPECT_TRUE(Step().Contains(stLeft));
+    fake.pads.clear();
+    ++fake.generation;
+    EXPECT_TRUE(Step().Empty()) << "the read is retried once, then that frame has no states";
+    EXPECT_FALSE(Input().Joystick.Ready());
+    const int reads = fake.joystickReads;
+    for (int i = 0; i < 10; ++i)
+        EXPECT_TRUE(Step().Empty());
+    EXPECT_EQ(reads, fake.joystickReads) << "an empty port is not probed every frame";
+
+    fake.pads.push_back({32767, 0, 0, 0, 4});
+    ++fake.generation;
+    EXPECT_TRUE(Step().Contains(stRight)) << "back: read from the next frame, no focus change";
+}
+
+TEST_F(DXInputTest, APadThatMovedToAnotherSlotIsFoundByTheRetryInTheSameFrame) {
+    const platform::JoystickState empty{0, 0, 0, 0, -1};
+    fake.pads = {{0, -32768, 0, 0, 4}, empty};
+    ASSERT_TRUE(Step().Contains(stUp));
+    EXPECT_EQ(0, Input().Joystick.DeviceIndex());
+    fake.pads = {empty, {0, 32767, 0, 0, 4}};
+    EXPECT_TRUE(Step().Contains(stDown));
+    EXPECT_EQ(1, Input().Joystick.DeviceIndex());
 }
 
 } // namespace

@@ -7,9 +7,13 @@
 
 namespace platform {
 
-HeadlessPlatform::HeadlessPlatform() { error_.clear(); }
+HeadlessPlatform::HeadlessPlatform() {
+    error_.clear();
+}
 
-void HeadlessPlatform::Push(const Event& event) { events_.push_back(event); }
+void HeadlessPlatform::Push(const Event& event) {
+    events_.push_back(event);
+}
 
 void HeadlessPlatform::SetFocus(bool active) {
     if (active == active_) return;
@@ -75,7 +79,8 @@ void HeadlessPlatform::PresentRects(const uint32_t* pixels, int width, int heigh
         const Rect& r = rects[i];
         for (int y = r.y; y < r.y + r.h; ++y)
             std::memcpy(&lastFrame[size_t(y) * width + r.x],
-                        reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * pitch + 4 * size_t(r.x),
+                        reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * pitch +
+                            4 * size_t(r.x),
                         sizeof(uint32_t) * r.w);
         pixelsPresented += uint64_t(r.w) * r.h;
         pixelsCopied += uint64_t(r.w) * r.h;
@@ -109,10 +114,18 @@ bool HeadlessPlatform::PollEvent(Event& event) {
     return true;
 }
 
-void HeadlessPlatform::GetKeyboardState(uint8_t keys[256]) { std::memcpy(keys, keys_, 256); }
+void HeadlessPlatform::GetKeyboardState(uint8_t keys[256]) {
+    std::memcpy(keys, keys_, 256);
+}
+
+void HeadlessPlatform::PlugJoystick(bool attached) {
+    if (attached == joystickAttached_) return;
+    joystickAttached_ = attached;
+    ++joystickGeneration_;
+}
 
 bool HeadlessPlatform::GetJoystick(int index, JoystickState& out) {
-    if (!joystickAttached || index != 0) return false;
+    if (!joystickAttached_ || index != 0) return false;
     out = joystick;
     return true;
 }
@@ -132,6 +145,8 @@ void HeadlessPlatform::ShowMessage(const std::string&, const std::string& text) 
 }
 
 // Screenshots show the real typeface, as the players see it.
-TextRenderer& HeadlessPlatform::Text() { return SharedTtfText(); }
+TextRenderer& HeadlessPlatform::Text() {
+    return SharedTtfText();
+}
 
 } // namespace platform

@@ -12,15 +12,17 @@
 namespace platform {
 
 class HeadlessPlatform : public Platform {
-public:
+  public:
     HeadlessPlatform();
 
     // --- what tests and the harness control ---
-    uint32_t now = 0;             // virtual millisecond tick
-    bool hasDisplay = true;       // false: OpenWindow fails as without any display
-    bool hasAudio = true;         // false: OpenAudio fails as without a sound device
-    bool joystickAttached = false;
-    JoystickState joystick;
+    uint32_t now = 0;       // virtual millisecond tick
+    bool hasDisplay = true; // false: OpenWindow fails as without any display
+    bool hasAudio = true;   // false: OpenAudio fails as without a sound device
+    JoystickState joystick; // what the pad reports while it is plugged in
+    // Plugs the pad in (as device 0) or pulls it out; either way the platform has seen a change.
+    void PlugJoystick(bool attached);
+    bool JoystickAttached() const { return joystickAttached_; }
     void Advance(uint32_t ms) { now += ms; }
     void Push(const Event& event);
     void SetKey(int vk, bool down) { keys_[vk & 255] = down ? 0x80 : 0; }
@@ -80,6 +82,7 @@ public:
     void SetRelativeMouse(bool on) override { relativeMouse = on; }
     void GetKeyboardState(uint8_t keys[256]) override;
     bool GetJoystick(int index, JoystickState& out) override;
+    uint32_t JoystickGeneration() const override { return joystickGeneration_; }
     bool OpenAudio(int frequency, AudioCallback callback) override;
     void CloseAudio() override { audio_ = nullptr; }
     void LockAudio() override {}
@@ -89,9 +92,11 @@ public:
     void ShowMessage(const std::string& caption, const std::string& text) override;
     void OpenUrl(const std::string& url) override { urls.push_back(url); }
 
-private:
+  private:
     std::deque<Event> events_;
     uint8_t keys_[256] = {};
+    bool joystickAttached_ = false;
+    uint32_t joystickGeneration_ = 0;
     bool fullscreen_ = false, minimized_ = false, active_ = true, replacing_ = false;
     WindowPlacement placement_{100, 100, 800, 600, false};
     AudioCallback audio_;

@@ -27,6 +27,8 @@
 #include "platform/KeyboardState.h"
 #include "platform/WindowSize.h"
 #include "platform/sdl/X11Desktop.h"
+#include "platform/sdl/SdlAudio.h"
+#include "platform/sdl/SdlPads.h"
 
 namespace platform {
 
@@ -63,10 +65,7 @@ class SdlPlatform : public Platform {
         KeepChosenSize(true);
         CloseAudio();
         SDL_DelEventWatch(&SdlPlatform::WatchResize, this);
-        for (auto* c : controllers_)
-            SDL_GameControllerClose(c);
-        for (auto* j : joysticks_)
-            SDL_JoystickClose(j);
+        pads_.CloseAll();
         if (texture_) SDL_DestroyTexture(texture_);
         if (renderer_) SDL_DestroyRenderer(renderer_);
         if (window_) SDL_DestroyWindow(window_);
@@ -282,79 +281,19 @@ class SdlPlatform : public Platform {
 
     void GetKeyboardState(uint8_t keys[256]) override { keys_.CopyTo(keys); }
 
-    bool GetJoystick(int index, JoystickState& out) override {
-        if (index < 0) return false;
-        if (size_t(index) < controllers_.size()) {
-            SDL_GameController* c = controllers_[index];
-            out = JoystickState{};
-            out.x = SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTX);
-            out.y = SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTY);
-            out.z = SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_RIGHTX);
-            // The d-pad steers like the stick: players expect it to.
-            if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_LEFT)) out.x = -32768;
-            if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) out.x = 32767;
-            if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_UP)) out.y = -32768;
-            if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_DOWN)) out.y = 32767;
-            int bit = 0;
-            for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b) {
-                if (b >= SDL_CONTROLLER_BUTTON_DPAD_UP && b <= SDL_CONTROLLER_BUTTON_DPAD_RIGHT)
-                    continue;
-                if (SDL_GameControllerGetButton(c, SDL_GameControllerButton(b)))
-                    out.buttons |= 1u << bit;
-                ++bit;
-            }
-            out.buttonCount = bit;
-            return true;
-        }
-        size_t j = index - controllers_.size();
-        if (j >= joysticks_.size()) return false;
-        SDL_Joystick* js = joysticks_[j];
-        out = JoystickState{};
-        int axes = SDL_JoystickNumAxes(js);
-        if (axes > 0) out.x = SDL_JoystickGetAxis(js, 0);
-        if (axes > 1) out.y = SDL_JoystickGetAxis(js, 1);
-        if (axes > 2) out.z = SDL_JoystickGetAxis(js, 2);
-        out.buttonCount = std::min(SDL_JoystickNumButtons(js), 32);
-        for (int b = 0; b < out.buttonCount; ++b)
-            if (SDL_JoystickGetButton(js, b)) out.buttons |= 1u << b;
-        return true;
-    }
+    bool GetJoystick(int index, JoystickState& out) override { return pads_.Read(index, out); }
+    uint32_t JoystickGeneration() const override { return pads_.Generation(); }
 
     bool OpenAudio(int frequency, AudioCallback callback) override {
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-            error_ = SDL_GetError();
-            return false;
-        }
-        callback_ = std::move(callback);
-        SDL_AudioSpec want{}, have{};
-        want.freq = frequency;
-        want.format = AUDIO_S16SYS;
-        want.channels = 2;
-        want.samples = 1024;
-        want.callback = &SdlPlatform::AudioTrampoline;
-        want.userdata = this;
-        audio_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-        if (!audio_) {
-            error_ = SDL_GetError();
-            callback_ = nullptr;
-            return false;
-        }
-        frequency_ = have.freq;
-        SDL_PauseAudioDevice(audio_, 0);
+        // Always true: a device that is missing now is opened in the background once it is
+        // there, and meanwhile the mix plays into nothing.
+        audio_.Start(frequency, std::move(callback));
         return true;
     }
-    void CloseAudio() override {
-        if (audio_) SDL_CloseAudioDevice(audio_);
-        audio_ = 0;
-        callback_ = nullptr;
-    }
-    void LockAudio() override {
-        if (audio_) SDL_LockAudioDevice(audio_);
-    }
-    void UnlockAudio() override {
-        if (audio_) SDL_UnlockAudioDevice(audio_);
-    }
-    int AudioFrequency() const override { return audio_ ? frequency_ : 0; }
+    void CloseAudio() override { audio_.Stop(); }
+    void LockAudio() override { audio_.Lock(); }
+    void UnlockAudio() override { audio_.Unlock(); }
+    int AudioFrequency() const override { return audio_.Started() ? audio_.Frequency() : 0; }
 
     TextRenderer& Text() override { return SharedTtfText(); }
     void ShowMessage(const std::string& caption, const std::string& text) override {
@@ -363,11 +302,7 @@ class SdlPlatform : public Platform {
     }
     void OpenUrl(const std::string& url) override { SDL_OpenURL(url.c_str()); }
 
-    void InitControllers() {
-        if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK) != 0) return;
-        for (int i = 0; i < SDL_NumJoysticks(); ++i)
-            OpenDevice(i);
-    }
+    void InitControllers() { pads_.Init(); }
 
   private:
     // The size a window opens at: the player's own from window.cfg, else one that suits the
@@ -418,14 +353,6 @@ class SdlPlatform : public Platform {
             p->window_ && e->window.windowID == SDL_GetWindowID(p->window_))
             p->resized_ = true;
         return 1;
-    }
-
-    static void AudioTrampoline(void* self, Uint8* stream, int len) {
-        auto* p = static_cast<SdlPlatform*>(self);
-        if (p->callback_)
-            p->callback_(reinterpret_cast<int16_t*>(stream), len / 4);
-        else
-            std::memset(stream, 0, len);
     }
 
     void CreateRenderer() {
@@ -483,37 +410,6 @@ class SdlPlatform : public Platform {
         y = (y - view_.y) * kHeight / view_.h;
     }
 
-    void OpenDevice(int index) {
-        if (SDL_IsGameController(index)) {
-            if (SDL_GameController* c = SDL_GameControllerOpen(index)) controllers_.push_back(c);
-        } else if (SDL_Joystick* j = SDL_JoystickOpen(index)) {
-            joysticks_.push_back(j);
-        }
-    }
-
-    void CloseDevice(SDL_JoystickID id) {
-        for (auto it = controllers_.begin(); it != controllers_.end(); ++it)
-            if (SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(*it)) == id) {
-                SDL_GameControllerClose(*it);
-                controllers_.erase(it);
-                return;
-            }
-        for (auto it = joysticks_.begin(); it != joysticks_.end(); ++it)
-            if (SDL_JoystickInstanceID(*it) == id) {
-                SDL_JoystickClose(*it);
-                joysticks_.erase(it);
-                return;
-            }
-    }
-
-    bool Known(SDL_JoystickID id) const {
-        for (auto* c : controllers_)
-            if (SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(c)) == id) return true;
-        for (auto* j : joysticks_)
-            if (SDL_JoystickInstanceID(j) == id) return true;
-        return false;
-    }
-
     static void Mods(Event& out, Uint16 mod) {
         out.alt = mod & KMOD_ALT;
         out.shift = mod & KMOD_SHIFT;
@@ -522,6 +418,7 @@ class SdlPlatform : public Platform {
 
     bool Translate(const SDL_Event& e, Event& out) {
         out = Event{};
+        if (pads_.HandleEvent(e)) return false;
         switch (e.type) {
         case SDL_QUIT:
             out.kind = EventKind::Quit;
@@ -579,16 +476,6 @@ class SdlPlatform : public Platform {
             out.y = e.button.y;
             MapMouse(out.x, out.y);
             return true;
-        case SDL_CONTROLLERDEVICEADDED:
-        case SDL_JOYDEVICEADDED: {
-            // A pad plugged in while the game runs works at once.
-            SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(e.jdevice.which);
-            if (!Known(id)) OpenDevice(e.jdevice.which);
-            return false;
-        }
-        case SDL_JOYDEVICEREMOVED:
-            CloseDevice(e.jdevice.which);
-            return false;
         case SDL_WINDOWEVENT:
             switch (e.window.event) {
             case SDL_WINDOWEVENT_CLOSE:
@@ -650,11 +537,8 @@ class SdlPlatform : public Platform {
     uint32_t pendingSince_ = 0;
     int cursorCount_ = 0;
     KeyboardState keys_;
-    std::vector<SDL_GameController*> controllers_;
-    std::vector<SDL_Joystick*> joysticks_;
-    SDL_AudioDeviceID audio_ = 0;
-    AudioCallback callback_;
-    int frequency_ = 0;
+    SdlPads pads_;
+    SdlAudioOutput audio_;
 };
 
 } // namespace
