@@ -95,6 +95,11 @@ class SqliteBackend::Turn {
         if (!backend.mutex_.try_lock_until(deadline))
             throw std::runtime_error("database busy: no turn within " +
                                      std::to_string(backend.deadlineMs_) + " ms");
+        std::string cut = backend.ShmCutShort();
+        if (!cut.empty()) {
+            backend.mutex_.unlock();
+            throw std::runtime_error(cut);
+        }
         backend.deadline_ = deadline;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                               deadline - std::chrono::steady_clock::now())
@@ -144,12 +149,20 @@ SqliteBackend::SqliteBackend(const std::string& path, bool create, std::int64_t 
         }
         // FULL syncs the log at every commit: an accepted score survives even a power cut.
         Exec("PRAGMA synchronous=FULL");
+        // The database file is read, never mapped: a mapped file that shrinks or cannot grow
+        // kills the process.
+        Exec("PRAGMA mmap_size=0");
         Migrate();
         struct stat file {};
         if (stat(path.c_str(), &file) != 0)
             throw std::runtime_error("cannot open " + path + ": it went away");
         device_ = file.st_dev;
         inode_ = file.st_ino;
+        if (stat((path + "-shm").c_str(), &file) == 0) {
+            shmDevice_ = file.st_dev;
+            shmInode_ = file.st_ino;
+            shmSize_ = file.st_size;
+        }
     } catch (...) {
         sqlite3_close(db_);
         throw;
@@ -157,8 +170,10 @@ SqliteBackend::SqliteBackend(const std::string& path, bool create, std::int64_t 
 }
 
 SqliteBackend::~SqliteBackend() {
-    // Closing the last connection checkpoints the log into the database file.
-    sqlite3_close(db_);
+    // Closing the last connection checkpoints the log into the database file. That reads the
+    // shared-memory index: when its file was cut short the connection is left as it is, and
+    // the next start rebuilds the index from the log, where every commit is.
+    if (ShmCutShort().empty()) sqlite3_close(db_);
 }
 
 void SqliteBackend::Exec(const char* sql) {
@@ -316,12 +331,30 @@ std::string SqliteBackend::TokenKey(const std::string& fresh) {
     });
 }
 
+std::string SqliteBackend::ShmCutShort() {
+    struct stat file {};
+    const std::string shm = path_ + "-shm";
+    // A file put in its place is not what this process maps.
+    if (shmInode_ == 0 || stat(shm.c_str(), &file) != 0 || file.st_dev != shmDevice_ ||
+        file.st_ino != shmInode_)
+        return "";
+    if (file.st_size < shmSize_) return "the shared-memory file " + shm + " was cut short";
+    shmSize_ = file.st_size;
+    return "";
+}
+
 std::string SqliteBackend::Replaced() {
     struct stat file {};
     if (stat(path_.c_str(), &file) != 0) return "the database file " + path_ + " is gone";
     if (file.st_dev != device_ || file.st_ino != inode_)
         return "the database file " + path_ + " is no longer the one opened (replaced or moved)";
-    return "";
+    const std::string shm = path_ + "-shm";
+    if (shmInode_ != 0 && (stat(shm.c_str(), &file) != 0 || file.st_dev != shmDevice_ ||
+                           file.st_ino != shmInode_))
+        return "the shared-memory file " + shm + " is gone or replaced";
+    // While a call has the connection, its turn checks this.
+    std::unique_lock lock(mutex_, std::try_to_lock);
+    return lock ? ShmCutShort() : "";
 }
 
 std::string SqliteBackend::Rescue() {

@@ -53,6 +53,12 @@ class SqliteBackend : public StoreBackend {
     // The file opened, to notice when it is deleted, replaced or moved.
     dev_t device_ = 0;
     ino_t inode_ = 0;
+    // The shared-memory index SQLite maps (scores.db-shm): a mapped page cut off from its file
+    // kills the process (SIGBUS), so the connection is not used once that file was cut short.
+    std::string ShmCutShort();
+    dev_t shmDevice_ = 0;
+    ino_t shmInode_ = 0;
+    off_t shmSize_ = 0;
 };
 
 } // namespace scores

@@ -107,7 +107,9 @@ struct StallCase {
     Stall stall;
 };
 
-void PrintTo(const StallCase& stallCase, std::ostream* out) { *out << stallCase.name; }
+void PrintTo(const StallCase& stallCase, std::ostream* out) {
+    *out << stallCase.name;
+}
 
 class StalledDatabaseTest : public ::testing::TestWithParam<StallCase> {};
 
@@ -374,6 +376,27 @@ TEST(StoreFailuresTest, AFileSizeLimitRefusesSubmissionsAndTheServerLives) {
     std::set<std::string> stored = StoredNames(db);
     for (const std::string& name : acknowledged)
         EXPECT_TRUE(stored.count(name)) << name;
+}
+
+TEST(StoreFailuresTest, ASharedMemoryFileCutShortRefusesSubmissionsAndTheServerLives) {
+    TempDir dir;
+    const std::string db = dir.File("scores.db");
+    { scores::ScoreStore made(db); }
+    ScoresProcess server({"--listen", "127.0.0.1:0", "--db", db, "--rate-limit", "1000000"});
+    const int port = server.Port();
+    ASSERT_GT(port, 0);
+    ASSERT_EQ(SubmitOne(port, "Mapped"), "OK");
+    ASSERT_NE(Get(port, kWorldPage).find("Mapped"), std::string::npos);
+    // What SQLite maps of this file is gone: touching it would raise SIGBUS.
+    ASSERT_EQ(truncate((db + "-shm").c_str(), 0), 0);
+    EXPECT_EQ(SubmitOne(port, "Cut"), kCannotStore);
+    EXPECT_NE(Get(port, kWorldPage).find("Mapped"), std::string::npos);
+    std::this_thread::sleep_for(Ms(500));
+    EXPECT_EQ(SubmitOne(port, "Cut2"), kCannotStore);
+    EXPECT_TRUE(Alive(server.Pid()));
+    ASSERT_EQ(kill(server.Pid(), SIGTERM), 0);
+    EXPECT_EQ(server.Wait(), 0);
+    EXPECT_EQ(StoredNames(db), std::set<std::string>{"Mapped"});
 }
 
 } // namespace
