@@ -53,21 +53,20 @@ std::int64_t SystemClockMs() {
 ScoreServer::ScoreServer(ScoreStore& store, std::string version, Clock clock, ServerLimits limits)
     : store_(store), version_(std::move(version)), clock_(std::move(clock)), limits_(limits),
       tokens_(store.TokenKey(), limits.tokenLifetimeMs),
-      http_(
-          [this](const HttpRequest& request, HttpResponse& response) { Route(request, response); },
-          HttpLimits{limits.threads, limits.maxConnections, limits.idleTimeoutSeconds,
-                     // Room for the longest target we answer plus ordinary headers.
-                     limits.maxUrlLength + 12 * 1024, limits.workers},
-          // A submission waits for its commit to reach the disk, a world page that is out
-          // of date for it to be rendered again: the event loops wait for neither.
-          [this](const HttpRequest& request) {
-              if (request.path != "/cgi/version.pl") return false;
-              for (const auto& param : request.params) {
-                  if (param.first == "hs") return true;
-                  if (param.first == "show") return !WorldPageCurrent();
-              }
-              return false;
-          }) {
+      http_([this](const HttpRequest& request, HttpResponse& response) { Route(request, response); },
+            HttpLimits{limits.threads, limits.maxConnections, limits.idleTimeoutSeconds,
+                       // Room for the longest target we answer plus ordinary headers.
+                       limits.maxUrlLength + 12 * 1024, limits.workers},
+            // A submission waits for its commit to reach the disk, a world page that is out of
+            // date for it to be rendered again: the event loops wait for neither.
+            [this](const HttpRequest& request) {
+                if (request.path != "/cgi/version.pl") return false;
+                for (const auto& param : request.params) {
+                    if (param.first == "hs") return true;
+                    if (param.first == "show") return !WorldPageCurrent();
+                }
+                return false;
+            }) {
     for (const std::string& proxy : limits_.trustedProxies) {
         std::string address = NormalAddress(proxy);
         trustedProxies_.push_back(address.empty() ? proxy : address);
