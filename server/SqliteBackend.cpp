@@ -256,8 +256,8 @@ std::vector<StoredScore> SqliteBackend::Best(int limit) {
     query.Bind(1, static_cast<std::int64_t>(limit));
     std::vector<StoredScore> rows;
     while (query.Step())
-        rows.push_back(
-            StoredScore{query.Text(0), static_cast<int>(query.Int(1)), query.Text(2), query.Int(3)});
+        rows.push_back(StoredScore{query.Text(0), static_cast<int>(query.Int(1)), query.Text(2),
+                                   query.Int(3)});
     return rows;
 }
 
@@ -276,7 +276,9 @@ bool SqliteBackend::CountAttempt(const std::string& client, std::int64_t nowMs, 
     Exec("PRAGMA synchronous=NORMAL");
     struct Resync {
         SqliteBackend* backend;
-        ~Resync() { sqlite3_exec(backend->db_, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr); }
+        ~Resync() {
+            sqlite3_exec(backend->db_, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+        }
     } resync{this};
     return Transaction([&] {
         Statement(db_, "INSERT INTO rate_clients (client, last_ms) VALUES (?1, ?2)"
@@ -313,8 +315,12 @@ void SqliteBackend::Purge(std::int64_t nowMs, std::int64_t windowMs) {
     Turn turn(*this);
     Transaction([&] {
         Statement(db_, "DELETE FROM used_tokens WHERE expires_ms <= ?").Bind(1, nowMs).Run();
-        Statement(db_, "DELETE FROM rate_attempts WHERE at_ms <= ?").Bind(1, nowMs - windowMs).Run();
-        Statement(db_, "DELETE FROM rate_clients WHERE last_ms <= ?").Bind(1, nowMs - windowMs).Run();
+        Statement(db_, "DELETE FROM rate_attempts WHERE at_ms <= ?")
+            .Bind(1, nowMs - windowMs)
+            .Run();
+        Statement(db_, "DELETE FROM rate_clients WHERE last_ms <= ?")
+            .Bind(1, nowMs - windowMs)
+            .Run();
         return 0;
     });
 }
@@ -349,8 +355,8 @@ std::string SqliteBackend::Replaced() {
     if (file.st_dev != device_ || file.st_ino != inode_)
         return "the database file " + path_ + " is no longer the one opened (replaced or moved)";
     const std::string shm = path_ + "-shm";
-    if (shmInode_ != 0 && (stat(shm.c_str(), &file) != 0 || file.st_dev != shmDevice_ ||
-                           file.st_ino != shmInode_))
+    if (shmInode_ != 0 &&
+        (stat(shm.c_str(), &file) != 0 || file.st_dev != shmDevice_ || file.st_ino != shmInode_))
         return "the shared-memory file " + shm + " is gone or replaced";
     // While a call has the connection, its turn checks this.
     std::unique_lock lock(mutex_, std::try_to_lock);
