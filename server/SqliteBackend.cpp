@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <ctime>
 #include <stdexcept>
@@ -158,6 +159,10 @@ SqliteBackend::SqliteBackend(const std::string& path, bool create, std::int64_t 
             throw std::runtime_error("cannot open " + path + ": it went away");
         device_ = file.st_dev;
         inode_ = file.st_ino;
+        if (stat((path + "-wal").c_str(), &file) == 0) {
+            walDevice_ = file.st_dev;
+            walInode_ = file.st_ino;
+        }
         if (stat((path + "-shm").c_str(), &file) == 0) {
             shmDevice_ = file.st_dev;
             shmInode_ = file.st_ino;
@@ -390,6 +395,18 @@ std::string SqliteBackend::Rescue() {
     sqlite3_backup_finish(backup);
     if (stepped != SQLITE_DONE) fail("cannot copy to");
     if (sqlite3_close(target) != SQLITE_OK) throw std::runtime_error("cannot close " + copy);
+    // The log and index of the lost file, if still at the path, would be taken as their own by
+    // the next file there; what they held is in the copy.
+    const std::pair<std::string, std::pair<dev_t, ino_t>> ours[] = {
+        {path_ + "-wal", {walDevice_, walInode_}}, {path_ + "-shm", {shmDevice_, shmInode_}}};
+    struct stat file {};
+    if (stat(path_.c_str(), &file) == 0 && file.st_dev == device_ && file.st_ino == inode_)
+        return copy; // the file is still ours, and so is its log
+    for (const auto& [name, id] : ours) {
+        if (id.second != 0 && stat(name.c_str(), &file) == 0 && file.st_dev == id.first &&
+            file.st_ino == id.second)
+            unlink(name.c_str());
+    }
     return copy;
 }
 

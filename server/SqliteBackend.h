@@ -56,6 +56,9 @@ class SqliteBackend : public StoreBackend {
     // The shared-memory index SQLite maps (scores.db-shm): a mapped page cut off from its file
     // kills the process (SIGBUS), so the connection is not used once that file was cut short.
     std::string ShmCutShort();
+    // The log (scores.db-wal), which SQLite would apply to any file later put at the path.
+    dev_t walDevice_ = 0;
+    ino_t walInode_ = 0;
     dev_t shmDevice_ = 0;
     ino_t shmInode_ = 0;
     off_t shmSize_ = 0;

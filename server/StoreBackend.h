@@ -64,7 +64,9 @@ class StoreBackend {
     // while it is. Cheap: called before every change.
     virtual std::string Replaced() { return ""; }
     // Saves what this connection still sees of a replaced database to a new file beside the
-    // old one; its name, or "" when there is nothing to save. Throws when saving fails.
+    // old one and takes away what is left of it at the old path, so that nothing later put
+    // there mixes with it; the new file's name, or "" when there is nothing to save. Throws
+    // when saving fails.
     virtual std::string Rescue() { return ""; }
 };
 

@@ -287,10 +287,28 @@ TEST(StoreFailuresTest, EachRunOfFailuresIsLoggedOnceAtItsStartAndItsEnd) {
     EXPECT_EQ(server.Wait(), 0);
 }
 
-TEST(StoreFailuresTest, ADeletedDatabaseFileIsNoticedWithinASecondAndNothingAcknowledgedIsLost) {
+// What happens to the database file under the running server.
+enum class Loss { Deleted, Replaced, Moved };
+
+struct LossCase {
+    const char* name;
+    Loss loss;
+    const char* logged; // in the log line that says so
+};
+
+void PrintTo(const LossCase& lossCase, std::ostream* out) {
+    *out << lossCase.name;
+}
+
+class LostDatabaseFileTest : public ::testing::TestWithParam<LossCase> {};
+
+TEST_P(LostDatabaseFileTest, IsNoticedWithinASecondAndNothingAcknowledgedIsLost) {
+    const Loss loss = GetParam().loss;
     TempDir dir;
     const std::string db = dir.File("scores.db");
+    const std::string other = dir.File("other.db");
     { scores::ScoreStore made(db); }
+    if (loss == Loss::Replaced) scores::ScoreStore made(other);
     const std::string log = dir.File("server.log");
     std::set<std::string> acknowledged;
     {
@@ -303,31 +321,43 @@ TEST(StoreFailuresTest, ADeletedDatabaseFileIsNoticedWithinASecondAndNothingAckn
             ASSERT_EQ(SubmitOne(port, name), "OK");
             acknowledged.insert(name);
         }
-        ASSERT_EQ(unlink(db.c_str()), 0);
+        int moved = 0;
+        if (loss == Loss::Deleted) moved = unlink(db.c_str());
+        if (loss == Loss::Replaced) moved = rename(other.c_str(), db.c_str());
+        if (loss == Loss::Moved) moved = rename(db.c_str(), other.c_str());
+        ASSERT_EQ(moved, 0);
         // Noticed without a submission to find it.
         std::this_thread::sleep_for(Ms(1000));
         const auto lost = LinesStartingWith(ReadFile(log), "<2>the database file ");
         ASSERT_EQ(lost.size(), 1u) << ReadFile(log);
-        EXPECT_NE(lost[0].find("is gone"), std::string::npos) << lost[0];
+        EXPECT_NE(lost[0].find(GetParam().logged), std::string::npos) << lost[0];
         for (int i = 0; i < 5; ++i)
             EXPECT_EQ(SubmitOne(port, "Lost" + std::to_string(i)), kCannotStore);
         EXPECT_NE(Get(port, kWorldPage).find("Kept4"), std::string::npos);
         ASSERT_EQ(kill(server.Pid(), SIGTERM), 0);
         EXPECT_EQ(server.Wait(), 0);
     }
-    EXPECT_FALSE(std::filesystem::exists(db)) << "a new database was made at the old path";
-
+    if (loss == Loss::Deleted) {
+        EXPECT_FALSE(std::filesystem::exists(db)) << "a new database was made at the old path";
+    }
+    // A file put in its place is left as it was, and takes none of the lost file's log.
+    if (loss == Loss::Replaced) {
+        EXPECT_TRUE(StoredNames(db).empty());
+    }
     // What the server held is in the copy it named.
     std::vector<std::string> copies;
     for (const auto& entry : std::filesystem::directory_iterator(dir.File("")))
         if (entry.path().filename().string().rfind("scores.db.rescued-", 0) == 0 &&
-            entry.path().extension() != ".db-wal")
+            entry.path().string().find("-wal") == std::string::npos &&
+            entry.path().string().find("-shm") == std::string::npos)
             copies.push_back(entry.path().string());
     ASSERT_EQ(copies.size(), 1u);
     EXPECT_NE(ReadFile(log).find(copies[0]), std::string::npos) << ReadFile(log);
     std::set<std::string> saved = StoredNames(copies[0]);
     for (const std::string& name : acknowledged)
         EXPECT_TRUE(saved.count(name)) << name;
+    EXPECT_EQ(saved.count("Lost0"), 0u);
+    if (loss != Loss::Deleted) return;
 
     // No new empty table at the old path unless asked for.
     {
@@ -339,6 +369,13 @@ TEST(StoreFailuresTest, ADeletedDatabaseFileIsNoticedWithinASecondAndNothingAckn
     EXPECT_GT(asked.Port(), 0);
     EXPECT_TRUE(std::filesystem::exists(db));
 }
+
+INSTANTIATE_TEST_SUITE_P(Losses, LostDatabaseFileTest,
+                         ::testing::Values(LossCase{"Deleted", Loss::Deleted, "is gone"},
+                                           LossCase{"Replaced", Loss::Replaced,
+                                                    "is no longer the one opened"},
+                                           LossCase{"Moved", Loss::Moved, "is gone"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(StoreFailuresTest, AFileSizeLimitRefusesSubmissionsAndTheServerLives) {
     TempDir dir;
