@@ -193,9 +193,16 @@ struct HttpServerAccess {
         request.peer = PeerAddress(connection);
         MHD_get_connection_values(connection, MHD_HEADER_KIND, KeepHeader, &request);
 
-        if (server->slow_ && server->slow_(request) &&
-            HandOff(*server, connection, *exchange, std::move(request)))
-            return MHD_YES;
+        if (server->slow_ && server->slow_(request)) {
+            if (HandOff(*server, connection, *exchange, std::move(request))) return MHD_YES;
+            // The workers have stopped: a loop never waits on something slow itself.
+            if (server->limits_.workers > 0) {
+                exchange->response = HttpResponse{};
+                exchange->response.status = 503;
+                exchange->response.body = "Service Unavailable\n";
+                return Queue(connection, exchange->response);
+            }
+        }
         server->Answer(request, exchange->response);
         return Queue(connection, exchange->response);
     }
@@ -436,11 +443,15 @@ bool HttpServer::listen_after_bind() {
         std::lock_guard lock(mutex_);
         if (stopRequested_) return true;
     }
+    // The workers run before the first request can come, so no request finds them missing.
+    if (limits_.workers > 0) StartWorkers();
     MHD_Daemon* daemon =
         MHD_start_daemon(flags, 0, &HttpServerAccess::Admit, this, &HttpServerAccess::Handle, this,
                          MHD_OPTION_ARRAY, options, MHD_OPTION_END);
-    if (!daemon) return false;
-    if (limits_.workers > 0) StartWorkers();
+    if (!daemon) {
+        StopWorkers();
+        return false;
+    }
     if (limits_.headerTimeoutSeconds > 0) {
         std::lock_guard lock(connectionsMutex_);
         sweeping_ = true;

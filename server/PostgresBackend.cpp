@@ -4,6 +4,9 @@
 
 #include <libpq-fe.h>
 
+#include <poll.h>
+
+#include <cerrno>
 #include <initializer_list>
 #include <stdexcept>
 #include <utility>
@@ -56,7 +59,8 @@ const char* const kMigrations[] = {
     "  INSERT INTO used_tokens (token, expires_ms) VALUES (p_token, p_expires)\n"
     "    ON CONFLICT (token) DO NOTHING;\n"
     "  IF NOT FOUND THEN RETURN FALSE; END IF;\n"
-    "  INSERT INTO scores (name, score, country, time) VALUES (p_name, p_score, p_country, p_time);\n"
+    "  INSERT INTO scores (name, score, country, time) VALUES (p_name, p_score, p_country, "
+    "p_time);\n"
     "  RETURN TRUE;\n"
     "END $$;",
     // 3
@@ -85,7 +89,8 @@ const char* const kMigrations[] = {
     "    PERFORM set_config('synchronous_commit', 'off', true);\n"
     "    RETURN 1;\n"
     "  END IF;\n"
-    "  INSERT INTO scores (name, score, country, time) VALUES (p_name, p_score, p_country, p_time);\n"
+    "  INSERT INTO scores (name, score, country, time) VALUES (p_name, p_score, p_country, "
+    "p_time);\n"
     "  RETURN 0;\n"
     "END $$;",
 };
@@ -141,32 +146,105 @@ class PostgresBackend::Result {
     PGresult* result_;
 };
 
-// One connection of the pool for the time of a request. A connection left broken (the server
-// restarted, the network failed) is reset before it is used again.
-class PostgresBackend::Lease {
-  public:
-    explicit Lease(PostgresBackend& pool) : pool_(pool) {
-        std::unique_lock lock(pool_.mutex_);
-        pool_.returned_.wait(lock, [&] { return !pool_.idle_.empty(); });
-        conn_ = pool_.idle_.back();
-        pool_.idle_.pop_back();
+namespace {
+
+using Deadline = std::chrono::steady_clock::time_point;
+
+// Waits until the connection's socket can be read (or written); false at the deadline.
+bool WaitFor(PGconn* conn, bool write, Deadline deadline) {
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0) return false;
+        pollfd p{PQsocket(conn), static_cast<short>(write ? POLLOUT : POLLIN), 0};
+        const int ready = poll(&p, 1, static_cast<int>(left));
+        if (ready > 0) return true;
+        if (ready < 0 && errno != EINTR) return true; // let libpq find the error
     }
-    ~Lease() {
-        if (PQstatus(conn_) == CONNECTION_OK && PQtransactionStatus(conn_) != PQTRANS_IDLE)
-            PQclear(PQexec(conn_, "ROLLBACK"));
-        if (PQstatus(conn_) != CONNECTION_OK) {
-            PQreset(conn_);
-            if (PQstatus(conn_) == CONNECTION_OK) {
-                try {
-                    Prepare(conn_);
-                } catch (const std::exception&) {
-                    // Tried again at the next failure.
-                }
+}
+
+[[noreturn]] void TimedOut(const char* what) {
+    throw std::runtime_error(std::string(what) + ": PostgreSQL did not answer in time");
+}
+
+// The result of the command just sent on `conn` (non-blocking), or throws at the deadline.
+PGresult* Await(PGconn* conn, Deadline deadline, const char* what) {
+    for (;;) {
+        const int flushed = PQflush(conn);
+        if (flushed == 0) break;
+        if (flushed < 0) return nullptr;
+        if (!WaitFor(conn, true, deadline)) TimedOut(what);
+        if (!PQconsumeInput(conn)) return nullptr;
+    }
+    PGresult* kept = nullptr;
+    for (;;) {
+        while (PQisBusy(conn)) {
+            if (!WaitFor(conn, false, deadline)) {
+                PQclear(kept);
+                TimedOut(what);
+            }
+            if (!PQconsumeInput(conn)) {
+                PQclear(kept);
+                return nullptr;
             }
         }
-        std::lock_guard lock(pool_.mutex_);
-        pool_.idle_.push_back(conn_);
-        pool_.returned_.notify_one();
+        PGresult* next = PQgetResult(conn);
+        if (!next) return kept;
+        // The first failure tells why; otherwise the last result is the answer.
+        const ExecStatusType status = kept ? PQresultStatus(kept) : PGRES_COMMAND_OK;
+        if (kept && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+            PQclear(next);
+        } else {
+            PQclear(kept);
+            kept = next;
+        }
+    }
+}
+
+} // namespace
+
+// One connection of the pool for the time of a request. A connection left broken (the server
+// restarted, the network failed, an answer did not come in time) is dropped, and made again
+// when it is next leased.
+class PostgresBackend::Lease {
+  public:
+    explicit Lease(PostgresBackend& pool)
+        : pool_(pool), deadline_(std::chrono::steady_clock::now() +
+                                 std::chrono::milliseconds(pool.deadlineMs_)) {
+        {
+            std::unique_lock lock(pool_.mutex_);
+            if (!pool_.returned_.wait_until(lock, deadline_, [&] { return !pool_.idle_.empty(); }))
+                throw std::runtime_error("no free PostgreSQL connection in time");
+            conn_ = pool_.idle_.back();
+            pool_.idle_.pop_back();
+        }
+        if (conn_ && PQstatus(conn_) == CONNECTION_OK) return;
+        PQfinish(conn_);
+        conn_ = nullptr;
+        try {
+            conn_ = pool_.Connect(deadline_);
+            pool_.Prepare(conn_, deadline_);
+        } catch (...) {
+            PQfinish(conn_);
+            conn_ = nullptr;
+            GiveBack();
+            throw;
+        }
+    }
+    ~Lease() {
+        if (conn_ && PQstatus(conn_) == CONNECTION_OK &&
+            PQtransactionStatus(conn_) != PQTRANS_IDLE) {
+            try {
+                if (PQsendQuery(conn_, "ROLLBACK"))
+                    PQclear(Await(conn_, deadline_ + std::chrono::milliseconds(500), "rollback"));
+                else
+                    Drop();
+            } catch (const std::exception&) {
+                Drop();
+            }
+        }
+        GiveBack();
     }
     Lease(const Lease&) = delete;
     Lease& operator=(const Lease&) = delete;
@@ -175,51 +253,86 @@ class PostgresBackend::Lease {
         std::vector<const char*> values;
         for (const std::string& param : params)
             values.push_back(param.c_str());
-        return Result(conn_,
-                      PQexecPrepared(conn_, statement, static_cast<int>(values.size()),
-                                     values.data(), nullptr, nullptr, 0),
-                      statement);
+        if (!PQsendQueryPrepared(conn_, statement, static_cast<int>(values.size()), values.data(),
+                                 nullptr, nullptr, 0))
+            return Result(conn_, nullptr, statement);
+        return Result(conn_, AwaitOrDrop(statement), statement);
     }
-    Result Exec(const char* sql) { return Result(conn_, PQexec(conn_, sql), sql); }
+    Result Exec(const char* sql) {
+        if (!PQsendQuery(conn_, sql)) return Result(conn_, nullptr, sql);
+        return Result(conn_, AwaitOrDrop(sql), sql);
+    }
 
   private:
+    PGresult* AwaitOrDrop(const char* what) {
+        try {
+            return Await(conn_, deadline_, what);
+        } catch (...) {
+            // Its answer may still come; the connection cannot be used for anything else.
+            Drop();
+            throw;
+        }
+    }
+    void Drop() {
+        PQfinish(conn_);
+        conn_ = nullptr;
+    }
+    void GiveBack() {
+        if (conn_ && PQstatus(conn_) != CONNECTION_OK) Drop();
+        std::lock_guard lock(pool_.mutex_);
+        pool_.idle_.push_back(conn_);
+        pool_.returned_.notify_one();
+    }
+
     PostgresBackend& pool_;
+    const Deadline deadline_;
     PGconn* conn_ = nullptr;
 };
 
-PostgresBackend::PostgresBackend(const std::string& uri, std::size_t connections) : uri_(uri) {
+PostgresBackend::PostgresBackend(const std::string& uri, std::size_t connections,
+                                 std::int64_t deadlineMs)
+    : uri_(uri), deadlineMs_(deadlineMs) {
     try {
         if (connections == 0) connections = 1;
+        const Deadline startUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         for (std::size_t i = 0; i < connections; ++i) {
-            PGconn* conn = Connect();
-            all_.push_back(conn);
-            if (i == 0) Migrate(conn);
-            Prepare(conn);
+            PGconn* conn = Connect(startUp);
             idle_.push_back(conn);
+            if (i == 0) Migrate(conn);
+            Prepare(conn, startUp);
         }
     } catch (...) {
-        for (PGconn* conn : all_)
+        for (PGconn* conn : idle_)
             PQfinish(conn);
         throw;
     }
 }
 
 PostgresBackend::~PostgresBackend() {
-    for (PGconn* conn : all_)
+    for (PGconn* conn : idle_)
         PQfinish(conn);
 }
 
-PGconn* PostgresBackend::Connect() {
-    // A URI without its own connect_timeout must not hang the start-up for ever.
+PGconn* PostgresBackend::Connect(Deadline deadline) {
+    // A URI without its own connect_timeout must not hang for ever; the deadline below covers
+    // a server that accepts but never answers.
     const char* keys[] = {"connect_timeout", "dbname", nullptr};
     const char* values[] = {"10", uri_.c_str(), nullptr};
-    PGconn* conn = PQconnectdbParams(keys, values, 1);
+    PGconn* conn = PQconnectStartParams(keys, values, 1);
     if (!conn) throw std::runtime_error("cannot connect to PostgreSQL: out of memory");
-    if (PQstatus(conn) != CONNECTION_OK) {
-        std::string message = PQerrorMessage(conn);
+    auto fail = [conn](const std::string& why) {
         PQfinish(conn);
-        throw std::runtime_error("cannot connect to PostgreSQL: " + message);
+        throw std::runtime_error("cannot connect to PostgreSQL: " + why);
+    };
+    if (PQstatus(conn) == CONNECTION_BAD) fail(PQerrorMessage(conn));
+    PostgresPollingStatusType state = PGRES_POLLING_WRITING;
+    while (state != PGRES_POLLING_OK) {
+        if (state == PGRES_POLLING_FAILED) fail(PQerrorMessage(conn));
+        if (!WaitFor(conn, state == PGRES_POLLING_WRITING, deadline)) fail("no answer in time");
+        state = PQconnectPoll(conn);
     }
+    // Every command is sent and awaited with the deadline above.
+    if (PQsetnonblocking(conn, 1) != 0) fail(PQerrorMessage(conn));
     return conn;
 }
 
@@ -248,9 +361,17 @@ void PostgresBackend::Migrate(PGconn* conn) {
     }
 }
 
-void PostgresBackend::Prepare(PGconn* conn) {
-    for (const auto& [name, sql] : kStatements)
-        Result(conn, PQprepare(conn, name, sql, 0, nullptr), name);
+void PostgresBackend::Prepare(PGconn* conn, Deadline deadline) {
+    // The server gives up on a statement (a held lock, say) a little before we would, so the
+    // connection stays usable.
+    const std::string timeout =
+        "SET statement_timeout = " + std::to_string(deadlineMs_ > 200 ? deadlineMs_ - 100 : 100);
+    if (!PQsendQuery(conn, timeout.c_str())) Result(conn, nullptr, "statement_timeout");
+    Result(conn, Await(conn, deadline, "statement_timeout"), "statement_timeout");
+    for (const auto& [name, sql] : kStatements) {
+        if (!PQsendPrepare(conn, name, sql, 0, nullptr)) Result(conn, nullptr, name);
+        Result(conn, Await(conn, deadline, name), name);
+    }
 }
 
 void PostgresBackend::Add(const StoredScore& row) {

@@ -3,6 +3,7 @@
 
 #include "StoreBackend.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -15,8 +16,11 @@ namespace scores {
 class PostgresBackend : public StoreBackend {
   public:
     // Opens `connections` connections (at least one) to `uri` and brings the schema up to
-    // date; instances starting at the same moment take turns at that.
-    PostgresBackend(const std::string& uri, std::size_t connections);
+    // date; instances starting at the same moment take turns at that. A call fails when it has
+    // no answer within `deadlineMs`, however the server or the network stalls; its connection
+    // is then dropped and made again by a later call.
+    PostgresBackend(const std::string& uri, std::size_t connections,
+                    std::int64_t deadlineMs = 2000);
     ~PostgresBackend() override;
 
     void Add(const StoredScore& row) override;
@@ -29,23 +33,25 @@ class PostgresBackend : public StoreBackend {
                         const StoredScore& row) override;
     // One round trip and one commit; only a stored row waits for the disk.
     Submitted CountAndStore(const std::string& client, std::int64_t nowMs, int limit,
-                            std::int64_t windowMs, const std::string& token,
-                            std::int64_t expiresMs, const StoredScore& row) override;
+                            std::int64_t windowMs, const std::string& token, std::int64_t expiresMs,
+                            const StoredScore& row) override;
     void Purge(std::int64_t nowMs, std::int64_t windowMs) override;
     std::string TokenKey(const std::string& fresh) override;
     int SchemaVersion() override;
 
   private:
+    using Deadline = std::chrono::steady_clock::time_point;
     class Lease;
     class Result;
-    pg_conn* Connect();
+    pg_conn* Connect(Deadline deadline);
     void Migrate(pg_conn* conn);
-    static void Prepare(pg_conn* conn);
+    void Prepare(pg_conn* conn, Deadline deadline);
 
     const std::string uri_;
+    const std::int64_t deadlineMs_;
     std::mutex mutex_;
     std::condition_variable returned_;
-    std::vector<pg_conn*> all_;
+    // Connections not leased; nullptr for one dropped, made again when next leased.
     std::vector<pg_conn*> idle_;
 };
 

@@ -130,4 +130,16 @@ std::string WorldPage(const std::vector<StoredScore>& rows) {
     return page;
 }
 
+std::string StaleWorldPage(const std::string& page, long long ageSeconds) {
+    const std::string notice = "<p class=\"stale\"><strong>The score database is not answering:"
+                               " this table is as it was " +
+                               std::to_string(ageSeconds) + " seconds ago.</strong></p>\n";
+    std::size_t heading = page.find("</h1>");
+    std::size_t at = heading == std::string::npos ? page.find("<body>") : heading;
+    if (at == std::string::npos) return notice + page;
+    at = page.find('>', at) + 1;
+    if (page.compare(at, 1, "\n") == 0) ++at;
+    return page.substr(0, at) + notice + page.substr(at);
+}
+
 } // namespace scores

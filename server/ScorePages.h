@@ -21,4 +21,8 @@ std::string HomePage(std::string_view version);
 // The given rows, best first, as a complete page; an empty name shows as "Anonymous".
 std::string WorldPage(const std::vector<StoredScore>& rows);
 
+// `page` (a WorldPage) with a notice, right after its heading, that it shows the table as it
+// was `ageSeconds` ago because the database does not answer.
+std::string StaleWorldPage(const std::string& page, long long ageSeconds);
+
 } // namespace scores

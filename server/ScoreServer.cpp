@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -81,13 +82,27 @@ ScoreServer::ScoreServer(ScoreStore& store, std::string version, Clock clock, Se
       http_(
           [this](const HttpRequest& request, HttpResponse& response) { Route(request, response); },
           HttpLimitsOf(limits),
-          // A submission waits for its commit to reach the disk.
-          [](const HttpRequest& request) {
+          // A submission waits for its commit to reach the disk, a world page that is out of
+          // date for it to be rendered again: the event loops wait for neither.
+          [this](const HttpRequest& request) {
               if (request.path != "/cgi/version.pl") return false;
-              for (const auto& param : request.params)
+              for (const auto& param : request.params) {
                   if (param.first == "hs") return true;
+                  if (param.first == "show") return !WorldPageCurrent();
+              }
               return false;
-          }) {}
+          }) {
+    keeper_ = std::thread([this] { Keep(); });
+}
+
+ScoreServer::~ScoreServer() {
+    {
+        std::lock_guard lock(pageMutex_);
+        keeperStopping_ = true;
+    }
+    renderWanted_.notify_all();
+    keeper_.join();
+}
 
 bool ScoreServer::ServeScreenshots(const std::string& dir) {
     std::error_code ec;
@@ -272,18 +287,77 @@ std::string ScoreServer::Submit(const std::string& client, const std::string& en
     return "ERROR too many submissions";
 }
 
-std::string ScoreServer::WorldPageHtml() {
-    std::lock_guard lock(pageMutex_);
-    const std::uint64_t generation = store_.Generation();
+bool ScoreServer::WorldPageCurrentLocked(std::chrono::steady_clock::time_point now) const {
+    return worldPage_ && worldPageGeneration_ == store_.Generation() &&
+           (!store_.Shared() ||
+            now - worldPageAt_ < std::chrono::milliseconds(limits_.worldPageMaxAgeMs));
+}
+
+bool ScoreServer::WorldPageCurrent() {
     const auto now = std::chrono::steady_clock::now();
-    const bool old = store_.Shared() &&
-                     now - worldPageAt_ >= std::chrono::milliseconds(limits_.worldPageMaxAgeMs);
-    if (!worldPage_ || worldPageGeneration_ != generation || old) {
-        worldPage_ = std::make_shared<const std::string>(WorldPage(store_.Best(limits_.worldRows)));
-        worldPageGeneration_ = generation;
-        worldPageAt_ = now;
+    std::lock_guard lock(pageMutex_);
+    worldPageAskedAt_ = now;
+    return WorldPageCurrentLocked(now);
+}
+
+std::string ScoreServer::WorldPageHtml() {
+    using namespace std::chrono;
+    std::unique_lock lock(pageMutex_);
+    worldPageAskedAt_ = steady_clock::now();
+    if (!WorldPageCurrentLocked(worldPageAskedAt_)) {
+        // Wait for a rendering that begins after this request, so it shows every row stored
+        // before it.
+        const std::uint64_t wanted = rendersStarted_ + 1;
+        renderAsked_ = true;
+        renderWanted_.notify_one();
+        rendered_.wait_for(lock, milliseconds(limits_.worldPageWaitMs),
+                           [&] { return rendersEnded_ >= wanted || keeperStopping_; });
     }
-    return *worldPage_;
+    const auto now = steady_clock::now();
+    if (!worldPage_) return StaleWorldPage(WorldPage({}), 0);
+    if (WorldPageCurrentLocked(now)) return *worldPage_;
+    return StaleWorldPage(*worldPage_, duration_cast<seconds>(now - worldPageAt_).count());
+}
+
+void ScoreServer::Keep() {
+    using namespace std::chrono;
+    // How often the database file is checked, and how often a shared database's page is
+    // rendered again while anyone looks at it.
+    const auto tick = milliseconds(std::max<std::int64_t>(limits_.worldPageMaxAgeMs / 2, 50));
+    const auto watched = seconds(10);
+    std::unique_lock lock(pageMutex_);
+    while (!keeperStopping_) {
+        renderWanted_.wait_for(lock, std::min<steady_clock::duration>(tick, milliseconds(250)),
+                               [&] { return renderAsked_ || keeperStopping_; });
+        if (keeperStopping_) break;
+        const auto now = steady_clock::now();
+        const bool looked = now - worldPageAskedAt_ < watched;
+        if (renderAsked_ || (looked && store_.Shared() && now - worldPageAt_ >= tick)) {
+            renderAsked_ = false;
+            ++rendersStarted_;
+            const std::uint64_t generation = store_.Generation();
+            lock.unlock();
+            std::shared_ptr<const std::string> page;
+            try {
+                page =
+                    std::make_shared<const std::string>(WorldPage(store_.Best(limits_.worldRows)));
+            } catch (const std::exception&) {
+                // The last good page stays; the store has logged why.
+            }
+            lock.lock();
+            if (page) {
+                worldPage_ = std::move(page);
+                worldPageGeneration_ = generation;
+                worldPageAt_ = steady_clock::now();
+            }
+            ++rendersEnded_;
+            rendered_.notify_all();
+        }
+        lock.unlock();
+        store_.Watch();
+        lock.lock();
+    }
+    rendered_.notify_all();
 }
 
 } // namespace scores

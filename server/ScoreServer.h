@@ -9,12 +9,14 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace scores {
@@ -25,7 +27,7 @@ std::int64_t SystemClockMs();
 
 struct ServerLimits {
     std::size_t maxUrlLength = 4096;
-    std::size_t threads = 4; // event loops; each also holds one database connection
+    std::size_t threads = 4; // event loops; they never touch the database
     // Submissions wait for their commit on these, each with its own database connection:
     // enough of them that PostgreSQL commits many with one disk flush.
     std::size_t workers = 16;
@@ -42,6 +44,9 @@ struct ServerLimits {
     // On a shared database other instances add rows too; the world page is then rendered
     // again at least this often.
     std::int64_t worldPageMaxAgeMs = 500;
+    // A world page request that finds the page out of date waits this long (on a worker) for
+    // it to be rendered again; then it gets the last good page, marked with its age.
+    std::int64_t worldPageWaitMs = 300;
     // How often used tokens and old attempts are cleared out of the database.
     std::int64_t purgeIntervalMs = 15 * 1000;
     // Peers whose X-Forwarded-For names the client (reverse proxies of ours): addresses or
@@ -53,6 +58,9 @@ class ScoreServer {
   public:
     ScoreServer(ScoreStore& store, std::string version, Clock clock = SystemClockMs,
                 ServerLimits limits = {});
+    ~ScoreServer();
+    ScoreServer(const ScoreServer&) = delete;
+    ScoreServer& operator=(const ScoreServer&) = delete;
 
     // The configured server with every route; bind and listen on it, stop it from any thread.
     HttpServer& Http() { return http_; }
@@ -75,6 +83,11 @@ class ScoreServer {
     void HandleScript(const HttpRequest& request, HttpResponse& response);
     void Screenshot(const HttpRequest& request, const std::string& name, HttpResponse& response);
     void PurgeNowAndThen(std::int64_t nowMs);
+    // True when the world page can be answered at once, without the database.
+    bool WorldPageCurrent();
+    bool WorldPageCurrentLocked(std::chrono::steady_clock::time_point now) const;
+    // The page renderer and file watcher: the only thread that reads the world table.
+    void Keep();
 
     ScoreStore& store_;
     const std::string version_;
@@ -87,11 +100,20 @@ class ScoreServer {
     std::mutex screenshotsMutex_;
     std::string screenshots_;
 
-    // The world page changes only when a score is stored, so it is rendered once per change.
+    // The world page changes only when a score is stored, so it is rendered once per change,
+    // by the keeper thread; the last good page is kept for when the database cannot answer.
     std::mutex pageMutex_;
+    std::condition_variable renderWanted_;
+    std::condition_variable rendered_;
+    bool renderAsked_ = true;
+    bool keeperStopping_ = false;
+    std::uint64_t rendersStarted_ = 0;
+    std::uint64_t rendersEnded_ = 0;
     std::shared_ptr<const std::string> worldPage_;
     std::uint64_t worldPageGeneration_ = 0;
     std::chrono::steady_clock::time_point worldPageAt_;
+    std::chrono::steady_clock::time_point worldPageAskedAt_;
+    std::thread keeper_;
 
     // Validators and gzip forms of the pages as they go out.
     PageVersions homeVersions_;

@@ -4,6 +4,10 @@
 
 #include <sqlite3.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <ctime>
 #include <stdexcept>
 #include <utility>
 
@@ -82,9 +86,45 @@ class SqliteBackend::Statement {
     sqlite3_stmt* stmt_ = nullptr;
 };
 
-SqliteBackend::SqliteBackend(const std::string& path) {
+// The connection for one call: had within the deadline, with SQLite's waits for other
+// connections' locks and its own work cut off at the same deadline.
+class SqliteBackend::Turn {
+  public:
+    explicit Turn(SqliteBackend& backend) : backend_(backend) {
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(backend.deadlineMs_);
+        if (!backend.mutex_.try_lock_until(deadline))
+            throw std::runtime_error("database busy: no turn within " +
+                                     std::to_string(backend.deadlineMs_) + " ms");
+        std::string cut = backend.ShmCutShort();
+        if (!cut.empty()) {
+            backend.mutex_.unlock();
+            throw std::runtime_error(cut);
+        }
+        backend.deadline_ = deadline;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        sqlite3_busy_timeout(backend.db_, static_cast<int>(left > 1 ? left : 1));
+    }
+    ~Turn() { backend_.mutex_.unlock(); }
+    Turn(const Turn&) = delete;
+    Turn& operator=(const Turn&) = delete;
+
+  private:
+    SqliteBackend& backend_;
+};
+
+SqliteBackend::SqliteBackend(const std::string& path, bool create, std::int64_t deadlineMs)
+    : path_(path), deadlineMs_(deadlineMs) {
     // Our own mutex guards the connection, so SQLite's per-connection mutex is not needed.
-    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+    if (!create) {
+        struct stat file {};
+        if (stat(path.c_str(), &file) != 0)
+            throw std::runtime_error("no database " + path +
+                                     " (a new one is made only when asked for)");
+    }
     if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
         std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
         sqlite3_close(db_);
@@ -92,6 +132,15 @@ SqliteBackend::SqliteBackend(const std::string& path) {
         throw std::runtime_error("cannot open " + path + ": " + message);
     }
     try {
+        // Start-up may wait longer than a request.
+        deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        sqlite3_progress_handler(
+            db_, 1000,
+            [](void* self) -> int {
+                return std::chrono::steady_clock::now() >
+                       static_cast<SqliteBackend*>(self)->deadline_;
+            },
+            this);
         sqlite3_busy_timeout(db_, 5000);
         Exec("PRAGMA journal_mode=WAL");
         {
@@ -101,7 +150,24 @@ SqliteBackend::SqliteBackend(const std::string& path) {
         }
         // FULL syncs the log at every commit: an accepted score survives even a power cut.
         Exec("PRAGMA synchronous=FULL");
+        // The database file is read, never mapped: a mapped file that shrinks or cannot grow
+        // kills the process.
+        Exec("PRAGMA mmap_size=0");
         Migrate();
+        struct stat file {};
+        if (stat(path.c_str(), &file) != 0)
+            throw std::runtime_error("cannot open " + path + ": it went away");
+        device_ = file.st_dev;
+        inode_ = file.st_ino;
+        if (stat((path + "-wal").c_str(), &file) == 0) {
+            walDevice_ = file.st_dev;
+            walInode_ = file.st_ino;
+        }
+        if (stat((path + "-shm").c_str(), &file) == 0) {
+            shmDevice_ = file.st_dev;
+            shmInode_ = file.st_ino;
+            shmSize_ = file.st_size;
+        }
     } catch (...) {
         sqlite3_close(db_);
         throw;
@@ -109,8 +175,10 @@ SqliteBackend::SqliteBackend(const std::string& path) {
 }
 
 SqliteBackend::~SqliteBackend() {
-    // Closing the last connection checkpoints the log into the database file.
-    sqlite3_close(db_);
+    // Closing the last connection checkpoints the log into the database file. That reads the
+    // shared-memory index: when its file was cut short the connection is left as it is, and
+    // the next start rebuilds the index from the log, where every commit is.
+    if (ShmCutShort().empty()) sqlite3_close(db_);
 }
 
 void SqliteBackend::Exec(const char* sql) {
@@ -137,7 +205,6 @@ template <typename Body> auto SqliteBackend::Transaction(Body body) {
 }
 
 void SqliteBackend::Migrate() {
-    std::lock_guard lock(mutex_);
     Transaction([&] {
         Exec("CREATE TABLE IF NOT EXISTS schema_migrations (version INTEGER PRIMARY KEY)");
         Statement applied(db_, "SELECT COALESCE(MAX(version), 0) FROM schema_migrations");
@@ -158,7 +225,7 @@ void SqliteBackend::Migrate() {
 }
 
 int SqliteBackend::SchemaVersion() {
-    std::lock_guard lock(mutex_);
+    Turn turn(*this);
     Statement query(db_, "SELECT MAX(version) FROM schema_migrations");
     query.Step();
     return static_cast<int>(query.Int(0));
@@ -174,12 +241,12 @@ void SqliteBackend::InsertLocked(const StoredScore& row) {
 }
 
 void SqliteBackend::Add(const StoredScore& row) {
-    std::lock_guard lock(mutex_);
+    Turn turn(*this);
     InsertLocked(row);
 }
 
 void SqliteBackend::AddMany(const std::vector<StoredScore>& rows) {
-    std::lock_guard lock(mutex_);
+    Turn turn(*this);
     Transaction([&] {
         for (const StoredScore& row : rows)
             InsertLocked(row);
@@ -188,19 +255,19 @@ void SqliteBackend::AddMany(const std::vector<StoredScore>& rows) {
 }
 
 std::vector<StoredScore> SqliteBackend::Best(int limit) {
-    std::lock_guard lock(mutex_);
+    Turn turn(*this);
     Statement query(db_, "SELECT name, score, country, time FROM scores"
                          " ORDER BY score DESC, time ASC, id ASC LIMIT ?");
     query.Bind(1, static_cast<std::int64_t>(limit));
     std::vector<StoredScore> rows;
     while (query.Step())
-        rows.push_back(
-            StoredScore{query.Text(0), static_cast<int>(query.Int(1)), query.Text(2), query.Int(3)});
+        rows.push_back(StoredScore{query.Text(0), static_cast<int>(query.Int(1)), query.Text(2),
+                                   query.Int(3)});
     return rows;
 }
 
 std::int64_t SqliteBackend::Count() {
-    std::lock_guard lock(mutex_);
+    Turn turn(*this);
     Statement query(db_, "SELECT COUNT(*) FROM scores");
     query.Step();
     return query.Int(0);
@@ -208,13 +275,15 @@ std::int64_t SqliteBackend::Count() {
 
 bool SqliteBackend::CountAttempt(const std::string& client, std::int64_t nowMs, int limit,
                                  std::int64_t windowMs) {
-    std::lock_guard lock(mutex_);
+    Turn turn(*this);
     // A counted attempt lost in a power cut costs nothing, so its commit is not synced; the
     // log keeps commits in order, and the next synced one (a score) takes it along.
     Exec("PRAGMA synchronous=NORMAL");
     struct Resync {
         SqliteBackend* backend;
-        ~Resync() { sqlite3_exec(backend->db_, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr); }
+        ~Resync() {
+            sqlite3_exec(backend->db_, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+        }
     } resync{this};
     return Transaction([&] {
         Statement(db_, "INSERT INTO rate_clients (client, last_ms) VALUES (?1, ?2)"
@@ -235,7 +304,7 @@ bool SqliteBackend::CountAttempt(const std::string& client, std::int64_t nowMs, 
 
 bool SqliteBackend::StoreWithToken(const std::string& token, std::int64_t expiresMs,
                                    const StoredScore& row) {
-    std::lock_guard lock(mutex_);
+    Turn turn(*this);
     return Transaction([&] {
         Statement(db_, "INSERT OR IGNORE INTO used_tokens (token, expires_ms) VALUES (?, ?)")
             .Bind(1, token)
@@ -248,17 +317,21 @@ bool SqliteBackend::StoreWithToken(const std::string& token, std::int64_t expire
 }
 
 void SqliteBackend::Purge(std::int64_t nowMs, std::int64_t windowMs) {
-    std::lock_guard lock(mutex_);
+    Turn turn(*this);
     Transaction([&] {
         Statement(db_, "DELETE FROM used_tokens WHERE expires_ms <= ?").Bind(1, nowMs).Run();
-        Statement(db_, "DELETE FROM rate_attempts WHERE at_ms <= ?").Bind(1, nowMs - windowMs).Run();
-        Statement(db_, "DELETE FROM rate_clients WHERE last_ms <= ?").Bind(1, nowMs - windowMs).Run();
+        Statement(db_, "DELETE FROM rate_attempts WHERE at_ms <= ?")
+            .Bind(1, nowMs - windowMs)
+            .Run();
+        Statement(db_, "DELETE FROM rate_clients WHERE last_ms <= ?")
+            .Bind(1, nowMs - windowMs)
+            .Run();
         return 0;
     });
 }
 
 std::string SqliteBackend::TokenKey(const std::string& fresh) {
-    std::lock_guard lock(mutex_);
+    Turn turn(*this);
     return Transaction([&] {
         Statement(db_, "INSERT OR IGNORE INTO settings (name, value) VALUES ('token_key', ?)")
             .Bind(1, fresh)
@@ -269,8 +342,76 @@ std::string SqliteBackend::TokenKey(const std::string& fresh) {
     });
 }
 
+std::string SqliteBackend::ShmCutShort() {
+    struct stat file {};
+    const std::string shm = path_ + "-shm";
+    // A file put in its place is not what this process maps.
+    if (shmInode_ == 0 || stat(shm.c_str(), &file) != 0 || file.st_dev != shmDevice_ ||
+        file.st_ino != shmInode_)
+        return "";
+    if (file.st_size < shmSize_) return "the shared-memory file " + shm + " was cut short";
+    shmSize_ = file.st_size;
+    return "";
+}
+
+std::string SqliteBackend::Replaced() {
+    struct stat file {};
+    if (stat(path_.c_str(), &file) != 0) return "the database file " + path_ + " is gone";
+    if (file.st_dev != device_ || file.st_ino != inode_)
+        return "the database file " + path_ + " is no longer the one opened (replaced or moved)";
+    const std::string shm = path_ + "-shm";
+    if (shmInode_ != 0 &&
+        (stat(shm.c_str(), &file) != 0 || file.st_dev != shmDevice_ || file.st_ino != shmInode_))
+        return "the shared-memory file " + shm + " is gone or replaced";
+    // While a call has the connection, its turn checks this.
+    std::unique_lock lock(mutex_, std::try_to_lock);
+    return lock ? ShmCutShort() : "";
+}
+
+std::string SqliteBackend::Rescue() {
+    Turn turn(*this);
+    // A copy may take longer than a request.
+    deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    std::string copy = path_ + ".rescued-" + std::to_string(std::time(nullptr));
+    for (int n = 2; [&] {
+             struct stat file {};
+             return lstat(copy.c_str(), &file) == 0;
+         }();
+         ++n)
+        copy = path_ + ".rescued-" + std::to_string(std::time(nullptr)) + "-" + std::to_string(n);
+    sqlite3* target = nullptr;
+    auto fail = [&](const std::string& what) {
+        std::string message =
+            what + " " + copy + ": " + (target ? sqlite3_errmsg(target) : "out of memory");
+        sqlite3_close(target);
+        throw std::runtime_error(message);
+    };
+    if (sqlite3_open_v2(copy.c_str(), &target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr) != SQLITE_OK)
+        fail("cannot make");
+    sqlite3_backup* backup = sqlite3_backup_init(target, "main", db_, "main");
+    if (!backup) fail("cannot copy to");
+    const int stepped = sqlite3_backup_step(backup, -1);
+    sqlite3_backup_finish(backup);
+    if (stepped != SQLITE_DONE) fail("cannot copy to");
+    if (sqlite3_close(target) != SQLITE_OK) throw std::runtime_error("cannot close " + copy);
+    // The log and index of the lost file, if still at the path, would be taken as their own by
+    // the next file there; what they held is in the copy.
+    const std::pair<std::string, std::pair<dev_t, ino_t>> ours[] = {
+        {path_ + "-wal", {walDevice_, walInode_}}, {path_ + "-shm", {shmDevice_, shmInode_}}};
+    struct stat file {};
+    if (stat(path_.c_str(), &file) == 0 && file.st_dev == device_ && file.st_ino == inode_)
+        return copy; // the file is still ours, and so is its log
+    for (const auto& [name, id] : ours) {
+        if (id.second != 0 && stat(name.c_str(), &file) == 0 && file.st_dev == id.first &&
+            file.st_ino == id.second)
+            unlink(name.c_str());
+    }
+    return copy;
+}
+
 std::string SqliteBackend::JournalMode() {
-    std::lock_guard lock(mutex_);
+    Turn turn(*this);
     Statement query(db_, "PRAGMA journal_mode");
     return query.Step() ? query.Text(0) : std::string();
 }

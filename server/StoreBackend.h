@@ -14,7 +14,8 @@ struct StoredScore {
     std::int64_t time = 0; // Unix seconds of the submission
 };
 
-// Every call is atomic on its own and safe from any thread; failures throw std::runtime_error.
+// Every call is atomic on its own and safe from any thread, and ends within the deadline the
+// engine was opened with; failures throw std::runtime_error.
 // Both engines carry the same tables, built by the same numbered migrations:
 //   1  scores                 the world table
 //   2  used_tokens            tokens already spent, kept until they expire
@@ -58,6 +59,15 @@ class StoreBackend {
     // Highest migration applied.
     virtual int SchemaVersion() = 0;
     virtual std::string JournalMode() { return ""; }
+
+    // Why the database is no longer the one opened (its file gone, replaced or moved), or ""
+    // while it is. Cheap: called before every change.
+    virtual std::string Replaced() { return ""; }
+    // Saves what this connection still sees of a replaced database to a new file beside the
+    // old one and takes away what is left of it at the old path, so that nothing later put
+    // there mixes with it; the new file's name, or "" when there is nothing to save. Throws
+    // when saving fails.
+    virtual std::string Rescue() { return ""; }
 };
 
 } // namespace scores

@@ -27,6 +27,7 @@ struct Options {
     int port = 8642;
     std::string db = "scores.db";
     std::string screenshots; // empty: the installed ones, when there are any
+    bool createDb = false;
     scores::ServerLimits limits;
 };
 
@@ -36,7 +37,7 @@ void Usage(FILE* out) {
         "usage: skyvern-scores [--listen ADDR:PORT] [--db FILE|URI] [--trusted-proxy ADDR]...\n"
         "                      [--screenshots DIR] [--threads N] [--workers N]\n"
         "                      [--idle-timeout S] [--header-timeout S]\n"
-        "                      [--connections-per-address N] [--rate-limit N]\n"
+        "                      [--connections-per-address N] [--rate-limit N] [--create-db]\n"
         "  --listen ADDR:PORT    address to serve on (default 127.0.0.1:8642;\n"
         "                        port 0 picks a free one, [::1]:PORT for IPv6)\n"
         "  --db FILE|URI         SQLite database file (default scores.db), or a\n"
@@ -56,7 +57,9 @@ void Usage(FILE* out) {
         "                        connections one client address (IPv6: /64) may hold,\n"
         "                        trusted proxies excepted (default 64)\n"
         "  --rate-limit N        submission attempts per address in 60 s (default 30;\n"
-        "                        for load benchmarks only)\n");
+        "                        for load benchmarks only)\n"
+        "  --create-db           make a new SQLite file when --db names none (without\n"
+        "                        it, a missing database is an error)\n");
 }
 
 bool ParseListen(const std::string& text, Options& options) {
@@ -109,6 +112,8 @@ int main(int argc, char** argv) {
             }
         } else if (arg == "--db" && i + 1 < argc) {
             options.db = argv[++i];
+        } else if (arg == "--create-db") {
+            options.createDb = true;
         } else if (arg == "--screenshots" && i + 1 < argc) {
             options.screenshots = argv[++i];
         } else if (arg == "--trusted-proxy" && i + 1 < argc) {
@@ -156,6 +161,9 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     // A client closing its connection early must not end the process.
     std::signal(SIGPIPE, SIG_IGN);
+    // A write over the file-size limit must fail (and the submission with it), not end the
+    // process.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     RaiseDescriptorLimit();
     rlimit files{};
@@ -165,8 +173,10 @@ int main(int argc, char** argv) {
         options.limits.maxConnections = files.rlim_cur > 128 ? files.rlim_cur - 64 : 64;
 
     try {
-        // One connection per event loop and worker, one for the start.
-        scores::ScoreStore store(options.db, options.limits.threads + options.limits.workers + 1);
+        // One connection per worker, one for the world page and one for the rest.
+        scores::StoreOptions storeOptions;
+        storeOptions.create = options.createDb;
+        scores::ScoreStore store(options.db, options.limits.workers + 2, storeOptions);
         scores::ScoreServer server(store, SKYVERN_VERSION, scores::SystemClockMs, options.limits);
         scores::HttpServer& http = server.Http();
         if (!options.screenshots.empty()) {

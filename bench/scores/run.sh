@@ -65,7 +65,7 @@ start_instance() {
   local db="$1" out
   shift
   out="$work/server-${#server_pids[@]}.out"
-  "$build/bin/skyvern-scores" --listen 127.0.0.1:0 --db "$db" --trusted-proxy 127.0.0.1 \
+  "$build/bin/skyvern-scores" --listen 127.0.0.1:0 --db "$db" --create-db --trusted-proxy 127.0.0.1 \
     --rate-limit 1000000000 --threads "$instance_threads" --workers "$instance_workers" "$@" >"$out" 2>"$out.err" &
   server_pids+=($!)
   for _ in $(seq 200); do

@@ -70,7 +70,7 @@ if command -v appstreamcli >/dev/null; then
         fail "AppStream metainfo: $(appstreamcli validate --no-net "$prefix/share/metainfo/$app_id.metainfo.xml")"
 fi
 
-"$prefix/bin/skyvern-scores" --listen 127.0.0.1:0 --db "$tmp/scores.db" >"$tmp/scores.out" 2>&1 &
+"$prefix/bin/skyvern-scores" --listen 127.0.0.1:0 --db "$tmp/scores.db" --create-db >"$tmp/scores.out" 2>&1 &
 scores=$!
 for _ in $(seq 100); do
     grep -q "listening on" "$tmp/scores.out" && break

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -18,10 +18,12 @@
 
 extern char** environ;
 
-// The program as a child with its standard output on a pipe.
+// The program as a child with its standard output on a pipe, its standard error in `errors`
+// (a file name), and `env` ("NAME=value") added to the environment.
 class ScoresProcess {
   public:
-    explicit ScoresProcess(std::vector<std::string> args) {
+    explicit ScoresProcess(std::vector<std::string> args, const std::string& errors = "/dev/null",
+                           const std::vector<std::string>& env = {}) {
         args.insert(args.begin(), SKYVERN_SCORES_BIN);
         std::vector<char*> argv;
         for (std::string& arg : args)
@@ -32,10 +34,19 @@ class ScoresProcess {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(),
+                                         O_WRONLY | O_CREAT | O_APPEND, 0644);
         posix_spawn_file_actions_addclose(&actions, fds[0]);
         posix_spawn_file_actions_addclose(&actions, fds[1]);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        std::vector<std::string> environment(env);
+        for (char** at = environ; *at; ++at)
+            environment.emplace_back(*at);
+        std::vector<char*> envp;
+        for (std::string& entry : environment)
+            envp.push_back(entry.data());
+        envp.push_back(nullptr);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
+            pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
         close(fds[1]);
         out_ = fds[0];

@@ -15,7 +15,7 @@
 TEST(ScoresProcessTest, KeepsACommittedScoreAcrossSigterm) {
     TempDir dir;
     const std::string db = dir.File("world.db");
-    ScoresProcess process({"--listen", "127.0.0.1:0", "--db", db});
+    ScoresProcess process({"--listen", "127.0.0.1:0", "--db", db, "--create-db"});
     ASSERT_GT(process.Pid(), 0);
     std::string line = process.FirstLine();
     const std::string prefix =

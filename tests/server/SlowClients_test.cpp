@@ -116,7 +116,7 @@ TEST(SlowClientsTest, AVersionQueryIsAnsweredAtOnceAmongSlowAndIdleClients) {
     if (RaiseDescriptorLimit() < 2 * (kIdle + kTrickling) + 200)
         GTEST_SKIP() << "the descriptor limit is too low for 2,200 loopback connections";
     TempDir dir;
-    ScoresProcess server({"--listen", "127.0.0.1:0", "--db", dir.File("scores.db")});
+    ScoresProcess server({"--listen", "127.0.0.1:0", "--db", dir.File("scores.db"), "--create-db"});
     const int port = server.Port();
     ASSERT_GT(port, 0);
     const long startKiB = ResidentKiB(server.Pid());
@@ -200,8 +200,8 @@ TEST(SlowClientsTest, AVersionQueryIsAnsweredAtOnceAmongSlowAndIdleClients) {
 TEST(SlowClientsTest, SilentConnectionsAreClosedAfterTheIdleTimeOut) {
     RaiseDescriptorLimit();
     TempDir dir;
-    ScoresProcess server(
-        {"--listen", "127.0.0.1:0", "--db", dir.File("scores.db"), "--idle-timeout", "1"});
+    ScoresProcess server({"--listen", "127.0.0.1:0", "--db", dir.File("scores.db"), "--create-db",
+                          "--idle-timeout", "1"});
     const int port = server.Port();
     ASSERT_GT(port, 0);
     std::vector<int> fds;

@@ -8,12 +8,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 class TestPostgres {
   public:
@@ -43,6 +46,46 @@ class TestPostgres {
         return "postgresql:///" + database + "?host=" + dir_ + "&user=skyvern";
     }
 
+    // A server of the test's own, for a test that stops it; stopped with the object.
+    struct Own {};
+    explicit TestPostgres(Own) {
+        static std::atomic<int> counter{0};
+        Start("-own-" + std::to_string(++counter));
+    }
+
+    // The server's processes: the postmaster and its children (none when it is not ours).
+    std::vector<pid_t> Processes() const {
+        std::vector<pid_t> pids;
+        if (!owned_) return pids;
+        std::ifstream pidFile(dir_ + "/data/postmaster.pid");
+        pid_t postmaster = 0;
+        if (!(pidFile >> postmaster) || postmaster <= 0) return pids;
+        pids.push_back(postmaster);
+        for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+            std::ifstream stat(entry.path() / "stat");
+            std::string line;
+            if (!std::getline(stat, line)) continue;
+            std::size_t close = line.rfind(')');
+            if (close == std::string::npos) continue;
+            std::istringstream rest(line.substr(close + 1));
+            char state = 0;
+            pid_t parent = 0;
+            if (rest >> state >> parent && parent == postmaster)
+                pids.push_back(static_cast<pid_t>(std::stol(entry.path().filename().string())));
+        }
+        return pids;
+    }
+
+    // Sends `sig` to every process of the server (SIGSTOP freezes it, SIGCONT thaws it).
+    void Signal(int sig) const {
+        for (pid_t pid : Processes())
+            kill(pid, sig);
+    }
+
+    ~TestPostgres() {
+        if (owned_) std::system((std::string(SKYVERN_TEST_POSTGRES) + " stop " + state_).c_str());
+    }
+
   private:
     TestPostgres() {
         const char* shared = std::getenv("SKYVERN_TEST_PG_STATE");
@@ -52,8 +95,12 @@ class TestPostgres {
             if (dir_.empty()) missing_ = "no PostgreSQL server for the tests (not installed?)";
             return;
         }
+        Start("");
+    }
+
+    void Start(const std::string& suffix) {
         state_ = (std::filesystem::temp_directory_path() /
-                  ("skyvern-pg-state-" + std::to_string(getpid())))
+                  ("skyvern-pg-state-" + std::to_string(getpid()) + suffix))
                      .string();
         int status = std::system((std::string(SKYVERN_TEST_POSTGRES) + " start " + state_).c_str());
         int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -67,10 +114,6 @@ class TestPostgres {
             std::getline(in, dir_);
             owned_ = true;
         }
-    }
-
-    ~TestPostgres() {
-        if (owned_) std::system((std::string(SKYVERN_TEST_POSTGRES) + " stop " + state_).c_str());
     }
 
     void Admin(const std::string& sql) {
@@ -100,6 +143,5 @@ class TestPostgres {
 // Skips the current test, saying why, when there is no PostgreSQL to test against.
 #define SKIP_WITHOUT_POSTGRES()                                                                    \
     do {                                                                                           \
-        if (!TestPostgres::Get().Missing().empty())                                                \
-            GTEST_SKIP() << TestPostgres::Get().Missing();                                         \
+        if (!TestPostgres::Get().Missing().empty()) GTEST_SKIP() << TestPostgres::Get().Missing(); \
     } while (0)
