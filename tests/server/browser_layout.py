@@ -54,7 +54,7 @@ def main():
 
     work = tempfile.mkdtemp(prefix="skyvern-browser-")
     server = subprocess.Popen([binary, "--listen", "127.0.0.1:0", "--db",
-                               os.path.join(work, "scores.db")],
+                               os.path.join(work, "scores.db"), "--create-db"],
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
     driver = None
     failures = []
