@@ -342,7 +342,8 @@ void PostgresBackend::Migrate(PGconn* conn) {
     try {
         exec(kMigrationLock);
         exec("CREATE TABLE IF NOT EXISTS schema_migrations (version INTEGER PRIMARY KEY)");
-        Result applied(conn, PQexec(conn, "SELECT COALESCE(max(version), 0) FROM schema_migrations"),
+        Result applied(conn,
+                       PQexec(conn, "SELECT COALESCE(max(version), 0) FROM schema_migrations"),
                        "migration");
         const std::int64_t have = applied.Int(0, 0);
         const auto want = static_cast<std::int64_t>(std::size(kMigrations));
@@ -351,8 +352,9 @@ void PostgresBackend::Migrate(PGconn* conn) {
                                      " is newer than this program");
         for (std::int64_t version = have + 1; version <= want; ++version) {
             exec(kMigrations[version - 1]);
-            exec(("INSERT INTO schema_migrations (version) VALUES (" + std::to_string(version) + ")")
-                     .c_str());
+            exec(
+                ("INSERT INTO schema_migrations (version) VALUES (" + std::to_string(version) + ")")
+                    .c_str());
         }
         exec("COMMIT");
     } catch (...) {
@@ -375,16 +377,16 @@ void PostgresBackend::Prepare(PGconn* conn, Deadline deadline) {
 }
 
 void PostgresBackend::Add(const StoredScore& row) {
-    Lease(*this).Run("add", {row.name, std::to_string(row.score), row.country,
-                             std::to_string(row.time)});
+    Lease(*this).Run("add",
+                     {row.name, std::to_string(row.score), row.country, std::to_string(row.time)});
 }
 
 void PostgresBackend::AddMany(const std::vector<StoredScore>& rows) {
     Lease lease(*this);
     lease.Exec("BEGIN");
     for (const StoredScore& row : rows)
-        lease.Run("add", {row.name, std::to_string(row.score), row.country,
-                          std::to_string(row.time)});
+        lease.Run("add",
+                  {row.name, std::to_string(row.score), row.country, std::to_string(row.time)});
     lease.Exec("COMMIT");
 }
 
@@ -398,13 +400,15 @@ std::vector<StoredScore> PostgresBackend::Best(int limit) {
     return rows;
 }
 
-std::int64_t PostgresBackend::Count() { return Lease(*this).Run("count", {}).Int(0, 0); }
+std::int64_t PostgresBackend::Count() {
+    return Lease(*this).Run("count", {}).Int(0, 0);
+}
 
 bool PostgresBackend::CountAttempt(const std::string& client, std::int64_t nowMs, int limit,
                                    std::int64_t windowMs) {
     return Lease(*this)
-        .Run("attempt", {client, std::to_string(nowMs), std::to_string(limit),
-                         std::to_string(windowMs)})
+        .Run("attempt",
+             {client, std::to_string(nowMs), std::to_string(limit), std::to_string(windowMs)})
         .Bool(0, 0);
 }
 
@@ -416,12 +420,10 @@ bool PostgresBackend::StoreWithToken(const std::string& token, std::int64_t expi
         .Bool(0, 0);
 }
 
-StoreBackend::Submitted PostgresBackend::CountAndStore(const std::string& client,
-                                                       std::int64_t nowMs, int limit,
-                                                       std::int64_t windowMs,
-                                                       const std::string& token,
-                                                       std::int64_t expiresMs,
-                                                       const StoredScore& row) {
+StoreBackend::Submitted
+PostgresBackend::CountAndStore(const std::string& client, std::int64_t nowMs, int limit,
+                               std::int64_t windowMs, const std::string& token,
+                               std::int64_t expiresMs, const StoredScore& row) {
     const std::int64_t outcome =
         Lease(*this)
             .Run("submit", {client, std::to_string(nowMs), std::to_string(limit),

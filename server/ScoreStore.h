@@ -47,8 +47,8 @@ class ScoreStore {
     bool StoreWithToken(const std::string& token, std::int64_t expiresMs, const StoredScore& row);
     using Submitted = StoreBackend::Submitted;
     Submitted CountAndStore(const std::string& client, std::int64_t nowMs, int limit,
-                            std::int64_t windowMs, const std::string& token,
-                            std::int64_t expiresMs, const StoredScore& row);
+                            std::int64_t windowMs, const std::string& token, std::int64_t expiresMs,
+                            const StoredScore& row);
     void Purge(std::int64_t nowMs, std::int64_t windowMs);
     // The shared token key (see StoreBackend::TokenKey).
     std::string TokenKey();

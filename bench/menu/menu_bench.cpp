@@ -44,7 +44,8 @@ int main(int argc, char** argv) {
     const double cpu0 = CpuSeconds();
     const auto t0 = std::chrono::steady_clock::now();
     until(seconds);
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     const double cpu = CpuSeconds() - cpu0;
     const uint64_t frames = form.DXDraw.FlipCount() - frames0;
     std::printf("menu loop over %.1f s: CPU %.2f %% of one core, %.2f frames per second\n", wall,

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "state/GameState.h"
 #include "app/MainForm.h"
-#include "state/Random.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "state/GameState.h"
+#include "state/Random.h"
 #include "timer/Application.h"
 #include "world/Bonuses.h"
 #include "world/Enemy.h"

@@ -6,10 +6,10 @@
 
 #include "app/FrameCanvas.h"
 #include "app/GameFlow.h"
-#include "state/GameState.h"
 #include "app/MainForm.h"
 #include "frontend/MenuSprites.h"
 #include "frontend/Settings.h"
+#include "state/GameState.h"
 #include "world/Bonuses.h"
 #include "world/GameField.h"
 #include "world/Hero.h"

@@ -5,9 +5,9 @@
 
 #include <map>
 
-#include "state/GameState.h"
 #include "audio/Mixer.h"
 #include "platform/Platform.h"
+#include "state/GameState.h"
 
 namespace {
 struct Song {
@@ -78,7 +78,8 @@ std::string PlayingSongPath() {
 }
 
 void SongFreeAll() {
-    while (!songs.empty()) Free(songs.begin()->first);
+    while (!songs.empty())
+        Free(songs.begin()->first);
 }
 
 void StartMusic(const char* path) {

@@ -18,4 +18,6 @@ std::vector<std::string> TakeSoundsPlayed() {
     return out;
 }
 
-const std::vector<std::string>& SoundsPlayed() { return Globals.SoundsPlayed; }
+const std::vector<std::string>& SoundsPlayed() {
+    return Globals.SoundsPlayed;
+}

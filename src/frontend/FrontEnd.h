@@ -31,7 +31,6 @@ class TFrontEndHost {
     ~TFrontEndHost() = default;
 };
 
-
 // The screens, built on the world context with "data\menu.dxg" loaded. TmainForm's methods of
 // the same names call them after doing their share (freeing the old world, loading, music).
 namespace frontend {

@@ -79,8 +79,7 @@ void DestroyMenu() {
 }
 
 void CreateSubMenu(const std::string& name) {
-    SubBackground =
-        NewPictureSprite<TSubBackground>(Pictures().FindImage(name), 317, 170, 1, true);
+    SubBackground = NewPictureSprite<TSubBackground>(Pictures().FindImage(name), 317, 170, 1, true);
 }
 
 void CreateExit() {

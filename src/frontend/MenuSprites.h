@@ -5,25 +5,25 @@
 #include "sprites/DXSprite.h"
 
 class TMenuBackground : public TBackgroundSprite {
-public:
+  public:
     explicit TMenuBackground(TSprite* parent) : TBackgroundSprite(parent) {}
     const char* ClassName() const override { return "TMenuBackground"; }
 };
 
 class TSubBackground : public TImageSprite {
-public:
+  public:
     explicit TSubBackground(TSprite* parent) : TImageSprite(parent) {}
     const char* ClassName() const override { return "TSubBackground"; }
 };
 
 class TMenuItem : public TImageSprite {
-public:
+  public:
     explicit TMenuItem(TSprite* parent) : TImageSprite(parent) {}
     const char* ClassName() const override { return "TMenuItem"; }
 };
 
 class TClosingWindow : public TImageSprite {
-public:
+  public:
     explicit TClosingWindow(TSprite* parent) : TImageSprite(parent) {}
     const char* ClassName() const override { return "TClosingWindow"; }
 };

@@ -45,8 +45,8 @@ void frontend::CreateOptions() {
     SelectedItem = 1;
     CreateSubMenu("optionsback");
     for (int i = 1; i <= 6; ++i)
-        OptionMarks[i] = NewPictureSprite<TMenuItem>(
-            Pictures().FindImage(kMarks[i].picture), kMarks[i].x, kMarks[i].y, 2, false);
+        OptionMarks[i] = NewPictureSprite<TMenuItem>(Pictures().FindImage(kMarks[i].picture),
+                                                     kMarks[i].x, kMarks[i].y, 2, false);
     MenuItems[6] = NewMenuItem(Pictures().FindImage("backactive"), 2, 6, 2, false);
     ShowOptionMarks();
 }

@@ -12,7 +12,9 @@ void TDXDrawDisplay::SetBitCount(int bits) {
     bitCount_ = bits;
 }
 
-TDXDraw::TDXDraw() { UpdateNowOptions(); }
+TDXDraw::TDXDraw() {
+    UpdateNowOptions();
+}
 
 TDXDraw::~TDXDraw() {
     try {
@@ -248,7 +250,8 @@ void TDXDraw::Present(bool whole) {
     } else if (!changed.empty()) {
         // Nothing at all when the frame is the one the window shows.
         rects_.clear();
-        for (const TRect& r : changed) rects_.push_back({r.Left, r.Top, r.Width(), r.Height()});
+        for (const TRect& r : changed)
+            rects_.push_back({r.Left, r.Top, r.Width(), r.Height()});
         if (lent)
             window.PresentLent(rects_.data(), int(rects_.size()));
         else
@@ -272,7 +275,9 @@ void TDXDraw::WindowShown() {
     if (AutoInitialize && !calledInitialize_) Initialize();
 }
 
-void TDXDraw::WindowDestroyed() { Finalize(); }
+void TDXDraw::WindowDestroyed() {
+    Finalize();
+}
 
 void TDXDraw::Paint() {
     if (initialized_ && !updating_ && backSurface_ && !backSurface_->IsLost()) Present(true);

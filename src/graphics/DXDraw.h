@@ -17,23 +17,45 @@ struct EDXDrawError : EDirectXError {
 };
 
 enum TDXDrawOption {
-    doFullScreen, doNoWindowChange, doAllowReboot, doWaitVBlank, doAllowPalette256,
-    doSystemMemory, doStretch, doCenter, doFlip, do3D, doDirectX7Mode, doRetainedMode,
-    doHardware, doSelectDriver, doZBuffer
+    doFullScreen,
+    doNoWindowChange,
+    doAllowReboot,
+    doWaitVBlank,
+    doAllowPalette256,
+    doSystemMemory,
+    doStretch,
+    doCenter,
+    doFlip,
+    do3D,
+    doDirectX7Mode,
+    doRetainedMode,
+    doHardware,
+    doSelectDriver,
+    doZBuffer
 };
 using TDXDrawOptions = uint32_t;
-constexpr TDXDrawOptions Opt(TDXDrawOption o) { return 1u << o; }
-inline bool Has(TDXDrawOptions set, TDXDrawOption o) { return (set & Opt(o)) != 0; }
+constexpr TDXDrawOptions Opt(TDXDrawOption o) {
+    return 1u << o;
+}
+inline bool Has(TDXDrawOptions set, TDXDrawOption o) {
+    return (set & Opt(o)) != 0;
+}
 
 enum TDXDrawNotifyType {
-    dxntDestroying, dxntInitializing, dxntInitialize, dxntInitializeSurface, dxntFinalize,
-    dxntFinalizeSurface, dxntRestore, dxntSetSurfaceSize
+    dxntDestroying,
+    dxntInitializing,
+    dxntInitialize,
+    dxntInitializeSurface,
+    dxntFinalize,
+    dxntFinalizeSurface,
+    dxntRestore,
+    dxntSetSurfaceSize
 };
 using TDXDrawNotifyEvent = std::function<void(TDXDraw& sender, TDXDrawNotifyType type)>;
 
 // The full-screen display mode request.
 class TDXDrawDisplay {
-public:
+  public:
     int Width() const { return width_; }
     int Height() const { return height_; }
     int BitCount() const { return bitCount_; }
@@ -42,12 +64,12 @@ public:
     void SetBitCount(int bits); // 8, 16, 24 or 32, else EDirectDrawError
     bool FixedBitCount = false, FixedRatio = false, FixedSize = false;
 
-private:
+  private:
     int width_ = 640, height_ = 480, bitCount_ = 8;
 };
 
 class TDXDraw {
-public:
+  public:
     TDXDraw();
     ~TDXDraw(); // sends the destroying notice
     TDXDraw(const TDXDraw&) = delete;
@@ -92,7 +114,7 @@ public:
     // Number of frames presented; read by benchmarks and the harness.
     uint64_t FlipCount() const { return flipCount_; }
 
-private:
+  private:
     void Notify(TDXDrawNotifyType type);
     void NotifyOne(size_t index, TDXDrawNotifyType type);
     void UpdateNowOptions();

@@ -10,7 +10,7 @@
 #include <vector>
 
 class TPicture {
-public:
+  public:
     int Width() const { return width_; }
     int Height() const { return height_; }
     bool Empty() const { return width_ <= 0 || height_ <= 0; }
@@ -25,7 +25,7 @@ public:
     void Assign(int width, int height, std::vector<uint32_t> pixels);
     void Clear();
 
-private:
+  private:
     int width_ = 0, height_ = 0;
     std::shared_ptr<const std::vector<uint32_t>> pixels_;
 };

@@ -12,7 +12,9 @@ struct TRect {
     bool operator==(const TRect&) const = default;
 };
 
-inline TRect Bounds(int32_t x, int32_t y, int32_t w, int32_t h) { return {x, y, x + w, y + h}; }
+inline TRect Bounds(int32_t x, int32_t y, int32_t w, int32_t h) {
+    return {x, y, x + w, y + h};
+}
 
 // Strict overlap: boxes that only touch do not overlap.
 inline bool RectsOverlap(const TRect& a, const TRect& b) {

@@ -12,7 +12,7 @@ struct EIdHTTPError : std::runtime_error {
 };
 
 class TIdHTTP {
-public:
+  public:
     std::string Accept = "text/html, */*";
     std::string UserAgent = "Mozilla/3.0 (compatible; Indy Library)";
     std::string ContentType = "text/html";
@@ -29,6 +29,6 @@ public:
     // Performs a GET and returns the response body; throws EIdHTTPError.
     std::string Get(const std::string& url);
 
-private:
+  private:
     void* curl_ = nullptr; // kept between requests so cookies and connections carry over
 };

@@ -7,7 +7,9 @@
 #include "state/GameState.h"
 
 namespace {
-bool StartsWithOK(const std::string& reply) { return reply.size() >= 2 && reply.compare(0, 2, "OK") == 0; }
+bool StartsWithOK(const std::string& reply) {
+    return reply.size() >= 2 && reply.compare(0, 2, "OK") == 0;
+}
 
 bool Failed() {
     BannerTime = 1500;

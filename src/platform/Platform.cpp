@@ -35,7 +35,7 @@ bool FindEntry(const std::string& dir, const std::string& name, std::string& fou
 
 // No fonts: what a platform without a rasteriser of its own draws.
 class NullTextRenderer : public TextRenderer {
-public:
+  public:
     void Draw(uint32_t*, int, int, int, int, int, const FontSpec&, uint32_t,
               const std::string&) override {}
     int Width(const FontSpec&, const std::string&) override { return 0; }
@@ -49,8 +49,12 @@ TextRenderer& Platform::Text() {
     return none;
 }
 
-Platform& Current() { return *current; }
-void SetCurrent(Platform* platform) { current = platform; }
+Platform& Current() {
+    return *current;
+}
+void SetCurrent(Platform* platform) {
+    current = platform;
+}
 
 std::string ResolvePath(std::string_view gamePath) {
     std::string path(gamePath);

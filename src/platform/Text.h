@@ -14,7 +14,7 @@ struct FontSpec {
 };
 
 class TextRenderer {
-public:
+  public:
     virtual ~TextRenderer() = default;
 
     // Blends `text` (single-byte characters) in colour rgb (0x00RRGGBB) onto a 0x00RRGGBB

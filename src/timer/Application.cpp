@@ -23,7 +23,8 @@ void TApplication::SetActive(bool active) {
     active_ = active;
     // Copy: a hook may add or remove hooks.
     auto hooks = hooks_;
-    for (auto& h : hooks) h.fn(active);
+    for (auto& h : hooks)
+        h.fn(active);
 }
 
 int TApplication::AddActivationHook(std::function<void(bool)> hook) {

@@ -9,7 +9,7 @@
 #include "platform/Platform.h"
 
 class TApplication {
-public:
+  public:
     // An idle handler runs whenever the event queue is empty. It returns how many
     // milliseconds may pass before it wants to run again; the loop waits for events that long
     // instead of spinning.
@@ -41,7 +41,7 @@ public:
     bool Terminated() const { return terminated_; }
     void Reset(); // back to the initial state (tests)
 
-private:
+  private:
     IdleHandler onIdle_;
     const void* idleOwner_ = nullptr;
     bool active_ = true;

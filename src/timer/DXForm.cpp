@@ -3,8 +3,12 @@
 
 int TDXForm::DXFormCount = 0;
 
-TDXForm::TDXForm() { ++DXFormCount; }
-TDXForm::~TDXForm() { --DXFormCount; }
+TDXForm::TDXForm() {
+    ++DXFormCount;
+}
+TDXForm::~TDXForm() {
+    --DXFormCount;
+}
 
 void TDXForm::SavePlacement() {
     placementSaved_ = platform::Current().GetPlacement(savedPlacement_);
@@ -20,13 +24,17 @@ void ShowMouseCursor(bool show) {
     platform::Platform& p = platform::Current();
     int count = p.ShowCursor(true);
     if (show) {
-        while (count < 0) count = p.ShowCursor(true);
+        while (count < 0)
+            count = p.ShowCursor(true);
     } else {
-        while (count >= 0) count = p.ShowCursor(false);
+        while (count >= 0)
+            count = p.ShowCursor(false);
     }
 }
 
-void SetCursorPos(int x, int y) { platform::Current().WarpCursor(x, y); }
+void SetCursorPos(int x, int y) {
+    platform::Current().WarpCursor(x, y);
+}
 
 void TDXForm::WMSysCommand(int command) {
     if (command == SC_MINIMIZE) platform::Current().MinimizeWindow();

@@ -8,7 +8,7 @@ constexpr int SC_MINIMIZE = 0xF020;
 constexpr int SC_MAXIMIZE = 0xF030;
 
 class TDXForm {
-public:
+  public:
     TDXForm();
     virtual ~TDXForm();
     TDXForm(const TDXForm&) = delete;
@@ -23,7 +23,7 @@ public:
 
     static int DXFormCount;
 
-private:
+  private:
     platform::WindowPlacement savedPlacement_;
     bool placementSaved_ = false;
 };

@@ -34,7 +34,9 @@ void TCustomDXTimer::Loaded() {
     if (enabled_) Start();
 }
 
-bool TCustomDXTimer::Hooked() const { return running_ && Application().IdleOwner() == this; }
+bool TCustomDXTimer::Hooked() const {
+    return running_ && Application().IdleOwner() == this;
+}
 
 void TCustomDXTimer::Install() {
     lastTick_ = platform::Current().Ticks();

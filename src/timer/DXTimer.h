@@ -7,7 +7,7 @@
 #include <functional>
 
 class TCustomDXTimer {
-public:
+  public:
     using TDXTimerEvent = std::function<void(TCustomDXTimer& sender, int lagCount)>;
     using TNotifyEvent = std::function<void(TCustomDXTimer& sender)>;
 
@@ -33,7 +33,7 @@ public:
     bool Hooked() const; // running and the installed idle handler is ours
     uint32_t LastTick() const { return lastTick_; }
 
-private:
+  private:
     void Start();
     void Stop();
     void Install();

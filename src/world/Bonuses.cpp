@@ -3,9 +3,9 @@
 
 #include <cmath>
 
+#include "audio/SoundEvents.h"
 #include "state/GameState.h"
 #include "state/Random.h"
-#include "audio/SoundEvents.h"
 #include "world/Enemy.h"
 #include "world/GameField.h"
 #include "world/Hero.h"

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <numbers>
 
+#include "audio/SoundEvents.h"
 #include "state/GameState.h"
 #include "state/Random.h"
-#include "audio/SoundEvents.h"
 #include "world/GameField.h"
 #include "world/Shots.h"
 

@@ -1,9 +1,9 @@
 // Hero.cpp -- the dragon's steering, inertia, firing, collisions and death; tail and shield.
 #include "world/Hero.h"
 
-#include "state/GameState.h"
 #include "audio/SoundEvents.h"
 #include "input/DXInput.h"
+#include "state/GameState.h"
 #include "world/Bonuses.h"
 #include "world/Enemy.h"
 #include "world/GameField.h"

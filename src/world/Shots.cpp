@@ -1,9 +1,9 @@
 // Shots.cpp -- flight, bursting and hits of the shots; the explosions' animation.
 #include "world/Shots.h"
 
+#include "audio/SoundEvents.h"
 #include "state/GameState.h"
 #include "state/Random.h"
-#include "audio/SoundEvents.h"
 #include "world/Enemy.h"
 #include "world/GameField.h"
 

@@ -9,7 +9,7 @@
 namespace {
 
 class FullGame : public FrontEndScenario {
-protected:
+  protected:
     // Seed 3 gives a game whose sweeps score past the table's last entry early on.
     void SetUp() override {
         h = std::make_unique<THarness>(THarness::Options{.seed = 3, .workdir = dir.Path()});
@@ -37,14 +37,16 @@ TEST_F(FullGame, FromTheMenuToTheHighScoreScreen) {
 
     // Play: fire held (Ctrl), sweeping the sky until the score would rank.
     Run({"key down 17"});
-    for (int i = 0; i < 100 && N("Score") <= 100 && F("GameState") != "gsGameOver"; ++i) Sweep(i);
+    for (int i = 0; i < 100 && N("Score") <= 100 && F("GameState") != "gsGameOver"; ++i)
+        Sweep(i);
     ASSERT_GT(N("Score"), 100) << "a score that takes a place in the default table";
     Shot("game-3-play");
     Run({"key up 17"});
 
     // Hands off: the dragon drifts into the grille, life after life.
     int lives = N("Lives");
-    for (int i = 0; i < 5000 && F("GameState") != "gsGameOver"; ++i) Run({"frames 1"});
+    for (int i = 0; i < 5000 && F("GameState") != "gsGameOver"; ++i)
+        Run({"frames 1"});
     ASSERT_EQ(F("GameState"), "gsGameOver");
     EXPECT_LE(N("Lives"), 0);
     EXPECT_LT(N("Lives"), lives);
@@ -78,8 +80,7 @@ TEST_F(FullGame, FromTheMenuToTheHighScoreScreen) {
     // The entry is in the table, in memory and in config.dat, below any equal score.
     int place = -1;
     for (int i = 0; i < 10; ++i)
-        if (F("HighScores." + std::to_string(i)) ==
-            "[\"Seraphina\"," + std::to_string(score) + "]")
+        if (F("HighScores." + std::to_string(i)) == "[\"Seraphina\"," + std::to_string(score) + "]")
             place = i;
     ASSERT_GE(place, 0) << F("HighScores");
     EXPECT_EQ(F("Country"), "Wales");

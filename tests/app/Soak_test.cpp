@@ -9,10 +9,10 @@
 #include <set>
 #include <string>
 
-#include "state/GameState.h"
 #include "app/Harness.h"
 #include "app/MainForm.h"
 #include "frontend/MenuSprites.h"
+#include "state/GameState.h"
 #include "support/GameDir.h"
 #include "world/Hero.h"
 

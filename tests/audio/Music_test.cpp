@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "state/GameState.h"
 #include "audio/Mixer.h"
 #include "audio/Music.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "state/GameState.h"
 #include "support/TinyXm.h"
 
 namespace {
@@ -20,7 +20,8 @@ struct MusicTest : ::testing::Test {
     MusicTest() {
         platform::SetCurrent(&p);
         old = std::filesystem::current_path();
-        dir = std::filesystem::temp_directory_path() / ("skyvern-music-" + std::to_string(::getpid()));
+        dir = std::filesystem::temp_directory_path() /
+              ("skyvern-music-" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir / "Sound");
         std::filesystem::current_path(dir);
         WriteTinyXm("Sound/1.xm");

@@ -2,9 +2,9 @@
 // the way a player reaches it.
 #pragma once
 
-#include "state/GameState.h"
 #include "app/MainForm.h"
 #include "frontend/MenuSprites.h"
+#include "state/GameState.h"
 #include "support/Scenario.h"
 
 class FrontEndScenario : public Scenario {
@@ -47,13 +47,15 @@ class FrontEndScenario : public Scenario {
 
     // Presses the key until the field shows the value (at most `limit` presses).
     void PressUntil(int vk, const std::string& field, const std::string& value, int limit) {
-        for (int i = 0; i < limit && F(field) != value; ++i) Press(vk);
+        for (int i = 0; i < limit && F(field) != value; ++i)
+            Press(vk);
         ASSERT_EQ(F(field), value) << "after " << limit << " presses of key " << vk;
     }
 
     // Runs frames until the state is reached (at most `limit`).
     void FramesUntil(const std::string& state, int limit) {
-        for (int i = 0; i < limit && F("GameState") != state; ++i) Run({"frames 1"});
+        for (int i = 0; i < limit && F("GameState") != state; ++i)
+            Run({"frames 1"});
         ASSERT_EQ(F("GameState"), state);
     }
 

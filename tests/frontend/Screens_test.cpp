@@ -192,8 +192,8 @@ TEST_F(Screens, WithoutPlayUrlNothingOpensAtTheEnd) {
 
 // Pixels that are not black: a screen whose pictures and texts failed to draw has almost none.
 size_t LitPixels(const std::vector<uint32_t>& frame) {
-    return size_t(std::count_if(frame.begin(), frame.end(),
-                                [](uint32_t p) { return (p & 0xFFFFFF) != 0; }));
+    return size_t(
+        std::count_if(frame.begin(), frame.end(), [](uint32_t p) { return (p & 0xFFFFFF) != 0; }));
 }
 
 TEST_F(Screens, EveryScreenDrawn) {

@@ -51,7 +51,9 @@ std::string Get(httplib::Client& client, const std::string& target,
     return res ? res->body : std::string();
 }
 
-std::string Token(httplib::Client& client) { return ExtractVersionToken(Get(client, kVersionQuery)); }
+std::string Token(httplib::Client& client) {
+    return ExtractVersionToken(Get(client, kVersionQuery));
+}
 
 std::string Submit(httplib::Client& client, const std::string& inf,
                    const httplib::Headers& headers = {}) {
@@ -183,8 +185,8 @@ TEST_F(InstancesTest, KillNineLosesNoAcknowledgedRow) {
                 auto tokens = ClientOf(issuer->port), target = ClientOf(victim->port);
                 // Bounded: at most 200 submissions each; the kill ends it much sooner.
                 for (int n = 0; n < 200; ++n) {
-                    std::string name =
-                        "k" + std::to_string(round) + "c" + std::to_string(c) + "n" + std::to_string(n);
+                    std::string name = "k" + std::to_string(round) + "c" + std::to_string(c) + "n" +
+                                       std::to_string(n);
                     std::string token = Token(*tokens);
                     std::string reply = Submit(*target, GameSubmission(name, 5, token, ""));
                     if (reply != "OK") break;
@@ -205,7 +207,8 @@ TEST_F(InstancesTest, KillNineLosesNoAcknowledgedRow) {
     auto rows = RowsByName();
     for (const std::string& name : acknowledged) {
         auto it = rows.find(name);
-        EXPECT_TRUE(it != rows.end() && it->second == 1) << name << " acknowledged but not stored once";
+        EXPECT_TRUE(it != rows.end() && it->second == 1)
+            << name << " acknowledged but not stored once";
     }
 }
 

@@ -56,10 +56,15 @@ TEST(TokenSignerTest, RefusesEveryAlteredOrMadeUpToken) {
         EXPECT_EQ(signer.Verify(altered, kStart), TokenSigner::Check::Unknown) << at;
     }
     const std::string cases[] = {
-        "", "A", token.substr(0, 23), token + "A", std::string(24, 'A'),
+        "",
+        "A",
+        token.substr(0, 23),
+        token + "A",
+        std::string(24, 'A'),
         // Lower case and symbols outside the alphabet.
         std::string(1, static_cast<char>(token[0] | 0x20)) + token.substr(1),
-        "1" + token.substr(1), std::string("\0", 1) + token.substr(1),
+        "1" + token.substr(1),
+        std::string("\0", 1) + token.substr(1),
     };
     for (const std::string& c : cases)
         EXPECT_EQ(signer.Verify(c, kStart), TokenSigner::Check::Unknown) << c;

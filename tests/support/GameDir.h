@@ -9,7 +9,7 @@
 #include <string>
 
 class TempGameDir {
-public:
+  public:
     // withData false: an empty directory, as on a first start without the data files.
     explicit TempGameDir(bool withData = true) {
         static std::atomic<int> counter{0};
@@ -33,6 +33,6 @@ public:
     std::string Path() const { return path_.string(); }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };

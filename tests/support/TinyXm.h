@@ -10,14 +10,16 @@
 inline void WriteTinyXm(const std::string& path) {
     std::vector<uint8_t> b;
     auto text = [&](const std::string& s, size_t n) {
-        for (size_t i = 0; i < n; ++i) b.push_back(i < s.size() ? uint8_t(s[i]) : 0);
+        for (size_t i = 0; i < n; ++i)
+            b.push_back(i < s.size() ? uint8_t(s[i]) : 0);
     };
     auto u16 = [&](uint16_t v) {
         b.push_back(v & 0xFF);
         b.push_back(v >> 8);
     };
     auto u32 = [&](uint32_t v) {
-        for (int i = 0; i < 4; ++i) b.push_back((v >> (8 * i)) & 0xFF);
+        for (int i = 0; i < 4; ++i)
+            b.push_back((v >> (8 * i)) & 0xFF);
     };
     text("Extended Module: ", 17);
     text("tiny", 20);

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "state/GameState.h"
 #include "app/Harness.h"
 #include "app/MainForm.h"
 #include "audio/SoundEvents.h"
+#include "state/GameState.h"
 #include "support/GameDir.h"
 #include "world/Hero.h"
 #include "world/Scenery.h"

@@ -21,25 +21,28 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: xwin wait CLASS SECONDS     print the id of the mapped window of that\n"
-                 "                                   WM_CLASS class once it is there\n"
-                 "       xwin drawn WINDOW SECONDS   wait until the window shows anything but black\n"
-                 "       xwin icon WINDOW            print the sizes of the window's icons\n"
-                 "       xwin close WINDOW           ask the window to close (WM_DELETE_WINDOW)\n"
-                 "       xwin shot FILE.png [WINDOW] write what the whole screen (or the window)\n"
-                 "                                   shows\n"
-                 "       xwin maximise WINDOW        maximise it as a window manager would (fails\n"
-                 "                                   for a window of fixed size)\n"
-                 "       xwin launch CLASS SECONDS COMMAND [ARGS...]\n"
-                 "                                   start COMMAND, wait for its window's first\n"
-                 "                                   drawn frame, print PID WINDOW MILLISECONDS\n"
-                 "The display is $DISPLAY. Exit 1 on time-out.\n");
+    std::fprintf(
+        stderr,
+        "usage: xwin wait CLASS SECONDS     print the id of the mapped window of that\n"
+        "                                   WM_CLASS class once it is there\n"
+        "       xwin drawn WINDOW SECONDS   wait until the window shows anything but black\n"
+        "       xwin icon WINDOW            print the sizes of the window's icons\n"
+        "       xwin close WINDOW           ask the window to close (WM_DELETE_WINDOW)\n"
+        "       xwin shot FILE.png [WINDOW] write what the whole screen (or the window)\n"
+        "                                   shows\n"
+        "       xwin maximise WINDOW        maximise it as a window manager would (fails\n"
+        "                                   for a window of fixed size)\n"
+        "       xwin launch CLASS SECONDS COMMAND [ARGS...]\n"
+        "                                   start COMMAND, wait for its window's first\n"
+        "                                   drawn frame, print PID WINDOW MILLISECONDS\n"
+        "The display is $DISPLAY. Exit 1 on time-out.\n");
     return 2;
 }
 
 // A window that goes away between two requests is not an error worth stopping for.
-int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
+int IgnoreErrors(Display*, XErrorEvent*) {
+    return 0;
+}
 
 bool HasClass(Display* d, Window w, const char* cls) {
     XClassHint hint{};
@@ -63,7 +66,8 @@ Window Find(Display* d, Window w, const char* cls, int depth) {
     unsigned count = 0;
     if (!XQueryTree(d, w, &root, &parent, &children, &count)) return 0;
     Window found = 0;
-    for (unsigned i = 0; i < count && !found; ++i) found = Find(d, children[i], cls, depth - 1);
+    for (unsigned i = 0; i < count && !found; ++i)
+        found = Find(d, children[i], cls, depth - 1);
     if (children) XFree(children);
     return found;
 }
@@ -75,7 +79,8 @@ bool Drawn(Display* d, Window w) {
     if (!image) return false;
     bool any = false;
     for (int y = 0; y < a.height && !any; ++y)
-        for (int x = 0; x < a.width && !any; ++x) any = (XGetPixel(image, x, y) & 0xFFFFFF) != 0;
+        for (int x = 0; x < a.width && !any; ++x)
+            any = (XGetPixel(image, x, y) & 0xFFFFFF) != 0;
     XDestroyImage(image);
     return any;
 }
@@ -205,8 +210,7 @@ int Launch(Display* d, const char* cls, double seconds, char** command) {
         if (!w) w = Find(d, DefaultRootWindow(d), cls, 3);
         return w && Drawn(d, w);
     });
-    const double ms =
-        std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     if (!ok || !w) {
         std::fprintf(stderr, "xwin: no drawn window of class %s\n", cls);
         return 1;

@@ -26,9 +26,9 @@
 
 #include "platform/KeyboardState.h"
 #include "platform/WindowSize.h"
-#include "platform/sdl/X11Desktop.h"
 #include "platform/sdl/SdlAudio.h"
 #include "platform/sdl/SdlPads.h"
+#include "platform/sdl/X11Desktop.h"
 
 namespace platform {
 

@@ -17,8 +17,8 @@ namespace {
 
 // Families tried in turn when the game's own typeface is not installed: a book face first,
 // since the menus are drawn as parchment and ink.
-const char* const kFallbackFamilies[] = {"Linux Libertine O", "Linux Libertine",
-                                         "DejaVu Serif", "DejaVu Sans", "serif", "sans-serif"};
+const char* const kFallbackFamilies[] = {"Linux Libertine O", "Linux Libertine", "DejaVu Serif",
+                                         "DejaVu Sans",       "serif",           "sans-serif"};
 
 // The file of `family` when fontconfig has that very family; with `exact` false any match.
 std::string MatchFamily(const std::string& family, bool exact) {
@@ -35,8 +35,7 @@ std::string MatchFamily(const std::string& family, bool exact) {
         FcChar8* path = nullptr;
         bool sameFamily = FcPatternGetString(match, FC_FAMILY, 0, &got) == FcResultMatch &&
                           strcasecmp(reinterpret_cast<char*>(got), family.c_str()) == 0;
-        if ((sameFamily || !exact) &&
-            FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch)
+        if ((sameFamily || !exact) && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch)
             file = reinterpret_cast<char*>(path);
         FcPatternDestroy(match);
     }
@@ -108,7 +107,8 @@ struct TtfTextRenderer::Impl {
         for (int y = 0; y < argb->h; ++y) {
             auto row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(argb->pixels) +
                                                          size_t(y) * argb->pitch);
-            for (int x = 0; x < argb->w; ++x) mask.alpha[size_t(y) * argb->w + x] = row[x] >> 24;
+            for (int x = 0; x < argb->w; ++x)
+                mask.alpha[size_t(y) * argb->w + x] = row[x] >> 24;
         }
         SDL_FreeSurface(argb);
         return mask;
@@ -162,7 +162,7 @@ int TtfTextRenderer::Height(const FontSpec& font, const std::string& text) {
 }
 
 void TtfTextRenderer::Draw(uint32_t* pixels, int width, int height, int pitchPixels, int x, int y,
-                        const FontSpec& font, uint32_t rgb, const std::string& text) {
+                           const FontSpec& font, uint32_t rgb, const std::string& text) {
     const Mask& m = impl()->Render(*this, font, text);
     const uint32_t r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
     int x0 = x < 0 ? -x : 0, y0 = y < 0 ? -y : 0;

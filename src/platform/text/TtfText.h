@@ -9,7 +9,7 @@
 namespace platform {
 
 class TtfTextRenderer : public TextRenderer {
-public:
+  public:
     TtfTextRenderer() = default;
     ~TtfTextRenderer() override;
     TtfTextRenderer(const TtfTextRenderer&) = delete;
@@ -25,7 +25,7 @@ public:
     // Drops every cached face and string (a font change on the system).
     void Reset();
 
-private:
+  private:
     struct Impl;
     Impl* impl();
     Impl* impl_ = nullptr;

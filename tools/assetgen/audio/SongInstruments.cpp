@@ -40,7 +40,8 @@ int Fadeout(double seconds, double ticksPerSecond) {
 
 // Noise that repeats every `length` samples without a seam: the filter runs round the ring
 // twice and only the settled second lap is kept.
-Signal PeriodicBandNoise(std::size_t length, double centreHz, double q, double rate, NoiseRng& rng) {
+Signal PeriodicBandNoise(std::size_t length, double centreHz, double q, double rate,
+                         NoiseRng& rng) {
     Signal ring(length);
     for (double& v : ring)
         v = rng.Bipolar();
