@@ -33,6 +33,8 @@ PACKAGES=(
   libpolyclipping-dev
   # the icon check draws the SVG with Qt (KDE) and librsvg (GNOME) and compares with the PNG
   python3-pyqt5.qtsvg librsvg2-bin
+  # the suite checks the tree is formatted with its .clang-format
+  clang-format
   # the sound tests: a PulseAudio server of their own, pactl to see the game's stream, parec
   pulseaudio pulseaudio-utils
 )
