@@ -28,6 +28,7 @@ struct Options {
     std::string db = "scores.db";
     std::string screenshots; // empty: the installed ones, when there are any
     bool createDb = false;
+    bool createDbOnce = false;
     scores::ServerLimits limits;
 };
 
@@ -37,7 +38,8 @@ void Usage(FILE* out) {
         "usage: skyvern-scores [--listen ADDR:PORT] [--db FILE|URI] [--trusted-proxy ADDR]...\n"
         "                      [--screenshots DIR] [--threads N] [--workers N]\n"
         "                      [--idle-timeout S] [--header-timeout S]\n"
-        "                      [--connections-per-address N] [--rate-limit N] [--create-db]\n"
+        "                      [--connections-per-address N] [--rate-limit N]\n"
+        "                      [--create-db | --create-db-once]\n"
         "  --listen ADDR:PORT    address to serve on (default 127.0.0.1:8642;\n"
         "                        port 0 picks a free one, [::1]:PORT for IPv6)\n"
         "  --db FILE|URI         SQLite database file (default scores.db), or a\n"
@@ -59,7 +61,9 @@ void Usage(FILE* out) {
         "  --rate-limit N        submission attempts per address in 60 s (default 30;\n"
         "                        for load benchmarks only)\n"
         "  --create-db           make a new SQLite file when --db names none (without\n"
-        "                        it, a missing database is an error)\n");
+        "                        it, a missing database is an error)\n"
+        "  --create-db-once      as --create-db the first time only: FILE.made beside the\n"
+        "                        database remembers that one was made there\n");
 }
 
 bool ParseListen(const std::string& text, Options& options) {
@@ -114,6 +118,8 @@ int main(int argc, char** argv) {
             options.db = argv[++i];
         } else if (arg == "--create-db") {
             options.createDb = true;
+        } else if (arg == "--create-db-once") {
+            options.createDbOnce = true;
         } else if (arg == "--screenshots" && i + 1 < argc) {
             options.screenshots = argv[++i];
         } else if (arg == "--trusted-proxy" && i + 1 < argc) {
@@ -176,7 +182,20 @@ int main(int argc, char** argv) {
         // One connection per worker, one for the world page and one for the rest.
         scores::StoreOptions storeOptions;
         storeOptions.create = options.createDb;
+        // A service's first start makes its database; once one was made at the path, a missing
+        // file means a lost one, which must not be replaced by an empty table.
+        const bool sqlite = options.db.rfind("postgres", 0) != 0;
+        const std::string madeMarker = options.db + ".made";
+        if (options.createDbOnce && sqlite && !std::filesystem::exists(madeMarker))
+            storeOptions.create = true;
         scores::ScoreStore store(options.db, options.limits.workers + 2, storeOptions);
+        if (options.createDbOnce && sqlite && !std::filesystem::exists(madeMarker)) {
+            std::FILE* made = std::fopen(madeMarker.c_str(), "w");
+            if (!made || std::fclose(made) != 0) {
+                std::fprintf(stderr, "skyvern-scores: cannot write %s\n", madeMarker.c_str());
+                return 1;
+            }
+        }
         scores::ScoreServer server(store, SKYVERN_VERSION, scores::SystemClockMs, options.limits);
         scores::HttpServer& http = server.Http();
         if (!options.screenshots.empty()) {

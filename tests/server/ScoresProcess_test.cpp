@@ -70,3 +70,27 @@ TEST(ScoresProcessTest, RefusesBadOptions) {
         EXPECT_EQ(process.Wait(), 2) << args[0];
     }
 }
+
+// A service's first start makes its database; a later start with the file gone refuses.
+TEST(ScoresProcessTest, CreateOnceMakesTheFirstDatabaseAndNeverAReplacement) {
+    TempDir dir;
+    const std::string db = dir.File("scores.db");
+    {
+        ScoresProcess first({"--listen", "127.0.0.1:0", "--db", db, "--create-db-once"});
+        ASSERT_GT(first.Port(), 0);
+        ASSERT_EQ(kill(first.Pid(), SIGTERM), 0);
+        EXPECT_EQ(first.Wait(), 0);
+    }
+    EXPECT_TRUE(std::filesystem::exists(db));
+    EXPECT_TRUE(std::filesystem::exists(db + ".made"));
+    {
+        ScoresProcess again({"--listen", "127.0.0.1:0", "--db", db, "--create-db-once"});
+        ASSERT_GT(again.Port(), 0);
+        ASSERT_EQ(kill(again.Pid(), SIGTERM), 0);
+        EXPECT_EQ(again.Wait(), 0);
+    }
+    std::filesystem::remove(db);
+    ScoresProcess lost({"--listen", "127.0.0.1:0", "--db", db, "--create-db-once"});
+    EXPECT_EQ(lost.Wait(), 1);
+    EXPECT_FALSE(std::filesystem::exists(db));
+}
