@@ -107,12 +107,12 @@ void TmainForm::DXTimer2Timer(TCustomDXTimer& sender, int lagCount) {
     // Decoded like the clock shows it, so a level lasts its whole number of frames whatever
     // the rounding of the date-time sums. Only play ends a level: a pause, a dialog or a dying
     // hero keeps its state and its own way back, and the level changes once play resumes.
-    if (GameState == gsPlaying && TimeMs(LevelTime) >= TimeMs(LevelLength)) AdvanceLevel();
+    if (GameState == gsPlaying && TimeMs(LevelTime) >= TimeMs(LevelLength)) world::AdvanceLevel();
 
     if (GameState == gsPlaying) {
         DXSpriteEngine1.MoveAll(lagCount);
         LevelTime += interval * kOneMs;
-        SpawnTick();
+        world::SpawnTick();
     }
 
     if (GameState == gsDying) {
@@ -190,7 +190,7 @@ void TmainForm::DXTimer2Timer(TCustomDXTimer& sender, int lagCount) {
             Text(c, 16, clRed, 240, 240, "CAN'T CONNECT TO SERVER!");
         }
         BannerTime -= interval;
-        if (BannerTime <= 0) GameState = gsSendPrompt;
+        if (BannerTime <= 0) AfterSendFailedBanner();
     }
     if (GameState == gsExitDialog || exitOver) {
         Text(c, 16, clBlack, 230, 195, "EXIT");

@@ -3,6 +3,7 @@
 // and the level change heard through the context's sounds.
 #include <gtest/gtest.h>
 
+#include "app/GameFlow.h"
 #include "state/GameState.h"
 #include "state/Random.h"
 #include "support/HeadlessWorld.h"
@@ -21,7 +22,7 @@ struct HeadlessField : testing::Test {
     }
     // The banner is over: the dragon is shown and nothing spawns on its own.
     void Play() {
-        GameState = gsPlaying;
+        SetGameState(gsPlaying);
         Hero->Shown = true;
         HeroTail->Shown = true;
         EnemyDelay = BonusDelay = TreeDelay = 65535;
