@@ -8,6 +8,7 @@
 #include "frontend/HelpImage.h"
 #include "frontend/Settings.h"
 #include "state/GameState.h"
+#include "world/GameField.h"
 #include "world/Hero.h"
 
 void SetGameState(uint8_t state) {
@@ -71,7 +72,7 @@ void PlayAfterBanner() {
 void NextLifeOrGameOver() {
     SetGameState(gsPlaying);
     SetCursorPos(400, 300);
-    mainForm->ClearGameField();
+    world::ClearGameField();
     if (Lives > 0) {
         if (Hero) {
             Hero->Shown = true;
@@ -197,6 +198,28 @@ void AfterSendFailedBanner() {
 
 void OfferSend() {
     SetGameState(gsSendPrompt);
+}
+
+void WorldFrame(TSpriteEngine& engine, int lagCount, int32_t interval) {
+    // Decoded like the clock shows it, so a level lasts its whole number of frames whatever
+    // the rounding of the date-time sums. Only play ends a level: a pause, a dialog or a dying
+    // hero keeps its state and its own way back, and the level changes once play resumes.
+    if (GameState == gsPlaying && TimeMs(LevelTime) >= TimeMs(LevelLength)) world::AdvanceLevel();
+
+    if (GameState == gsPlaying) {
+        engine.MoveTree(lagCount);
+        LevelTime += interval * kOneMs;
+        world::SpawnTick();
+    }
+
+    if (GameState == gsDying) {
+        engine.MoveTree(lagCount);
+        if (DeathDelay != 0) {
+            --DeathDelay;
+        } else {
+            NextLifeOrGameOver();
+        }
+    }
 }
 
 void CapturePointerWhilePlaying() {

@@ -9,6 +9,8 @@
 
 #include "state/GameState.h"
 
+class TSpriteEngine;
+
 // The state sets (IsMenuState, IsPlayState, PausesByKey, PausesOnFocusLoss) are named beside
 // the GameState values (state/GameState.h), where the world and the front end read them too.
 
@@ -60,6 +62,11 @@ void SendAnswered();
 void AfterSendFailedBanner();
 // Name entry stored: the send prompt.
 void OfferSend();
+
+// One frame of the world after the killed sprites are freed, as the game loop runs it: the
+// level clock, then play (moving, the clock, spawning) or the dying delay. Nothing moves in
+// the other states.
+void WorldFrame(TSpriteEngine& engine, int lagCount, int32_t interval);
 
 // Captures the pointer for mouse steering (relative motion) exactly while GameState is
 // gsPlaying. Called after every event and every game frame, where the state changes.

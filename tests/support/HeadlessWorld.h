@@ -56,9 +56,10 @@ struct HeadlessWorld {
             n += !Engine().Child(i)->Killed() && Engine().Child(i)->ClassName() == className;
         return n;
     }
-    // One frame of play as the game loop moves the world: free, move, spawn.
+    // One 16 ms frame of the world as the game loop runs it: free, then the flow's frame
+    // (move, spawn, the level clock and the dying delay).
     void PlayFrame() {
         Engine().FreeKilled();
-        Engine().MoveTree(1);
+        WorldFrame(Engine(), 1, 16);
     }
 };
