@@ -53,12 +53,6 @@ void TmainForm::CreateEnemy() {
 void TmainForm::ClearGameField() {
     world::ClearGameField();
 }
-void TmainForm::SpawnTick() {
-    world::SpawnTick();
-}
-void TmainForm::AdvanceLevel() {
-    world::AdvanceLevel();
-}
 
 // ---- the front end ----
 
@@ -107,6 +101,24 @@ void TmainForm::AnswerExitYes() {
 }
 void TmainForm::AnswerExitNo() {
     ::AnswerExitNo();
+}
+void TmainForm::HeroDied() {
+    ::HeroDied();
+}
+void TmainForm::ShowLevelBanner() {
+    ::ShowLevelBanner();
+}
+void TmainForm::SendStarted() {
+    ::SendStarted();
+}
+void TmainForm::SendFailed() {
+    ::SendFailed();
+}
+void TmainForm::SendAnswered() {
+    ::SendAnswered();
+}
+void TmainForm::OfferSend() {
+    ::OfferSend();
 }
 
 void TmainForm::SendResult() {

@@ -8,13 +8,18 @@
 #include "frontend/HelpImage.h"
 #include "frontend/Settings.h"
 #include "state/GameState.h"
+#include "world/GameField.h"
 #include "world/Hero.h"
+
+void SetGameState(uint8_t state) {
+    GameState = state;
+}
 
 void StartGame() {
     TmainForm& f = *mainForm;
     f.DXTimer1.SetEnabled(false);
     f.DXTimer2.SetEnabled(true);
-    GameState = gsPlaying;
+    SetGameState(gsPlaying);
     // The click that started the game does not linger over the dialogs of the game.
     f.ForgetPointer();
     f.CreateGameField();
@@ -22,7 +27,7 @@ void StartGame() {
 
 void ReturnToFrontEnd() {
     TmainForm& f = *mainForm;
-    GameState = gsMenu;
+    SetGameState(gsMenu);
     f.DXSpriteEngine1.Engine()->FreeChildren();
     f.DXTimer2.SetEnabled(false);
     f.CreateMenuField();
@@ -31,7 +36,7 @@ void ReturnToFrontEnd() {
 
 void ReturnToHighScores() {
     TmainForm& f = *mainForm;
-    GameState = gsMenu;
+    SetGameState(gsMenu);
     f.DXTimer2.SetEnabled(false);
     f.DestroyMenu();
     f.DXSpriteEngine1.Engine()->FreeChildren();
@@ -46,18 +51,18 @@ void PauseGame(TPauseReason reason) {
     if (reason == TPauseReason::BossKey && MusicOn) SongStop(MusicHandle);
     ShowMouseCursor(true);
     if (GameState != gsPaused) ResumeState = GameState; // a pause keeps its return state
-    GameState = gsPaused;
+    SetGameState(gsPaused);
     if (reason == TPauseReason::BossKey) mainForm->TDXForm::WMSysCommand(SC_MINIMIZE);
 }
 
 void ResumeGame() {
-    GameState = ResumeState;
+    SetGameState(ResumeState);
     if (GameState == gsPlaying) ShowMouseCursor(false);
     SetCursorPos(400, 300);
 }
 
 void PlayAfterBanner() {
-    GameState = gsPlaying;
+    SetGameState(gsPlaying);
     if (Hero) Hero->Shown = true;
     if (HeroTail) HeroTail->Shown = true;
     ShowMouseCursor(false);
@@ -65,9 +70,9 @@ void PlayAfterBanner() {
 }
 
 void NextLifeOrGameOver() {
-    GameState = gsPlaying;
+    SetGameState(gsPlaying);
     SetCursorPos(400, 300);
-    mainForm->ClearGameField();
+    world::ClearGameField();
     if (Lives > 0) {
         if (Hero) {
             Hero->Shown = true;
@@ -81,7 +86,7 @@ void NextLifeOrGameOver() {
 
 void GameOver() {
     BannerTime = 1500;
-    GameState = gsGameOver;
+    SetGameState(gsGameOver);
     if (SoundOn) PlaySoundByName("looser");
 }
 
@@ -92,7 +97,7 @@ void AfterGameOverBanner() {
         ReturnToFrontEnd();
         return;
     }
-    GameState = gsNameEntry;
+    SetGameState(gsNameEntry);
     if (DialogWindow) DialogWindow->Shown = true;
     MenuScreen = 8;
     mainForm->CreateExit();
@@ -115,7 +120,7 @@ void OpenExitDialog() {
     if (DialogWindow) DialogWindow->Shown = true;
     if (IsPlayState(GameState)) {
         ShowMouseCursor(true);
-        GameState = gsExitDialog;
+        SetGameState(gsExitDialog);
         // A fire button held in play is no press on "yes": its release must not click.
         mainForm->ForgetPointer();
     } else {
@@ -142,7 +147,7 @@ void AnswerExitNo() {
     if (overScreen) MenuItems = SavedMenuItems;
     // Over play the dialog froze the game: back to the state before it. Elsewhere the state
     // went on under the dialog (a send failure's banner may have ended): it stays as it is.
-    if (GameState == gsExitDialog) GameState = SavedGameState;
+    if (GameState == gsExitDialog) SetGameState(SavedGameState);
     MenuScreen = ReturnScreen;
     SelectedItem = SavedSelectedItem;
     if (GameState == gsNameEntry) TextEditing = SelectedItem == 3 || SelectedItem == 4;
@@ -159,6 +164,62 @@ void EndGameByExit() {
     if (DialogWindow) DialogWindow->Shown = false;
     mainForm->DestroyMenu();
     GameOver();
+}
+
+void EnterFrontEnd() {
+    SetGameState(gsMenu);
+}
+
+void HeroDied() {
+    SetGameState(gsDying);
+}
+
+void ShowLevelBanner() {
+    SetGameState(gsLevelBanner);
+    BannerTime = 1500;
+}
+
+void SendStarted() {
+    SetGameState(gsSending);
+}
+
+void SendFailed() {
+    BannerTime = 1500;
+    SetGameState(gsSendFailed);
+}
+
+void SendAnswered() {
+    SetGameState(gsSendPrompt);
+}
+
+void AfterSendFailedBanner() {
+    SetGameState(gsSendPrompt);
+}
+
+void OfferSend() {
+    SetGameState(gsSendPrompt);
+}
+
+void WorldFrame(TSpriteEngine& engine, int lagCount, int32_t interval) {
+    // Decoded like the clock shows it, so a level lasts its whole number of frames whatever
+    // the rounding of the date-time sums. Only play ends a level: a pause, a dialog or a dying
+    // hero keeps its state and its own way back, and the level changes once play resumes.
+    if (GameState == gsPlaying && TimeMs(LevelTime) >= TimeMs(LevelLength)) world::AdvanceLevel();
+
+    if (GameState == gsPlaying) {
+        engine.MoveTree(lagCount);
+        LevelTime += interval * kOneMs;
+        world::SpawnTick();
+    }
+
+    if (GameState == gsDying) {
+        engine.MoveTree(lagCount);
+        if (DeathDelay != 0) {
+            --DeathDelay;
+        } else {
+            NextLifeOrGameOver();
+        }
+    }
 }
 
 void CapturePointerWhilePlaying() {

@@ -1,14 +1,22 @@
-// GameFlow.h -- the game's flow in one place: the sets of GameState values the handlers test,
-// and every change of GameState that does more than set it (frame timers, cursor, pointer
-// capture, music, sprites). The form's handlers, the game loop and the menu call these.
+// GameFlow.h -- the game's flow in one place: every change of GameState, each a named
+// transition with what it does besides (frame timers, cursor, pointer capture, music, sprites).
+// The form's handlers and the game loop call these; the world, the score exchange and the
+// front end reach them through the host (state/FlowHost.h). GameFlow.cpp alone writes GameState
+// (tools/check-gamestate-door.sh checks).
 #pragma once
 
 #include <cstdint>
 
 #include "state/GameState.h"
 
+class TSpriteEngine;
+
 // The state sets (IsMenuState, IsPlayState, PausesByKey, PausesOnFocusLoss) are named beside
 // the GameState values (state/GameState.h), where the world and the front end read them too.
+
+// The one door: every transition sets the state through it. Tests that need a state to start
+// from set it here too.
+void SetGameState(uint8_t state);
 
 // ---- Transitions ----
 enum class TPauseReason { Key, Focus, BossKey };
@@ -40,6 +48,26 @@ void OpenExitDialog();
 void AnswerExitYes();
 void AnswerExitNo();
 void EndGameByExit();
+// The main form is created: the front end's main menu.
+void EnterFrontEnd();
+// The hero's health ran out: the dying delay runs.
+void HeroDied();
+// A new game or the next level: the level banner.
+void ShowLevelBanner();
+// The score exchange: begun, failed (the notice for 1500 ms), the server took the result.
+void SendStarted();
+void SendFailed();
+void SendAnswered();
+// The notice of a failed send has run out: the send prompt again.
+void AfterSendFailedBanner();
+// Name entry stored: the send prompt.
+void OfferSend();
+
+// One frame of the world after the killed sprites are freed, as the game loop runs it: the
+// level clock, then play (moving, the clock, spawning) or the dying delay. Nothing moves in
+// the other states.
+void WorldFrame(TSpriteEngine& engine, int lagCount, int32_t interval);
+
 // Captures the pointer for mouse steering (relative motion) exactly while GameState is
 // gsPlaying. Called after every event and every game frame, where the state changes.
 void CapturePointerWhilePlaying();

@@ -104,25 +104,7 @@ void TmainForm::DXTimer2Timer(TCustomDXTimer& sender, int lagCount) {
     DXInput1.Update();
     DXSpriteEngine1.FreeKilled();
 
-    // Decoded like the clock shows it, so a level lasts its whole number of frames whatever
-    // the rounding of the date-time sums. Only play ends a level: a pause, a dialog or a dying
-    // hero keeps its state and its own way back, and the level changes once play resumes.
-    if (GameState == gsPlaying && TimeMs(LevelTime) >= TimeMs(LevelLength)) AdvanceLevel();
-
-    if (GameState == gsPlaying) {
-        DXSpriteEngine1.MoveAll(lagCount);
-        LevelTime += interval * kOneMs;
-        SpawnTick();
-    }
-
-    if (GameState == gsDying) {
-        DXSpriteEngine1.MoveAll(lagCount);
-        if (DeathDelay != 0) {
-            --DeathDelay;
-        } else {
-            NextLifeOrGameOver();
-        }
-    }
+    WorldFrame(*DXSpriteEngine1.Engine(), lagCount, interval);
 
     back.Fill(0);
     DXSpriteEngine1.DrawAll();
@@ -190,7 +172,7 @@ void TmainForm::DXTimer2Timer(TCustomDXTimer& sender, int lagCount) {
             Text(c, 16, clRed, 240, 240, "CAN'T CONNECT TO SERVER!");
         }
         BannerTime -= interval;
-        if (BannerTime <= 0) GameState = gsSendPrompt;
+        if (BannerTime <= 0) AfterSendFailedBanner();
     }
     if (GameState == gsExitDialog || exitOver) {
         Text(c, 16, clBlack, 230, 195, "EXIT");

@@ -98,7 +98,7 @@ void TmainForm::FormCreate() {
     DXTimer2.SetEnabled(false);
     DXTimer1.SetEnabled(true);
     ResumeState = 1;
-    GameState = gsMenu;
+    EnterFrontEnd();
     CreateMenuField();
 }
 

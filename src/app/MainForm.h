@@ -1,8 +1,9 @@
 // MainForm.h -- TmainForm, the one window of the game, and the components it owns for the
 // life of the process. Its handlers keep the names the stored form binds them by. The form
 // reaches down into the world and the front end; they never include it: they work on the world
-// context it fills (state/WorldContext.h) and call back, through the TFrontEndHost interface it
-// implements, for the moves that switch its timers. The methods are implemented in app/:
+// context it fills (state/WorldContext.h) and call back, through the host interface it
+// implements (state/FlowHost.h), for every change of state and the moves that switch its timers.
+// The methods are implemented in app/:
 //   MainForm.cpp      start-up, modes, focus handlers, event dispatch
 //   GameLoop.cpp      the game loop
 //   MenuLoop.cpp      the menu loop and the mouse handlers
@@ -74,8 +75,6 @@ class TmainForm : public TDXForm, public TFrontEndHost {
     void CreateGameField();
     void CreateEnemy();
     void ClearGameField();
-    void SpawnTick();
-    void AdvanceLevel();
 
     // Keyboard and window commands (app/KeyCommands.cpp).
     void FormKeyDown(int& key, bool alt, bool shift, bool ctrl);
@@ -110,6 +109,13 @@ class TmainForm : public TDXForm, public TFrontEndHost {
     void SendResult() override;
     void AnswerExitYes() override;
     void AnswerExitNo() override;
+    // The world's and the score exchange's changes of state: the flow's transitions.
+    void HeroDied() override;
+    void ShowLevelBanner() override;
+    void SendStarted() override;
+    void SendFailed() override;
+    void SendAnswered() override;
+    void OfferSend() override;
 
   private:
     // Points the world context at this form's components (before a field is built).

@@ -1,5 +1,5 @@
-// FrontEnd.h -- the front end: what it asks of the main form that hosts it, the builders of its
-// screens, the menu routines, sprites made from menu pictures, and each screen's actions and
+// FrontEnd.h -- the front end (its host, TFrontEndHost, is in state/FlowHost.h): the builders of
+// its screens, the menu routines, sprites made from menu pictures, and each screen's actions and
 // texts.
 #pragma once
 
@@ -11,25 +11,9 @@
 #include "graphics/DXDraw.h"
 #include "graphics/DXImageList.h"
 #include "sprites/DXSprite.h"
+#include "state/FlowHost.h"
 #include "state/GameState.h"
 #include "state/WorldContext.h"
-
-// The moves the front end starts but the main form carries out, because they switch its
-// timers, music, display or window. TmainForm implements them; the world context holds it.
-class TFrontEndHost {
-  public:
-    virtual void StartGame() = 0;          // the main menu's start item
-    virtual void ReturnToFrontEnd() = 0;   // name entry skipped
-    virtual void ReturnToHighScores() = 0; // the send prompt answered no
-    virtual void SendResult() = 0;         // the send prompt answered yes
-    virtual void AnswerExitYes() = 0;      // the exit dialog's answers
-    virtual void AnswerExitNo() = 0;
-    virtual void Close() = 0;      // as the window's close box: FormClose decides
-    virtual void ChangeMode() = 0; // window or full screen, after Windowed changed
-
-  protected:
-    ~TFrontEndHost() = default;
-};
 
 // The screens, built on the world context with "data\menu.dxg" loaded. TmainForm's methods of
 // the same names call them after doing their share (freeing the old world, loading, music).

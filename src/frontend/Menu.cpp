@@ -189,7 +189,7 @@ void StoreNameEntry() {
     NewEntry.Score = Score;
     InsertHighScore();
     SaveSettingsAndTell();
-    GameState = gsSendPrompt;
+    Host().OfferSend();
     MenuScreen = 9;
     SelectedItem = 1;
     RefreshMenuHighlight();

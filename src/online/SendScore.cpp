@@ -5,6 +5,7 @@
 #include "online/ScoreCodec.h"
 #include "online/ScoreServer.h"
 #include "state/GameState.h"
+#include "state/WorldContext.h"
 
 namespace {
 bool StartsWithOK(const std::string& reply) {
@@ -12,8 +13,7 @@ bool StartsWithOK(const std::string& reply) {
 }
 
 bool Failed() {
-    BannerTime = 1500;
-    GameState = gsSendFailed;
+    Host().SendFailed();
     return false;
 }
 } // namespace
@@ -21,7 +21,7 @@ bool Failed() {
 bool SendScore(TIdHTTP& http, const std::function<void()>& showWaiting) {
     // No frame runs while the requests block: show one now.
     if (showWaiting) showWaiting();
-    GameState = gsSending;
+    Host().SendStarted();
 
     const std::string base = ScoreServerBase();
     std::string reply;
@@ -41,6 +41,6 @@ bool SendScore(TIdHTTP& http, const std::function<void()>& showWaiting) {
         reply.clear();
     }
     if (!StartsWithOK(reply)) return Failed();
-    GameState = gsSendPrompt;
+    Host().SendAnswered();
     return true;
 }

@@ -7,6 +7,7 @@
 #include "online/IdHTTP.h"
 
 // Shows the waiting frame (`showWaiting`, while both requests block), then exchanges with the
-// server through `http`. False, with GameState at gsSendFailed and BannerTime 1500, when the
-// exchange fails; true with GameState back at gsSendPrompt, whose "no" the caller then performs.
+// server through `http`, telling the host (state/FlowHost.h) each change of state: begun, then
+// failed (false; the notice for 1500 ms) or answered (true; the prompt again, whose "no" the
+// caller then performs).
 bool SendScore(TIdHTTP& http, const std::function<void()>& showWaiting);

@@ -1,22 +1,23 @@
 // WorldContext.h -- what the game's sprites and screens reach of the components that host
 // them: the sprite engine, the picture library, the input states, sound effects by name, and
-// the host of the front end. TmainForm fills it whenever it builds a field; a test fills it with
+// the host: the game's flow. TmainForm fills it whenever it builds a field; a test fills it with
 // components of its own, so a world or a menu runs without a main form.
 #pragma once
 
 #include <functional>
 
+#include "state/FlowHost.h"
+
 class TSpriteEngine;
 class TPictureCollection;
 struct TInputStates;
-class TFrontEndHost; // upward: the context carries the front end's host, defined there
 
 struct TWorldContext {
     TSpriteEngine* Engine = nullptr;                 // every game and menu sprite joins this engine
     TPictureCollection* Pictures = nullptr;          // the picture file loaded for the field
     const TInputStates* Input = nullptr;             // steering and fire, polled each frame
     std::function<void(const char* name)> PlaySound; // unset: silent
-    TFrontEndHost* Host = nullptr;                   // what the front end asks of the main form
+    TFlowHost* Host = nullptr;                       // the game's flow and the main form
 };
 
 // Points the world context at these components and makes `engine` drop every global reference
@@ -37,6 +38,6 @@ inline TPictureCollection& Pictures() {
 inline const TInputStates& InputStates() {
     return *World.Input;
 }
-inline TFrontEndHost& Host() {
+inline TFlowHost& Host() {
     return *World.Host;
 }

@@ -115,8 +115,7 @@ void CreateGameField() {
     Lives = 3;
     Score = 0;
     Level = 1;
-    GameState = gsLevelBanner;
-    BannerTime = 1500;
+    Host().ShowLevelBanner();
     Hero->Health = 50;
     LevelTime = 0;
     LevelLength = kMinute;
@@ -202,9 +201,8 @@ void AdvanceLevel() {
     if (Level < 255) ++Level;
     LevelTime = 0;
     if (Level < 8) LevelLength += kLevelStep;
-    BannerTime = 1500;
     if (SoundOn) PlaySoundByName("nextlevel");
-    GameState = gsLevelBanner;
+    Host().ShowLevelBanner();
 
     if (Level % 5 == 0 || Level % 5 == 1) {
         TSpriteEngine* engine = SpriteEngine();

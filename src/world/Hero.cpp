@@ -143,7 +143,7 @@ void THeroSprite::Collided(TSprite* other, bool&) {
 void THeroSprite::Die() {
     Shown = false;
     if (HeroTail) HeroTail->Shown = false;
-    GameState = gsDying;
+    Host().HeroDied();
     DeathDelay = 190;
     if (BonusIndicator) BonusIndicator->Shown = false;
     ShieldTime = 0;

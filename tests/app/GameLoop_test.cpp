@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/GameFlow.h"
 #include "audio/SoundEvents.h"
 #include "frontend/MenuSprites.h"
 #include "timer/Application.h"
@@ -125,10 +126,10 @@ int PlayFramesOfLevel(GameRun& g, int pauseAfter, int pauseFrames) {
     while (Level == level && played <= 100000) {
         if (played == pauseAfter && pauseFrames > 0) {
             const double clock = LevelTime;
-            GameState = gsPaused; // as the P key does
+            PauseGame(TPauseReason::Key);
             g.h.Frames(pauseFrames);
             EXPECT_EQ(LevelTime, clock) << "the clock stands while paused";
-            GameState = gsPlaying;
+            ResumeGame();
             pauseFrames = 0;
         }
         const bool playing = GameState == gsPlaying;
@@ -313,10 +314,10 @@ TEST(GameLoop, BonusClocksRunOnlyInPlayAndGiveTheFirstWeaponBack) {
     BonusIndicator->Shown = true;
     g.h.Frames(1);
     EXPECT_EQ(g.h.Field("WeaponTime"), "14984");
-    GameState = gsPaused;
+    PauseGame(TPauseReason::Key);
     g.h.Frames(50);
     EXPECT_EQ(g.h.Field("WeaponTime"), "14984") << "not while paused";
-    GameState = gsPlaying;
+    ResumeGame();
     g.h.Frames(936);
     EXPECT_EQ(g.h.Field("WeaponTime"), "8");
     EXPECT_EQ(g.h.Field("Hero.Weapon"), "3");

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "app/GameFlow.h"
 #include "app/Harness.h"
 #include "app/MainForm.h"
 #include "frontend/MenuSprites.h"
@@ -121,8 +122,7 @@ class Player {
         stuck_ = 0;
         switch (GameState) {
         case gsPaused:
-            GameState = ResumeState; // the P key
-            if (GameState == gsPlaying) ShowMouseCursor(false);
+            ResumeGame(); // the P key
             break;
         case gsExitDialog:
         case gsNameEntry:
@@ -130,8 +130,7 @@ class Player {
             SelectedItem = 2; // no, skip, no
             DoMenuAction();
             if (GameState == gsExitDialog) {
-                GameState = SavedGameState;
-                if (DialogWindow) DialogWindow->Shown = false;
+                AnswerExitNo();
             } else if (GameState != gsMenu && form_.DXTimer2.Enabled()) {
                 form_.ReturnToFrontEnd(); // as name entry's skip item does
             }

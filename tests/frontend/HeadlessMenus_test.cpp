@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/GameFlow.h"
 #include "frontend/FrontEnd.h"
 #include "frontend/HelpImage.h"
 #include "state/GameState.h"
@@ -13,25 +14,11 @@
 
 namespace {
 
-// Records what the front end asks for.
-struct RecordingHost : TFrontEndHost {
-    std::vector<std::string> calls;
-    void StartGame() override { calls.push_back("StartGame"); }
-    void ReturnToFrontEnd() override { calls.push_back("ReturnToFrontEnd"); }
-    void ReturnToHighScores() override { calls.push_back("ReturnToHighScores"); }
-    void AnswerExitYes() override { calls.push_back("AnswerExitYes"); }
-    void AnswerExitNo() override { calls.push_back("AnswerExitNo"); }
-    void SendResult() override { calls.push_back("SendResult"); }
-    void Close() override { calls.push_back("Close"); }
-    void ChangeMode() override { calls.push_back("ChangeMode"); }
-};
-
 struct HeadlessMenus : testing::Test {
     HeadlessWorld w{"menu.dxg"};
-    RecordingHost host;
+    TestFlowHost& host = w.host; // records what the front end asks of the main form
     HeadlessMenus() {
-        World.Host = &host;
-        GameState = gsMenu;
+        SetGameState(gsMenu);
         frontend::CreateMenuField();
     }
     void Act(uint8_t screen, uint8_t item) {
@@ -66,7 +53,7 @@ TEST_F(HeadlessMenus, ActionsBeyondTheFrontEndGoToTheHost) {
                  {gsExitDialog, 5, 2, "AnswerExitNo"}};
     for (const auto& c : cases) {
         host.calls.clear();
-        GameState = c.gameState;
+        SetGameState(c.gameState);
         Act(c.screen, c.item);
         EXPECT_EQ(host.calls, std::vector<std::string>{c.call})
             << "screen " << int(c.screen) << " item " << int(c.item);

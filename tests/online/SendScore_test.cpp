@@ -9,6 +9,7 @@
 
 #include "ScoreServer.h"
 #include "ScoreStore.h"
+#include "app/GameFlow.h"
 #include "app/Harness.h"
 #include "app/MainForm.h"
 #include "frontend/FrontEndScenario.h"
@@ -51,7 +52,7 @@ struct SendPrompt {
         TmainForm& f = h.Form();
         f.DXTimer1.SetEnabled(false);
         f.DXTimer2.SetEnabled(true);
-        GameState = gsSendPrompt;
+        SetGameState(gsSendPrompt);
         MenuScreen = 9;
         SelectedItem = 1;
         PlayerName.Assign("Bob");

@@ -115,7 +115,7 @@ TEST_F(FreedSprites, TheMiddleLayerKilledAtLevelFiveIsReplacedNotForgotten) {
     Press(kEnter); // start game
     FramesUntil("gsPlaying", 200);
     Level = 4;
-    h->Form().AdvanceLevel(); // kills the old layer, frees it at once and builds "fon2"
+    world::AdvanceLevel(); // kills the old layer, frees it at once and builds "fon2"
     ASSERT_TRUE(FarMountains1 && FarMountains2);
     EXPECT_EQ(FarMountains1->PictureItem, &GamePicture("fon2"));
     EXPECT_EQ(FarMountains2->PictureItem, &GamePicture("fon2"));

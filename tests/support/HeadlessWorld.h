@@ -13,6 +13,7 @@
 #include "sprites/DXSprite.h"
 #include "state/GameState.h"
 #include "state/WorldContext.h"
+#include "support/TestFlowHost.h"
 
 struct HeadlessWorld {
     platform::HeadlessPlatform platform;
@@ -21,6 +22,7 @@ struct HeadlessWorld {
     TDXSpriteEngine engine;
     TInputStates input;
     std::vector<std::string> sounds; // effects played through the context, in order
+    TestFlowHost host;               // the changes of state go to the game's flow
 
     // pictureFile: "menu.dxg" or "gamegraphic.dxg".
     explicit HeadlessWorld(const std::string& pictureFile) {
@@ -35,10 +37,12 @@ struct HeadlessWorld {
         pictures.Items.LoadFromFile(std::string(SKYVERN_GAME_DIR) + "/data/" + pictureFile);
         BindWorld(engine.Engine(), &pictures.Items, &input);
         World.PlaySound = [this](const char* name) { sounds.emplace_back(name); };
+        World.Host = &host;
     }
     ~HeadlessWorld() {
         engine.Engine()->FreeChildren();
         ResetGameState();
+        World.Host = nullptr;
         platform::SetCurrent(nullptr);
     }
     HeadlessWorld(const HeadlessWorld&) = delete;
@@ -52,9 +56,10 @@ struct HeadlessWorld {
             n += !Engine().Child(i)->Killed() && Engine().Child(i)->ClassName() == className;
         return n;
     }
-    // One frame of play as the game loop moves the world: free, move, spawn.
+    // One 16 ms frame of the world as the game loop runs it: free, then the flow's frame
+    // (move, spawn, the level clock and the dying delay).
     void PlayFrame() {
         Engine().FreeKilled();
-        Engine().MoveTree(1);
+        WorldFrame(Engine(), 1, 16);
     }
 };

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "app/GameFlow.h"
 #include "frontend/MenuSprites.h"
 #include "world/Bonuses.h"
 #include "world/Enemy.h"
@@ -140,9 +141,9 @@ TEST(GameField, ALevelChangeSwapsTheMiddleLayerOnEveryFifthLevelAndTheOneAfter) 
         auto* volcano = new TVolcano(false, 500);
         FarMountains1->X = 77; // a new pair starts at 0
         GameRun::TimesPlayed("");
-        GameState = gsPlaying;
+        SetGameState(gsPlaying);
         LevelTime = 1234 * kOneMs;
-        g.Form().AdvanceLevel();
+        world::AdvanceLevel();
         EXPECT_EQ(Level, from + 1);
         EXPECT_EQ(TimeMs(LevelTime), 0);
         EXPECT_EQ(TimeMs(LevelLength), 60000 + 10000 * std::min(from, 6));
@@ -172,12 +173,12 @@ TEST(GameField, ALevelChangeSwapsTheMiddleLayerOnEveryFifthLevelAndTheOneAfter) 
 TEST(GameField, TheLevelStopsAt255AndTheSpawnDelaysStayDefined) {
     GameRun g;
     Level = 254;
-    g.Form().AdvanceLevel();
+    world::AdvanceLevel();
     EXPECT_EQ(Level, 255);
     for (int i = 0; i < 3; ++i) {
         LevelTime = 120000 * kOneMs;
         GameRun::TimesPlayed("");
-        g.Form().AdvanceLevel();
+        world::AdvanceLevel();
         EXPECT_EQ(Level, 255) << "no wrap to 0";
         EXPECT_EQ(TimeMs(LevelTime), 0) << "but it is still a level change";
         EXPECT_EQ(GameState, gsLevelBanner);
@@ -188,7 +189,7 @@ TEST(GameField, TheLevelStopsAt255AndTheSpawnDelaysStayDefined) {
         Level = level;
         for (int i = 0; i < 20; ++i) {
             EnemyDelay = 0;
-            g.Form().SpawnTick();
+            world::SpawnTick();
             EXPECT_EQ(EnemyDelay, 50) << "160 div Level is 0 from level 161 on";
             EXPECT_LE(BonusDelay, 1000 / level);
         }
@@ -202,7 +203,7 @@ TEST(GameField, ADelayOfDFramesMeansTheNextSpawnComesDPlusOneFramesLater) {
     BonusDelay = TreeDelay = 65535;
     for (int tick = 1; tick <= 4; ++tick) {
         EXPECT_EQ(g.All<TFlyingEnemySprite>().size(), 0u) << tick;
-        g.Form().SpawnTick();
+        world::SpawnTick();
     }
     EXPECT_EQ(g.All<TFlyingEnemySprite>().size(), 1u);
     EXPECT_GE(EnemyDelay, 50);
@@ -223,7 +224,7 @@ TEST(GameField, DayAndNightSwapEvery5000FramesOfPlay) {
     EnemyDelay = BonusDelay = TreeDelay = 65535;
     DayNightDelay = 0;
     const uint8_t day = GameBack->DayFlag;
-    g.Form().SpawnTick();
+    world::SpawnTick();
     EXPECT_EQ(GameBack->DayFlag, 1 - day);
     EXPECT_EQ(GameBack->PictureItem, &items.FindImage(day ? "nightback" : "dayback"));
     EXPECT_EQ(DayNightDelay, 5000);
@@ -240,7 +241,7 @@ TEST(GameField, OnlyPlayAdvancesTheCounters) {
         BonusDelay = 100;
         TreeDelay = 100;
         DayNightDelay = 100;
-        GameState = state;
+        SetGameState(state);
         BannerTime = 100000;
         DeathDelay = 100000;
         g.h.Frames(10);
@@ -249,7 +250,7 @@ TEST(GameField, OnlyPlayAdvancesTheCounters) {
         EXPECT_EQ(TreeDelay, 100);
         EXPECT_EQ(DayNightDelay, 100);
     }
-    GameState = gsPlaying;
+    SetGameState(gsPlaying);
     g.h.Frames(10);
     EXPECT_EQ(EnemyDelay, 90);
     EXPECT_EQ(DayNightDelay, 90);
@@ -262,7 +263,7 @@ TEST(GameField, ALevelChangeEndsEveryBonusClock) {
     WeaponTime = 7000;
     BonusNoticeTime = 1200;
     HeroShield->Shown = BonusIndicator->Shown = true;
-    g.Form().AdvanceLevel();
+    world::AdvanceLevel();
     EXPECT_EQ(ShieldTime, 0);
     EXPECT_EQ(WeaponTime, 0);
     EXPECT_EQ(BonusNoticeTime, 0);

@@ -3,6 +3,7 @@
 // and the level change heard through the context's sounds.
 #include <gtest/gtest.h>
 
+#include "app/GameFlow.h"
 #include "state/GameState.h"
 #include "state/Random.h"
 #include "support/HeadlessWorld.h"
@@ -21,9 +22,7 @@ struct HeadlessField : testing::Test {
     }
     // The banner is over: the dragon is shown and nothing spawns on its own.
     void Play() {
-        GameState = gsPlaying;
-        Hero->Shown = true;
-        HeroTail->Shown = true;
+        PlayAfterBanner();
         EnemyDelay = BonusDelay = TreeDelay = 65535;
         for (int32_t i = 0; i < w.Engine().ChildCount(); ++i)
             if (dynamic_cast<TReshetkaSprite*>(w.Engine().Child(i))) w.Engine().Child(i)->Kill();

@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 
+#include "app/GameFlow.h"
 #include "world/Bonuses.h"
 #include "world/Enemy.h"
 #include "world/GameRun.h"
@@ -150,7 +151,7 @@ TEST_F(HeroField, AHeldButtonFiresAtTheRateOfTheWeapon) {
 TEST_F(HeroField, AtNoHealthItDiesInItsNextStepWithoutSteeringOrFiring) {
     Hold({stRight, stButton1});
     Hero->Health = 0;
-    GameState = gsPlaying;
+    SetGameState(gsPlaying);
     GameRun::TimesPlayed("");
     Hero->Step(1);
     EXPECT_EQ(Hero->X, 299) << "the drift still ran";
@@ -192,7 +193,7 @@ TEST_F(HeroField, TheShieldTurnsEveryHarmAwayButNotTheBurstsAndKills) {
             for (TReshetkaSprite* r : g.All<TReshetkaSprite>())
                 delete r;
             Hold({});
-            GameState = gsPlaying;
+            SetGameState(gsPlaying);
             Lives = 3;
             Hero->Shown = HeroTail->Shown = true;
             Hero->Health = 50;
@@ -243,7 +244,7 @@ TEST_F(HeroField, LavaBurnsTenPerTouchPerFrame) {
         Step();
         EXPECT_EQ(Hero->Health, 50 - 10 * frame);
     }
-    GameState = gsPlaying;
+    SetGameState(gsPlaying);
     Step();
     EXPECT_EQ(Hero->Health, 0);
     EXPECT_EQ(GameState, gsDying) << "five frames kill a fresh dragon";

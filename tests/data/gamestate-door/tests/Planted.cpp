@@ -1,0 +1,4 @@
+// A test that copies a rule instead of calling the flow.
+void Resume() {
+    GameState = ResumeState;
+}
