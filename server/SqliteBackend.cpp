@@ -10,6 +10,7 @@
 #include <ctime>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 namespace scores {
 
@@ -178,7 +179,14 @@ SqliteBackend::~SqliteBackend() {
     // Closing the last connection checkpoints the log into the database file. That reads the
     // shared-memory index: when its file was cut short the connection is left as it is, and
     // the next start rebuilds the index from the log, where every commit is.
-    if (ShmCutShort().empty()) sqlite3_close(db_);
+    if (ShmCutShort().empty()) {
+        sqlite3_close(db_);
+        return;
+    }
+    // Kept reachable until the process ends (never destroyed): the connection is left open on
+    // purpose, not lost.
+    static auto* leftOpen = new std::vector<sqlite3*>;
+    leftOpen->push_back(db_);
 }
 
 void SqliteBackend::Exec(const char* sql) {
