@@ -172,3 +172,14 @@ class TDirectDrawSurface {
     // The recorder holding a call that draws from this surface, not yet carried out.
     mutable TFrameRecorder* recordedBy_ = nullptr;
 };
+
+// Here, where the surface is known, so that the many blits of a frame record without a call.
+inline void TFrameRecorder::Record(TDrawOp&& op) {
+    if (op.kind == TDrawOp::Blit && op.source->recordedBy_ != this) {
+        // A source holds calls of one recorder at a time: another one draws its calls now.
+        if (op.source->recordedBy_) op.source->recordedBy_->Commit();
+        op.source->recordedBy_ = this;
+        marked_.push_back(op.source);
+    }
+    pending_.push_back(std::move(op));
+}

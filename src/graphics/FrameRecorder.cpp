@@ -32,15 +32,6 @@ TFrameRecorder::~TFrameRecorder() {
     if (target_.recorder_ == this) target_.recorder_ = nullptr;
 }
 
-void TFrameRecorder::Record(TDrawOp&& op) {
-    if (op.kind == TDrawOp::Blit && op.source->recordedBy_ != this) {
-        // A source holds calls of one recorder at a time: another one draws its calls now.
-        if (op.source->recordedBy_) op.source->recordedBy_->Commit();
-        op.source->recordedBy_ = this;
-    }
-    pending_.push_back(std::move(op));
-}
-
 void TFrameRecorder::RecordClear(uint32_t pixel) {
     Discard(); // hidden by the fill
     TDrawOp op;
@@ -50,10 +41,17 @@ void TFrameRecorder::RecordClear(uint32_t pixel) {
 }
 
 void TFrameRecorder::Discard() {
-    for (const TDrawOp& op : pending_)
-        if (op.kind == TDrawOp::Blit && op.source->recordedBy_ == this)
-            op.source->recordedBy_ = nullptr;
+    if (pending_.empty()) return; // as a frame's first fill finds it
+    Unmark();
     pending_.clear();
+}
+
+void TFrameRecorder::Unmark() {
+    // Every one is still marked with this recorder: another that marked it since would have
+    // committed this one first, and one that went would have too.
+    for (const TDirectDrawSurface* source : marked_)
+        source->recordedBy_ = nullptr;
+    marked_.clear();
 }
 
 void TFrameRecorder::Overwritten(const TRect& rect) {
@@ -161,9 +159,7 @@ void TFrameRecorder::Commit() {
     }
     // Carried out: the sources may change from now on. The shown list keeps their pointers only
     // to compare them, never to read them.
-    for (const TDrawOp& op : pending_)
-        if (op.kind == TDrawOp::Blit && op.source->recordedBy_ == this)
-            op.source->recordedBy_ = nullptr;
+    Unmark();
     shown_.swap(pending_);
     pending_.clear();
 }

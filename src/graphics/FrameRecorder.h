@@ -62,13 +62,15 @@ class TFrameRecorder {
 
   private:
     void Discard();                 // drops the pending list, unmarking its sources
+    void Unmark();                  // the pending list's sources no longer wait for this recorder
     void Redraw(const TRect& rect); // the pending list, clipped to rect
     void Diff();                    // marks where the pending list and the shown one differ
     void Dirty(const TRect& rect);
 
     TDirectDrawSurface& target_;
-    bool shownValid_ = false;         // shown_ describes every pixel of the target
-    std::vector<TDrawOp> pending_;    // recorded since the last Commit
-    std::vector<TDrawOp> shown_;      // what the pixels show
+    bool shownValid_ = false;                       // shown_ describes every pixel of the target
+    std::vector<TDrawOp> pending_;                  // recorded since the last Commit
+    std::vector<const TDirectDrawSurface*> marked_; // the sources of pending_, each once
+    std::vector<TDrawOp> shown_;                    // what the pixels show
     std::vector<uint8_t> dirtyTiles_; // kTileWidth x kTileHeight tiles changed, not yet taken
 };
