@@ -135,11 +135,10 @@ void TDXDraw::Initialize() {
         }
         primarySurface_ = std::make_unique<TDirectDrawSurface>(this);
         primarySurface_->SetSize(controlWidth_, controlHeight_);
-        primarySurface_->HasClipper = !flipDriver_;
         backSurface_ = std::make_unique<TDirectDrawSurface>(this);
         backSurface_->SetSize(std::max(surfaceWidth_, 1), std::max(surfaceHeight_, 1));
         // Frames are composed at the flip, only where they changed.
-        backSurface_->SetDeferred(true);
+        recorder_ = std::make_unique<TFrameRecorder>(*backSurface_);
         presentWhole_ = true;
         if (!backSurface_->Exists()) throw EDXDrawError("Surface cannot be made");
         backSurface_->Fill(0);
@@ -201,6 +200,7 @@ void TDXDraw::Finalize() {
     }
     initialized_ = false;
     UpdateNowOptions();
+    recorder_.reset(); // before the surface it records
     primarySurface_.reset();
     backSurface_.reset();
     updating_ = false;
@@ -239,8 +239,8 @@ void TDXDraw::Present(bool whole) {
         back.MoveInto(lent); // the window may have shown another frame there
         presentWhole_ = true;
     }
-    back.Commit();
-    const std::vector<TRect> changed = back.TakeDamage();
+    recorder_->Commit();
+    const std::vector<TRect> changed = recorder_->TakeDamage();
     if (whole || presentWhole_) {
         if (lent)
             window.PresentLent(nullptr, 0);
@@ -273,10 +273,6 @@ void TDXDraw::Flip() {
 
 void TDXDraw::WindowShown() {
     if (AutoInitialize && !calledInitialize_) Initialize();
-}
-
-void TDXDraw::WindowDestroyed() {
-    Finalize();
 }
 
 void TDXDraw::Paint() {

@@ -1,6 +1,7 @@
 // DXDraw.h -- the display component TDXDraw: window or full screen, the primary and back
 // surfaces, flip, and notices to its registered clients. The surfaces themselves and their
-// blitter live in DirectDrawSurface.h; the platform layer only presents frames.
+// blitter live in DirectDrawSurface.h, the recording of frames in FrameRecorder.h; the platform
+// layer only presents frames.
 #pragma once
 
 #include <cstdint>
@@ -107,9 +108,8 @@ class TDXDraw {
         OnInitializing, OnRestoreSurface;
 
     // Window-system events the display follows (called by the form).
-    void WindowShown();     // first show: auto-initialise
-    void WindowDestroyed(); // finalise
-    void Paint();           // present again without waiting
+    void WindowShown(); // first show: auto-initialise
+    void Paint();       // present again without waiting
 
     // Number of frames presented; read by benchmarks and the harness.
     uint64_t FlipCount() const { return flipCount_; }
@@ -133,6 +133,7 @@ class TDXDraw {
     bool initializeNotified_ = false, calledInitialize_ = false, sendingInitialize_ = false;
     bool flipDriver_ = false; // page-flip strategy (full screen with doFlip) vs. blit
     std::unique_ptr<TDirectDrawSurface> primarySurface_, backSurface_;
+    std::unique_ptr<TFrameRecorder> recorder_; // the back surface's drawing, composed at the flip
     uint64_t flipCount_ = 0;
     bool presentWhole_ = true; // the window may show anything: the next present is a whole one
     std::vector<platform::Rect> rects_;

@@ -8,13 +8,7 @@
 #include "platform/Platform.h"
 
 namespace {
-// Damage is kept per tile: fine enough for sprites, coarse enough to merge into few rectangles.
-constexpr int kTileWidth = 32, kTileHeight = 16;
-
 uint64_t lastStamp = 0;
-// The surface that records its drawing (the display's back surface), if any. A surface that a
-// recorded call draws from must not change before that call is carried out.
-TDirectDrawSurface* recording = nullptr;
 
 TRect Intersect(const TRect& a, const TRect& b) {
     return {std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
@@ -22,10 +16,6 @@ TRect Intersect(const TRect& a, const TRect& b) {
 }
 bool Empty(const TRect& r) {
     return r.Right <= r.Left || r.Bottom <= r.Top;
-}
-bool Contains(const TRect& outer, const TRect& inner) {
-    return outer.Left <= inner.Left && outer.Top <= inner.Top && outer.Right >= inner.Right &&
-           outer.Bottom >= inner.Bottom;
 }
 
 TDrawOp FillOp(const TRect& rect, uint32_t pixel) {
@@ -71,24 +61,18 @@ CopyKeyedRow(uint32_t* d, const uint32_t* s, int w, uint32_t key) {
 TDirectDrawSurface::TDirectDrawSurface(TDXDraw* dxdraw) : dxdraw_(dxdraw), stamp_(++lastStamp) {}
 
 TDirectDrawSurface::~TDirectDrawSurface() {
-    if (recording == this)
-        recording = nullptr;
-    else
-        Touch();
+    Touch();
 }
 
 void TDirectDrawSurface::Touch() {
-    if (recording && recording != this && !recording->pending_.empty()) recording->Commit();
+    if (recordedBy_) recordedBy_->Commit(); // which forgets it
     stamp_ = ++lastStamp;
     runsKnown_ = false;
 }
 
 void TDirectDrawSurface::SetSize(int width, int height) {
     Touch();
-    pending_.clear();
-    shown_.clear();
-    shownValid_ = false;
-    dirtyTiles_.clear();
+    if (recorder_) recorder_->Reset();
     shared_.reset();
     lent_ = nullptr; // every pixel is new: nothing to carry over
     pendingRows_.clear();
@@ -114,10 +98,8 @@ void TDirectDrawSurface::Fill(uint32_t pixel) {
         LastResult = -1;
         return;
     }
-    if (deferred_) {
-        // Hides everything drawn before it.
-        pending_.clear();
-        Record(FillOp(ClientRect(), pixel));
+    if (recorder_) {
+        recorder_->RecordClear(pixel);
         LastResult = 0;
         return;
     }
@@ -300,7 +282,7 @@ void TDirectDrawSurface::Blit(int x, int y, const TRect& srcRect, TDirectDrawSur
         return; // cannot happen after the clipping above; the row copies rely on it
     const TRect to{dst.Left, dst.Top, dst.Left + w, dst.Top + h};
     const TRect from{src.Left, src.Top, src.Left + w, src.Top + h};
-    if (deferred_) {
+    if (recorder_) {
         if (other && recordable) {
             TDrawOp op;
             op.kind = TDrawOp::Blit;
@@ -309,15 +291,14 @@ void TDirectDrawSurface::Blit(int x, int y, const TRect& srcRect, TDirectDrawSur
             op.src = from;
             op.source = source;
             op.stamp = source->stamp_;
-            Record(std::move(op));
+            recorder_->Record(std::move(op));
             LastResult = 0;
             return;
         }
         // From itself (or from a copy about to go): done at once, over what it shows, which no
         // list describes any more.
-        Commit();
-        shownValid_ = false;
-        Dirty(to);
+        recorder_->Commit();
+        recorder_->Overwritten(to);
     }
     Own(); // first: the source may be this very surface
     if (pendingCount_ > 0) {
@@ -444,11 +425,10 @@ void TDirectDrawSurface::ReleaseCanvas() {
 }
 
 uint32_t* TDirectDrawSurface::Pixels() {
-    if (deferred_) {
+    if (recorder_) {
         // The caller may write anywhere: no list describes the pixels after that.
-        Commit();
-        shownValid_ = false;
-        Dirty(ClientRect());
+        recorder_->Commit();
+        recorder_->Overwritten(ClientRect());
     }
     Own();
     Settle(0, height_);
@@ -475,7 +455,7 @@ void TDirectDrawSurface::MoveOut() {
 void TDirectDrawSurface::FillRect(const TRect& rect, uint32_t pixel) {
     const TRect r = Intersect(rect, ClientRect());
     if (Empty(r)) return;
-    if (deferred_) return Record(FillOp(r, pixel));
+    if (recorder_) return recorder_->Record(FillOp(r, pixel));
     Own();
     Settle(r.Top, r.Bottom);
     Replay(FillOp(r, pixel), r);
@@ -500,28 +480,10 @@ void TDirectDrawSurface::DrawText(int x, int y, const TFont& font, const std::st
     op.text = text;
     // The text's coverage mask is exactly its box.
     op.dst = Intersect({x, y, x + TextWidth(font, text), y + TextHeight(font, text)}, ClientRect());
-    if (deferred_) return Record(std::move(op));
+    if (recorder_) return recorder_->Record(std::move(op));
     Own();
     Settle(op.dst.Top, op.dst.Bottom);
     Replay(op, op.dst);
-}
-
-void TDirectDrawSurface::SetDeferred(bool deferred) {
-    if (deferred == deferred_) return;
-    Commit();
-    deferred_ = deferred;
-    shown_.clear();
-    shownValid_ = false;
-    if (deferred) {
-        if (recording) recording->SetDeferred(false);
-        recording = this;
-    } else if (recording == this) {
-        recording = nullptr;
-    }
-}
-
-void TDirectDrawSurface::Record(TDrawOp&& op) {
-    pending_.push_back(std::move(op));
 }
 
 void TDirectDrawSurface::Replay(const TDrawOp& op, const TRect& clip) {
@@ -552,135 +514,4 @@ void TDirectDrawSurface::Replay(const TDrawOp& op, const TRect& clip) {
                                         Spec(op.font), op.pixel, op.text);
         break;
     }
-}
-
-void TDirectDrawSurface::Redraw(const TRect& rect) {
-    // Start at the last call that covers the whole rectangle with opaque pixels: nothing drawn
-    // before it shows there (the black fill under a background, most of all).
-    size_t first = 0;
-    for (size_t i = pending_.size(); i-- > 0;) {
-        const TDrawOp& op = pending_[i];
-        if ((op.kind == TDrawOp::Fill || (op.kind == TDrawOp::Blit && !op.transparent)) &&
-            Contains(op.dst, rect)) {
-            first = i;
-            break;
-        }
-    }
-    for (size_t i = first; i < pending_.size(); ++i)
-        Replay(pending_[i], rect);
-}
-
-void TDirectDrawSurface::Dirty(const TRect& rect) {
-    const TRect r = Intersect(rect, ClientRect());
-    if (Empty(r)) return;
-    const int columns = (width_ + kTileWidth - 1) / kTileWidth;
-    const int rows = (height_ + kTileHeight - 1) / kTileHeight;
-    dirtyTiles_.resize(size_t(columns) * rows);
-    for (int ty = r.Top / kTileHeight; ty <= (r.Bottom - 1) / kTileHeight; ++ty)
-        std::fill_n(dirtyTiles_.begin() + ty * columns + r.Left / kTileWidth,
-                    (r.Right - 1) / kTileWidth - r.Left / kTileWidth + 1, uint8_t(1));
-}
-
-void TDirectDrawSurface::Diff() {
-    // Matched calls must keep their order; a call that appears or vanishes (a sprite born or
-    // freed) is skipped over by looking a few calls ahead in either list.
-    constexpr size_t kLookAhead = 8;
-    const std::vector<TDrawOp>& was = shown_;
-    const std::vector<TDrawOp>& now = pending_;
-    size_t i = 0, j = 0;
-    while (i < was.size() && j < now.size()) {
-        if (was[i] == now[j]) {
-            ++i, ++j;
-            continue;
-        }
-        size_t skip = 0;
-        bool inNow = false;
-        for (size_t d = 1; d <= kLookAhead && !skip; ++d) {
-            if (j + d < now.size() && was[i] == now[j + d])
-                skip = d, inNow = true;
-            else if (i + d < was.size() && was[i + d] == now[j])
-                skip = d;
-        }
-        if (!skip) {
-            Dirty(was[i++].dst);
-            Dirty(now[j++].dst);
-        } else if (inNow) {
-            for (size_t k = 0; k < skip; ++k)
-                Dirty(now[j++].dst);
-        } else {
-            for (size_t k = 0; k < skip; ++k)
-                Dirty(was[i++].dst);
-        }
-    }
-    for (; i < was.size(); ++i)
-        Dirty(was[i].dst);
-    for (; j < now.size(); ++j)
-        Dirty(now[j].dst);
-}
-
-void TDirectDrawSurface::Commit() {
-    if (pending_.empty()) return;
-    Own();
-    Settle(0, height_);
-    const TRect all = ClientRect();
-    const bool whole = pending_.front().kind == TDrawOp::Fill && pending_.front().dst == all;
-    if (!whole) {
-        // Drawn over what the surface shows.
-        for (const TDrawOp& op : pending_) {
-            Replay(op, all);
-            Dirty(op.dst);
-        }
-        shownValid_ = false;
-    } else {
-        if (shownValid_)
-            Diff();
-        else
-            Dirty(all);
-        // Every changed tile, also those of an earlier commit not yet taken, is drawn again
-        // from this list, which describes the whole frame.
-        for (const TRect& r : TakeDamage()) {
-            Redraw(r);
-            Dirty(r);
-        }
-        shownValid_ = true;
-    }
-    shown_.swap(pending_);
-    pending_.clear();
-}
-
-std::vector<TRect> TDirectDrawSurface::TakeDamage() {
-    std::vector<TRect> out;
-    if (dirtyTiles_.empty()) return out;
-    const int columns = (width_ + kTileWidth - 1) / kTileWidth;
-    const int rows = (height_ + kTileHeight - 1) / kTileHeight;
-    // Runs of changed tiles per row; a run under one of the same columns extends it down.
-    std::vector<size_t> open, next;
-    for (int ty = 0; ty < rows; ++ty) {
-        next.clear();
-        const uint8_t* row = dirtyTiles_.data() + size_t(ty) * columns;
-        for (int tx = 0; tx < columns;) {
-            if (!row[tx]) {
-                ++tx;
-                continue;
-            }
-            const int start = tx;
-            while (tx < columns && row[tx])
-                ++tx;
-            const TRect r{start * kTileWidth, ty * kTileHeight, std::min(tx * kTileWidth, width_),
-                          std::min((ty + 1) * kTileHeight, height_)};
-            auto above = std::find_if(open.begin(), open.end(), [&](size_t k) {
-                return out[k].Left == r.Left && out[k].Right == r.Right;
-            });
-            if (above != open.end()) {
-                out[*above].Bottom = r.Bottom;
-                next.push_back(*above);
-            } else {
-                next.push_back(out.size());
-                out.push_back(r);
-            }
-        }
-        open.swap(next);
-    }
-    dirtyTiles_.clear();
-    return out;
 }

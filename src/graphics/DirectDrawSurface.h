@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "graphics/FrameRecorder.h"
 #include "graphics/SurfaceCanvas.h"
 #include "graphics/Types.h"
 
@@ -51,23 +52,6 @@ template <class T> struct TUnwrittenAllocator : std::allocator<T> {
     }
 };
 
-class TDirectDrawSurface;
-
-// One drawing call as a deferred surface records it (see SetDeferred).
-struct TDrawOp {
-    enum Kind : uint8_t { Fill, Blit, Text } kind = Fill;
-    bool transparent = false;
-    TRect dst; // every pixel the call may write, inside the surface
-    TRect src; // Blit: the source pixels that land on dst
-    const TDirectDrawSurface* source = nullptr;
-    uint64_t stamp = 0; // Blit: the source's content stamp when it was drawn from
-    uint32_t pixel = 0; // Fill: the pixel; Text: the colour
-    int x = 0, y = 0;   // Text: the top-left of its box
-    TFont font;
-    std::string text;
-    bool operator==(const TDrawOp&) const = default;
-};
-
 class TDirectDrawSurface {
   public:
     explicit TDirectDrawSurface(TDXDraw* dxdraw = nullptr);
@@ -81,8 +65,6 @@ class TDirectDrawSurface {
     TRect ClientRect() const { return {0, 0, width_, height_}; }
 
     bool SystemMemory = false;
-    // A destination with a clipper takes the clipped copy path (the primary surface has one).
-    bool HasClipper = false;
     // Result of the last platform-level operation (0 = ok); failures are recorded, not raised.
     int LastResult = 0;
 
@@ -117,15 +99,9 @@ class TDirectDrawSurface {
     int TextWidth(const TFont& font, const std::string& text) const;
     int TextHeight(const TFont& font, const std::string& text) const;
 
-    // The display's back surface records its drawing instead of doing it. Commit, at the flip,
-    // compares the frame's draw list with the last committed one and draws only where the two
-    // differ, in the order recorded, so a frame like the last costs nothing. Reading or writing
-    // the pixels, or changing a surface the list draws from, commits first.
-    void SetDeferred(bool deferred);
-    bool Deferred() const { return deferred_; }
-    void Commit();
-    // The rectangles whose pixels may have changed since the last call (tile-aligned, merged).
-    std::vector<TRect> TakeDamage();
+    // The frame recorder this surface's drawing goes to instead of its pixels, if any (see
+    // TFrameRecorder, which attaches itself).
+    TFrameRecorder* Recorder() const { return recorder_; }
 
     // The display may lend the back surface the window's own pixels (Width() x Height(), rows of
     // Width()) so that frames are composed where the window shows them from. MoveInto copies the
@@ -143,7 +119,7 @@ class TDirectDrawSurface {
   private:
     // The pixels as they are to be read: recorded drawing and pending fills carried out.
     const uint32_t* Data() const {
-        if (!pending_.empty()) const_cast<TDirectDrawSurface*>(this)->Commit();
+        if (recorder_ && recorder_->Pending()) recorder_->Commit();
         Settle(0, height_);
         return shared_ ? shared_->data() : Base();
     }
@@ -161,8 +137,8 @@ class TDirectDrawSurface {
         std::vector<uint32_t> runs;     // begin and end column of each run
     };
     const KeyRuns* Runs() const;
-    void Touch(); // the pixels or the key are about to change
-    // Draw's two paths; a blit that is not recordable is done at once even on a deferred
+    void Touch(); // the pixels or the key are about to change: a recorder drawing from it commits
+    // Draw's two paths; a blit that is not recordable is done at once even on a recorded
     // surface (its source does not outlive the call).
     void DrawMirrored(int x, int y, const TRect& srcRect, const TDirectDrawSurface& source,
                       bool transparent);
@@ -171,11 +147,9 @@ class TDirectDrawSurface {
 
     void CopyRect(const TRect& dst, const TRect& src, const TDirectDrawSurface& source,
                   bool transparent);
+    // Carries out one drawing call at once, clipped to clip: how the recorder draws.
     void Replay(const TDrawOp& op, const TRect& clip);
-    void Redraw(const TRect& rect); // the recorded list, clipped to rect
-    void Diff();                    // marks where the recorded list and the shown one differ
-    void Dirty(const TRect& rect);
-    void Record(TDrawOp&& op);
+    friend class TFrameRecorder;
 
     TDXDraw* dxdraw_;
     int width_ = 0, height_ = 0;
@@ -194,9 +168,18 @@ class TDirectDrawSurface {
     bool lost_ = false;
     std::unique_ptr<TDirectDrawSurfaceCanvas> canvas_;
     uint64_t stamp_; // new whenever the pixels or the key change; unique across surfaces
-    bool deferred_ = false;
-    bool shownValid_ = false;         // shown_ describes every pixel of the surface
-    std::vector<TDrawOp> pending_;    // recorded since the last Commit
-    std::vector<TDrawOp> shown_;      // what the pixels show
-    std::vector<uint8_t> dirtyTiles_; // kTileWidth x kTileHeight tiles changed, not yet taken
+    TFrameRecorder* recorder_ = nullptr; // records this surface's drawing
+    // The recorder holding a call that draws from this surface, not yet carried out.
+    mutable TFrameRecorder* recordedBy_ = nullptr;
 };
+
+// Here, where the surface is known, so that the many blits of a frame record without a call.
+inline void TFrameRecorder::Record(TDrawOp&& op) {
+    if (op.kind == TDrawOp::Blit && op.source->recordedBy_ != this) {
+        // A source holds calls of one recorder at a time: another one draws its calls now.
+        if (op.source->recordedBy_) op.source->recordedBy_->Commit();
+        op.source->recordedBy_ = this;
+        marked_.push_back(op.source);
+    }
+    pending_.push_back(std::move(op));
+}

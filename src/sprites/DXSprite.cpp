@@ -273,10 +273,6 @@ void TCustomDXSpriteEngine::DisplayNotice(TDXDrawNotifyType type, TDirectDrawSur
     }
 }
 
-void TCustomDXSpriteEngine::Notification(TDXDraw* removed) {
-    if (removed && removed == dxdraw_) dxdraw_ = nullptr;
-}
-
 // ---- TImageSprite ----
 
 void TImageSprite::Step(int32_t frames) {

@@ -146,8 +146,6 @@ class TCustomDXSpriteEngine {
     // finalise targets nothing. backSurface is only read for initialise.
     void DisplayNotice(TDXDrawNotifyType type, TDirectDrawSurface* backSurface);
     void DisplayChanged(TDXDraw& sender, TDXDrawNotifyType type);
-    // The form's removal notice: forget the display if it is the one removed.
-    void Notification(TDXDraw* removed);
 
   protected:
     TDXDraw* DXDraw() const { return dxdraw_; }
@@ -176,7 +174,9 @@ int32_t RoundHalfEven(double value);
 // The pixel comparison of the pixel-exact test over two locked surfaces: true at the first
 // position of the width x height area (starting at (ax, ay) in a and (bx, by) in b) where both
 // pixels differ from their surface's colour key; true at once when the depths differ; false
-// at depths other than 8, 16, 24 and 32.
+// at depths other than 8, 16, 24 and 32. The game's surfaces are all 32-bit; the other depths
+// are kept because the sprite collision rules define the pixel at each depth a locked surface
+// may report, and the tests hold the function to all of them.
 bool PixelsOverlap(const TDDSurfaceDesc& a, int ax, int ay, const TDDSurfaceDesc& b, int bx, int by,
                    int width, int height);
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "graphics/DXDraw.h"
@@ -76,10 +77,11 @@ TEST(KeyedBlit, ReversedSourceEdgesDrawMirrored) {
                                         << "," << c.rect.Bottom << " at " << c.x << "," << c.y);
         TDirectDrawSurface dst;
         dst.SetSize(9, 7);
-        dst.SetDeferred(c.deferred);
+        std::optional<TFrameRecorder> recorder;
+        if (c.deferred) recorder.emplace(dst);
         dst.Fill(kBack);
         dst.Draw(c.x, c.y, c.rect, &src, c.transparent);
-        dst.Commit();
+        if (recorder) recorder->Commit();
         const bool flipX = c.rect.Right < c.rect.Left, flipY = c.rect.Bottom < c.rect.Top;
         const int left = std::min(c.rect.Left, c.rect.Right),
                   right = std::max(c.rect.Left, c.rect.Right);
