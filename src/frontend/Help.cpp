@@ -1,4 +1,4 @@
-// Help.cpp -- the help pages and the exit dialog.
+// Help.cpp -- the help pages.
 #include "frontend/FrontEnd.h"
 #include "frontend/HelpImage.h"
 #include "state/GameState.h"
@@ -61,16 +61,4 @@ void HelpAction() {
     default:
         break;
     }
-}
-
-void DrawExit(TDirectDrawSurfaceCanvas& c) {
-    c.TextOut(230, 195, "EXIT");
-    c.TextOut(300, 270, "EXIT THE GAME?");
-}
-
-void ExitAction() {
-    if (SelectedItem == 1)
-        Host().AnswerExitYes();
-    else if (SelectedItem == 2)
-        Host().AnswerExitNo();
 }
