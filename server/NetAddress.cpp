@@ -9,8 +9,6 @@
 
 namespace scores {
 
-namespace {
-
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
         text.remove_prefix(1);
@@ -18,6 +16,8 @@ std::string_view Trim(std::string_view text) {
         text.remove_suffix(1);
     return text;
 }
+
+namespace {
 
 NetAddress FromV6(const unsigned char* bytes) {
     NetAddress address;

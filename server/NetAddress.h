@@ -13,6 +13,9 @@ struct sockaddr;
 
 namespace scores {
 
+// A header value or list item without the spaces and tabs HTTP allows around it.
+std::string_view Trim(std::string_view text);
+
 struct NetAddress {
     bool v6 = false;
     // IPv4 in the first four bytes; an IPv4-mapped IPv6 address is kept as IPv4, as a proxy

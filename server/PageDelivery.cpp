@@ -1,6 +1,7 @@
 // PageDelivery.cpp -- validators, conditional requests, compression and response headers.
 #include "PageDelivery.h"
 
+#include "NetAddress.h"
 #include "ScorePages.h"
 
 #include <openssl/evp.h>
@@ -14,14 +15,6 @@ namespace scores {
 namespace {
 
 constexpr std::size_t kSmallestToCompress = 256;
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
 
 // Calls `each` with every comma-separated item of a header, trimmed.
 template <typename Each> void ForEachItem(std::string_view list, Each each) {

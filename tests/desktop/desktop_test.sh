@@ -98,24 +98,20 @@ keep_shot() {
     cp "$tmp/shot.png" "$DESKTOP_SHOTS/$case-$shot_count-$1.png"
 }
 # Retries: the picture needs a frame or two after a change of size.
-shows_scaled() { # shows_scaled WINDOW
+# shows COMPARE-MODE SHOT-NAME [WINDOW]: the window shows the menu as pngcompare's mode says.
+shows() {
+    local mode=$1 name=$2
+    shift 2
     for _ in $(seq 30); do
-        "$xwin" shot "$tmp/shot.png" "$1" && python3 "$compare" scaled "$tmp/menu.png" \
-            "$tmp/shot.png" >"$tmp/compare.txt" && keep_shot scaled && return 0
+        "$xwin" shot "$tmp/shot.png" "$@" && python3 "$compare" "$mode" "$tmp/menu.png" \
+            "$tmp/shot.png" >"$tmp/compare.txt" && keep_shot "$name" && return 0
         sleep 0.2
     done
     keep_shot failed
     return 1
 }
-shows_1to1() { # shows_1to1 [WINDOW]
-    for _ in $(seq 30); do
-        "$xwin" shot "$tmp/shot.png" "$@" && python3 "$compare" find "$tmp/menu.png" \
-            "$tmp/shot.png" >"$tmp/compare.txt" && keep_shot menu && return 0
-        sleep 0.2
-    done
-    keep_shot failed
-    return 1
-}
+shows_scaled() { shows scaled scaled "$1"; } # shows_scaled WINDOW
+shows_1to1() { shows find menu "$@"; }       # shows_1to1 [WINDOW]
 
 case $case in
 AnUnfocusedWindowShowsTheMenu)
